@@ -1,0 +1,173 @@
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
+
+#include "common/errors.h"
+#include "serialization/object.h"
+
+namespace serialization {
+
+static_assert(std::endian::native == std::endian::little,
+              "archives hold scalars as little-endian memory images");
+
+enum class WriteRead : int32_t { Write = 0, Read = 1 };
+enum class Tracking : int32_t { Tracked = 0, Untracked = 1 };
+enum class FileMode : int32_t { In = 1, Out = 2 };
+
+inline constexpr uint8_t data_signal = 0x00;
+inline constexpr uint8_t no_data_signal = 0x01;
+
+template <class Archive>
+class ClassRegister;
+
+// The archive core: one transfer per value kind that writes or reads depending on the direction.
+// Archive supplies the primitives: isReading(), rawTransfer(address, n), bytesLeft(), position()
+// and seekTo(offset).
+template <class Archive>
+class TBasicArchive {
+public:
+    void transfer(bool& value, Tracking = Tracking::Tracked) {
+        // A read byte other than 0 or 1 still means true; a bool cannot hold it as it is.
+        uint8_t byte = value ? 1 : 0;
+        self().rawTransfer(&byte, 1);
+        value = byte != 0;
+    }
+
+    template <class T>
+        requires(std::is_integral_v<T> || std::is_enum_v<T>) &&
+                (!std::is_same_v<T, bool>) && (sizeof(T) == 4 || sizeof(T) == 8)
+    void transfer(T& value, Tracking = Tracking::Tracked) {
+        self().rawTransfer(&value, sizeof value);
+    }
+
+    void transfer(std::string& text, Tracking = Tracking::Tracked) {
+        uint32_t count = static_cast<uint32_t>(text.size());
+        if (self().isWriting()) {
+            Enforce(text.size() <= UINT32_MAX, "string too long for an archive");
+            self().rawTransfer(&count, 4);
+            self().rawTransfer(text.data(), text.size());
+            return;
+        }
+        count = 0;
+        self().rawTransfer(&count, 4);
+        // Every character needs a byte of the file: a longer count is damage, not a reason to
+        // allocate what the file cannot hold.
+        if (count > self().bytesLeft()) {
+            throw Error("Inconsistent archive, string length beyond the end of the file.");
+        }
+        text.resize(count);
+        self().rawTransfer(text.data(), count);
+    }
+
+    template <class T>
+    void transfer(std::vector<std::shared_ptr<T>>& array, Tracking tracking) {
+        if (self().isWriting()) {
+            uint32_t count = static_cast<uint32_t>(array.size());
+            self().rawTransfer(&count, 4);
+            for (auto& element : array) {
+                transfer(element, tracking);
+            }
+            return;
+        }
+        uint32_t count = 0;
+        self().rawTransfer(&count, 4);
+        // The array grows element by element, so a count that promises more than the file holds
+        // fails at the first missing element without allocating the whole promise.
+        if (array.size() > count) {
+            array.resize(count);
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            if (i == array.size()) {
+                array.emplace_back();
+            }
+            transfer(array[i], tracking);
+        }
+    }
+
+    template <class T>
+    void transfer(std::shared_ptr<T>& reference, Tracking tracking) {
+        if (tracking == Tracking::Untracked) {
+            ClassRegister<Archive>::ForThisThread().transferUntracked(self(), reference);
+        } else if (self().isWriting()) {
+            writeTracked(reference);
+        } else {
+            readTracked(reference);
+        }
+    }
+
+protected:
+    std::vector<std::shared_ptr<Object>> readObjects;
+    std::unordered_map<const Object*, uint32_t> writtenObjects;
+
+private:
+    Archive& self() { return static_cast<Archive&>(*this); }
+
+    template <class T>
+    void writeTracked(std::shared_ptr<T>& object) {
+        if (!object) {
+            throw Error("A null class reference cannot be written to an archive.");
+        }
+        const auto found = writtenObjects.find(object.get());
+        if (found != writtenObjects.end()) {
+            uint8_t signal = no_data_signal;
+            uint32_t index = found->second;
+            self().rawTransfer(&signal, 1);
+            self().rawTransfer(&index, 4);
+            return;
+        }
+        uint8_t signal = data_signal;
+        self().rawTransfer(&signal, 1);
+        transfer(object, Tracking::Untracked);
+        const auto index = static_cast<uint32_t>(writtenObjects.size());
+        writtenObjects.emplace(object.get(), index);
+    }
+
+    template <class T>
+    void readTracked(std::shared_ptr<T>& reference) {
+        const auto start = self().position();
+        try {
+            uint8_t signal = data_signal;
+            self().rawTransfer(&signal, 1);
+            if (signal == data_signal) {
+                std::shared_ptr<T> fresh;
+                transfer(fresh, Tracking::Untracked);
+                readObjects.push_back(fresh);
+                reference = std::move(fresh);
+            } else if (signal == no_data_signal) {
+                uint32_t index = 0xFFFFFFFF;
+                self().rawTransfer(&index, 4);
+                if (index >= readObjects.size()) {
+                    throw Error(
+                        "Inconsistent archive or sequence error:\n"
+                        "Tried to access pointer that's not been read yet.");
+                }
+                reference = CheckedCast<T>(readObjects[index]);
+            } else {
+                throw Error(
+                    "Inconsistent archive, expected data_signal or no_data_signal on pointer "
+                    "read.");
+            }
+        } catch (...) {
+            self().seekTo(start);
+            throw;
+        }
+    }
+
+    template <class T>
+    static std::shared_ptr<T> CheckedCast(const std::shared_ptr<Object>& object) {
+        auto cast = std::dynamic_pointer_cast<T>(object);
+        if (!cast) {
+            throw Error("Inconsistent archive, back-reference to an object of another class.");
+        }
+        return cast;
+    }
+};
+
+}  // namespace serialization

@@ -1,0 +1,194 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <typeindex>
+#include <unordered_map>
+
+#include "common/errors.h"
+#include "serialization/object.h"
+
+namespace serialization {
+
+// "twitter_api.CContribution" for twitter_api::CContribution: the class's namespaces and name,
+// joined by dots.
+std::string QualifiedName(const std::type_info& type);
+
+// "C" followed by each component of the qualified name as its length in decimal and itself:
+// "twitter_api.CContribution" gives "C11twitter_api13CContribution".
+std::string TypeTag(std::string_view qualifiedName);
+
+template <class T>
+std::string TypeTagOf() {
+    return TypeTag(QualifiedName(typeid(T)));
+}
+
+template <class Archive>
+class ClassDescriptionBase : public Object {
+public:
+    virtual std::shared_ptr<Object> createInstance() const = 0;
+    virtual const std::string& tag() const = 0;
+    virtual void transferFields(Object& object, Archive& archive) const = 0;
+};
+
+// Describes T with a creation callback of the registrant's choice.
+template <class Archive, class T>
+class ClassDescription final : public ClassDescriptionBase<Archive> {
+public:
+    ClassDescription(std::function<std::shared_ptr<Object>()> create, std::string tag)
+        : mCreate(std::move(create)), mTag(std::move(tag)) {}
+    std::shared_ptr<Object> createInstance() const override { return mCreate(); }
+    const std::string& tag() const override { return mTag; }
+    void transferFields(Object& object, Archive& archive) const override {
+        static_cast<T&>(object).transferFields(archive);
+    }
+
+private:
+    std::function<std::shared_ptr<Object>()> mCreate;
+    std::string mTag;
+};
+
+// Describes T by its default constructor; what a thread registers for itself on first use.
+template <class Archive, class T>
+class ClassDescriptionDefault final : public ClassDescriptionBase<Archive> {
+public:
+    explicit ClassDescriptionDefault(std::string tag) : mTag(std::move(tag)) {}
+    std::shared_ptr<Object> createInstance() const override { return std::make_shared<T>(); }
+    const std::string& tag() const override { return mTag; }
+    void transferFields(Object& object, Archive& archive) const override {
+        static_cast<T&>(object).transferFields(archive);
+    }
+
+private:
+    std::string mTag;
+};
+
+// Type tags and descriptions of the archivable classes. Each thread has its own register, filled by
+// its own registrations, so lookups need no lock and threads never see each other's entries.
+template <class Archive>
+class ClassRegister {
+public:
+    using Description = ClassDescriptionBase<Archive>;
+
+    static ClassRegister& ForThisThread() {
+        thread_local ClassRegister instance;
+        return instance;
+    }
+
+    template <class T>
+    void registerClass(std::function<std::shared_ptr<Object>()> create, std::string tag) {
+        enter(typeid(T), std::make_shared<ClassDescription<Archive, T>>(std::move(create), tag));
+    }
+
+    template <class T>
+    void registerDefault(std::string tag) {
+        enter(typeid(T), std::make_shared<ClassDescriptionDefault<Archive, T>>(tag));
+    }
+
+    // Type tag, then the object's fields; no signal byte, no tracking.
+    template <class T>
+    void transferUntracked(Archive& archive, std::shared_ptr<T>& reference) {
+        if (archive.isWriting()) {
+            writeUntracked(archive, reference);
+        } else {
+            readUntracked(archive, reference);
+        }
+    }
+
+private:
+    struct StringHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    using TagMap =
+        std::unordered_map<std::string, std::shared_ptr<Description>, StringHash, std::equal_to<>>;
+
+    void enter(std::type_index type, std::shared_ptr<Description> description) {
+        const std::string& tag = description->tag();
+        if (mTagRegister.contains(tag)) {
+            throw Exception("There's already a class registered with the name " + tag);
+        }
+        mTagRegister.emplace(tag, description);
+        mClassRegister[type] = std::move(description);
+    }
+
+    template <class T>
+    void writeUntracked(Archive& archive, std::shared_ptr<T>& object) {
+        if (!object) {
+            throw Error("A null class reference cannot be written to an archive.");
+        }
+        const std::type_index runtimeClass = typeid(*object);
+        auto found = mClassRegister.find(runtimeClass);
+        if (found == mClassRegister.end()) {
+            if (runtimeClass != std::type_index(typeid(T))) {
+                throw Exception("Trying to write unregistered class " +
+                                QualifiedName(typeid(*object)) +
+                                " through class reference of type " + QualifiedName(typeid(T)) +
+                                ".\nYou need to register the former ahead of time.");
+            }
+            registerDefault<T>(TypeTagOf<T>());
+            found = mClassRegister.find(runtimeClass);
+        }
+        const Description& description = *found->second;
+        std::string tag = description.tag();
+        archive.transfer(tag);
+        description.transferFields(*object, archive);
+    }
+
+    template <class T>
+    void readUntracked(Archive& archive, std::shared_ptr<T>& reference) {
+        if (reference) {
+            throw Exception("Class must be null to be read");
+        }
+        const auto start = archive.position();
+        try {
+            mTagBuffer.clear();
+            archive.transfer(mTagBuffer);
+            const Description& description = describe<T>(mTagBuffer);
+            auto object = std::dynamic_pointer_cast<T>(description.createInstance());
+            if (!object) {
+                throw Exception("The tag " + description.tag() +
+                                " names a class that cannot be read through a class reference "
+                                "of type " +
+                                QualifiedName(typeid(T)) + ".");
+            }
+            description.transferFields(*object, archive);
+            reference = std::move(object);
+        } catch (...) {
+            archive.seekTo(start);
+            throw;
+        }
+    }
+
+    template <class T>
+    const Description& describe(const std::string& tag) {
+        if (mLastDescription && mLastDescription->tag() == tag) {
+            return *mLastDescription;
+        }
+        auto found = mTagRegister.find(std::string_view(tag));
+        if (found == mTagRegister.end()) {
+            if (tag != TypeTagOf<T>()) {
+                throw Exception("Trying to read class that has been written with the " + tag +
+                                " tag through a class reference of type " +
+                                QualifiedName(typeid(T)) +
+                                ".\nThe tag is unknown, you need to register this tag ahead of "
+                                "time.");
+            }
+            registerDefault<T>(tag);
+            found = mTagRegister.find(std::string_view(tag));
+        }
+        mLastDescription = found->second;
+        return *mLastDescription;
+    }
+
+    TagMap mTagRegister;
+    std::unordered_map<std::type_index, std::shared_ptr<Description>> mClassRegister;
+    std::shared_ptr<Description> mLastDescription;  // consecutive records mostly share one tag
+    std::string mTagBuffer;
+};
+
+}  // namespace serialization

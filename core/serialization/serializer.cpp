@@ -1,0 +1,31 @@
+#include "serialization/serializer.h"
+
+namespace serialization {
+
+Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::move(fileName)) {
+    Enforce(mode == FileMode::In || mode == FileMode::Out,
+            "Serializer.open only works with FileMode.In and FileMode.Out");
+    if (mode == FileMode::In) {
+        mDirection = WriteRead::Read;
+        mImage = platform::ReadWholeFile(mFileName);
+        return;
+    }
+    mDirection = WriteRead::Write;
+    mWriter.emplace(mFileName);
+    if (platform::PathExists(mFileName)) {
+        mImage = platform::ReadWholeFile(mFileName);
+    }
+}
+
+Serializer::~Serializer() = default;
+
+void Serializer::skip(int64_t offset) { mPosition = static_cast<uint64_t>(static_cast<int64_t>(mPosition) + offset); }
+
+void Serializer::close() {
+    if (mWriter) {
+        mWriter->Commit(mImage);
+        mWriter.reset();
+    }
+}
+
+}  // namespace serialization

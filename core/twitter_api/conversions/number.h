@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace twitter_api {
+
+// Strict decimal conversion: an optional sign, then digits only. Anything else throws Exception
+// "Can't convert value `TEXT' of type const(char)[] to type int" (or "long" for 64 bits); a value
+// out of range throws Exception "Overflow in integral conversion".
+int32_t ToInt32(std::string_view text);
+int64_t ToInt64(std::string_view text);
+
+}  // namespace twitter_api

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace twitter_api {
+
+// Replaces each "&#DIGITS;" by its character in UTF-8. A "&#" without a later ";" ends the work,
+// the rest copied unchanged; "&#;" yields nothing. Digits that are not a decimal number throw the
+// conversion Exception of ToInt32; the value 0 throws Exception "Enforcement failed".
+std::string DecodeCharacterReferences(std::string_view text);
+
+// UTF-8 of a code point; negative values, surrogates and values above 0x10FFFF give U+FFFD.
+std::string CodePointToUtf8(int32_t codePoint);
+
+// Percent-encodes UTF-8 text, keeping letters, digits, "-_.!~*'()", ";/?:@&=+$," and "#".
+// Invalid UTF-8 throws Exception.
+std::string UriEncode(std::string_view text);
+
+// Code points of the UTF-8 text, each CR LF counted once.
+int32_t GetTextLength(std::string_view text);
+
+}  // namespace twitter_api

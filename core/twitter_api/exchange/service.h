@@ -1,0 +1,38 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+class DiagnosticSink;
+
+namespace twitter_api {
+
+// The three roles a service host plays; each request names the one it talks to.
+enum class HostKind {
+    Main,       // paths without a version prefix
+    Versioned,  // paths beginning with /1/
+    Search,     // the Atom search
+};
+
+// Host names as written in the "HOST: " line: a name, or name:port (port 80 when absent).
+struct HostConfig {
+    std::string main = "twitter.com";
+    std::string versioned = "api.twitter.com";
+    std::string search = "search.twitter.com";
+
+    const std::string& For(HostKind kind) const;
+
+    // The defaults, each replaced by WARBLET_MAIN_HOST, WARBLET_API_HOST or WARBLET_SEARCH_HOST
+    // when that variable is set.
+    static HostConfig FromEnvironment();
+};
+
+// What every request needs besides its own arguments: where the hosts are, where diagnostic lines
+// go and how long a connect or a read may take before it counts as a network failure.
+struct Service {
+    HostConfig hosts;
+    DiagnosticSink* diagnostics = nullptr;  // never null in use
+    std::chrono::milliseconds timeout{30'000};
+};
+
+}  // namespace twitter_api

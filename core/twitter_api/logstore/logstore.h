@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "twitter_api/model/contributionlistofday.h"
+#include "twitter_api/model/tabtype.h"
+
+namespace twitter_api {
+
+// "timeline/", "mentions/", "directmessages/", "list/" or "search/".
+std::string GetLogDirectoryByTabType(ETabType kind);
+
+// Makes log/ and, when gSetting names an account, log/{user}/ with its five kind directories.
+// False when there is no account.
+bool CreateLogDirectories();
+
+// Makes setting/ when absent.
+bool CreateSettingDirectory();
+
+// Writes the list to log/{user}/{directory}{date}.dat, or {date}_{param}.dat for lists and
+// search. Nothing is written without an account, for an empty list, or for lists and search
+// without a param.
+void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param);
+
+// The day's list from its file, or a new empty list for date.
+ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param);
+
+}  // namespace twitter_api

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "serialization/object.h"
+#include "settings/usernameshowtype.h"
+
+namespace serialization {
+class Serializer;
+}
+
+namespace twitter_api {
+
+// One status, direct message or search result, with what the tab remembers of it: whether it has
+// been read and where its entry starts in the rendered timeline.
+class CContribution : public serialization::Object {
+public:
+    int64_t mId = 0;
+    std::string mCreatedAt;
+    std::string mScreenName;
+    std::string mName;
+    std::string mText;
+    bool mFavorited = false;
+    std::string mSource;
+    int32_t mTextPosition = 0;
+    DialogSetting::EUserNameShowType mUserNameShowType = DialogSetting::SCREENNAME;
+    bool mIsRead = false;
+
+    // The log record: the read flag goes out twice, after mSource and at the end, as every existing
+    // log file holds it; on reading, the second copy is the one that stays.
+    void transferFields(serialization::Serializer& archive);
+};
+
+using ContributionPtr = std::shared_ptr<CContribution>;
+
+}  // namespace twitter_api
