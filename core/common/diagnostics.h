@@ -7,17 +7,17 @@
 // Where diagnostic lines go: each line is written whole and flushed, so lines from several threads
 // never interleave. The programs pass one sink to the parts that report; tests pass their own.
 class DiagnosticSink {
-public:
+  public:
     virtual ~DiagnosticSink() = default;
     virtual void WriteLine(std::string_view line) = 0;
 };
 
 class StreamSink final : public DiagnosticSink {
-public:
+  public:
     explicit StreamSink(std::ostream& stream) : mStream(stream) {}
     void WriteLine(std::string_view line) override;
 
-private:
+  private:
     std::ostream& mStream;
     std::mutex mLock;
 };

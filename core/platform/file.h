@@ -22,7 +22,7 @@ bool IsValidFileName(std::string_view name);
 // go to a temporary file in the same folder (owner read and write only), are flushed to the disk,
 // and the temporary file is renamed over the target at Commit. Without Commit, nothing changes.
 class AtomicFileWriter {
-public:
+  public:
     // Throws Exception "Cannot open or create file '...'" when the temporary file cannot be made.
     explicit AtomicFileWriter(std::string path);
     ~AtomicFileWriter();
@@ -33,7 +33,7 @@ public:
     // short or failed write, flush or rename, leaving the target as it was.
     void Commit(std::string_view bytes);
 
-private:
+  private:
     std::string mPath;
     std::string mTemporaryPath;
     int mDescriptor = -1;

@@ -1,9 +1,9 @@
-#include <cerrno>
-#include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 
 #include "common/errors.h"
 #include "platform/file.h"
@@ -11,7 +11,9 @@
 namespace platform {
 namespace {
 
-std::string CannotOpen(const std::string& path) { return "Cannot open or create file '" + path + "'"; }
+std::string CannotOpen(const std::string& path) {
+    return "Cannot open or create file '" + path + "'";
+}
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');

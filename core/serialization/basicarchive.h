@@ -32,7 +32,7 @@ class ClassRegister;
 // and seekTo(offset).
 template <class Archive>
 class TBasicArchive {
-public:
+  public:
     void transfer(bool& value, Tracking = Tracking::Tracked) {
         // A read byte other than 0 or 1 still means true; a bool cannot hold it as it is.
         uint8_t byte = value ? 1 : 0;
@@ -41,9 +41,10 @@ public:
     }
 
     template <class T>
-        requires(std::is_integral_v<T> || std::is_enum_v<T>) &&
-                (!std::is_same_v<T, bool>) && (sizeof(T) == 4 || sizeof(T) == 8)
-    void transfer(T& value, Tracking = Tracking::Tracked) {
+    requires(std::is_integral_v<T> || std::is_enum_v<T>) &&
+        (!std::is_same_v<T, bool>)&&(sizeof(T) == 4 ||
+                                     sizeof(T) == 8) void transfer(T& value,
+                                                                   Tracking = Tracking::Tracked) {
         self().rawTransfer(&value, sizeof value);
     }
 
@@ -102,11 +103,11 @@ public:
         }
     }
 
-protected:
+  protected:
     std::vector<std::shared_ptr<Object>> readObjects;
     std::unordered_map<const Object*, uint32_t> writtenObjects;
 
-private:
+  private:
     Archive& self() { return static_cast<Archive&>(*this); }
 
     template <class T>

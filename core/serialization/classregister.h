@@ -27,7 +27,7 @@ std::string TypeTagOf() {
 
 template <class Archive>
 class ClassDescriptionBase : public Object {
-public:
+  public:
     virtual std::shared_ptr<Object> createInstance() const = 0;
     virtual const std::string& tag() const = 0;
     virtual void transferFields(Object& object, Archive& archive) const = 0;
@@ -36,7 +36,7 @@ public:
 // Describes T with a creation callback of the registrant's choice.
 template <class Archive, class T>
 class ClassDescription final : public ClassDescriptionBase<Archive> {
-public:
+  public:
     ClassDescription(std::function<std::shared_ptr<Object>()> create, std::string tag)
         : mCreate(std::move(create)), mTag(std::move(tag)) {}
     std::shared_ptr<Object> createInstance() const override { return mCreate(); }
@@ -45,7 +45,7 @@ public:
         static_cast<T&>(object).transferFields(archive);
     }
 
-private:
+  private:
     std::function<std::shared_ptr<Object>()> mCreate;
     std::string mTag;
 };
@@ -53,7 +53,7 @@ private:
 // Describes T by its default constructor; what a thread registers for itself on first use.
 template <class Archive, class T>
 class ClassDescriptionDefault final : public ClassDescriptionBase<Archive> {
-public:
+  public:
     explicit ClassDescriptionDefault(std::string tag) : mTag(std::move(tag)) {}
     std::shared_ptr<Object> createInstance() const override { return std::make_shared<T>(); }
     const std::string& tag() const override { return mTag; }
@@ -61,7 +61,7 @@ public:
         static_cast<T&>(object).transferFields(archive);
     }
 
-private:
+  private:
     std::string mTag;
 };
 
@@ -69,7 +69,7 @@ private:
 // its own registrations, so lookups need no lock and threads never see each other's entries.
 template <class Archive>
 class ClassRegister {
-public:
+  public:
     using Description = ClassDescriptionBase<Archive>;
 
     static ClassRegister& ForThisThread() {
@@ -97,7 +97,7 @@ public:
         }
     }
 
-private:
+  private:
     struct StringHash {
         using is_transparent = void;
         size_t operator()(std::string_view text) const {

@@ -7,7 +7,7 @@ namespace serialization {
 // The root of every archivable class: archives hold references to objects of this kind, and the
 // class register finds an object's run-time class through it.
 class Object {
-public:
+  public:
     virtual ~Object() = default;
 };
 

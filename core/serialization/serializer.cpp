@@ -19,7 +19,9 @@ Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::mov
 
 Serializer::~Serializer() = default;
 
-void Serializer::skip(int64_t offset) { mPosition = static_cast<uint64_t>(static_cast<int64_t>(mPosition) + offset); }
+void Serializer::skip(int64_t offset) {
+    mPosition = static_cast<uint64_t>(static_cast<int64_t>(mPosition) + offset);
+}
 
 void Serializer::close() {
     if (mWriter) {

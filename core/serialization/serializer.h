@@ -16,7 +16,7 @@ namespace serialization {
 // keeps whatever lies past the end of a shorter new archive, and a read past the end delivers
 // nothing and leaves the target as it was.
 class Serializer : public Object, public TBasicArchive<Serializer> {
-public:
+  public:
     // mode must be In (an existing file) or Out (created when absent, never truncated).
     Serializer(std::string fileName, FileMode mode);
     ~Serializer() override;
@@ -51,7 +51,7 @@ public:
 
     uint64_t bytesLeft() const { return mPosition < mImage.size() ? mImage.size() - mPosition : 0; }
 
-private:
+  private:
     WriteRead mDirection;
     std::string mFileName;
     std::string mImage;

@@ -16,7 +16,7 @@ namespace DialogSetting {
 // The one account's credential and the two display choices. The credential is read by fetch
 // threads while the settings dialog may replace it, so it is only ever copied whole under a lock.
 class CSettingInfo : public serialization::Object {
-public:
+  public:
     virtual std::string GetAccountName() const;
     virtual std::string GetPassword() const;
 
@@ -29,7 +29,7 @@ public:
     EUserNameShowType mUserNameShowType = NICKNAME;
     EAutoReloadType mAutoReloadType = NONE;
 
-private:
+  private:
     mutable std::mutex mLock;
     std::string mCredential;
 };

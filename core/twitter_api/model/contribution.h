@@ -16,7 +16,7 @@ namespace twitter_api {
 // One status, direct message or search result, with what the tab remembers of it: whether it has
 // been read and where its entry starts in the rendered timeline.
 class CContribution : public serialization::Object {
-public:
+  public:
     int64_t mId = 0;
     std::string mCreatedAt;
     std::string mScreenName;

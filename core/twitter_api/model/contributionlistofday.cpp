@@ -10,7 +10,9 @@ int32_t CContributionListOfDay::GetCount() const {
     return static_cast<int32_t>(mContributions.size());
 }
 
-int32_t CContributionListOfDay::GetContributionCount() const { return GetCount(); }
+int32_t CContributionListOfDay::GetContributionCount() const {
+    return GetCount();
+}
 
 int32_t CContributionListOfDay::GetUnreadCount() const {
     return static_cast<int32_t>(std::count_if(mContributions.begin(), mContributions.end(),

@@ -11,7 +11,7 @@ namespace twitter_api {
 
 // The contributions of one timeline for one day, oldest first; the unit that is logged.
 class CContributionListOfDay : public serialization::Object {
-public:
+  public:
     CContributionListOfDay() = default;
     explicit CContributionListOfDay(std::string date) : mDate(std::move(date)) {}
 
