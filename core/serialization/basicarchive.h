@@ -28,8 +28,9 @@ template <class Archive>
 class ClassRegister;
 
 // The archive core: one transfer per value kind that writes or reads depending on the direction.
-// Archive supplies the primitives: isReading(), rawTransfer(address, n), bytesLeft(), position()
-// and seekTo(offset).
+// Archive supplies the primitives: isReading(), isWriting(), rawTransfer(address, n),
+// rawAssign(text, n) (reads n bytes, all present, into a string), bytesLeft(), position() and
+// seekTo(offset).
 template <class Archive>
 class TBasicArchive {
   public:
@@ -63,8 +64,7 @@ class TBasicArchive {
         if (count > self().bytesLeft()) {
             throw Error("Inconsistent archive, string length beyond the end of the file.");
         }
-        text.resize(count);
-        self().rawTransfer(text.data(), count);
+        self().rawAssign(text, count);
     }
 
     template <class T>

@@ -9,11 +9,17 @@ namespace serialization {
 std::string QualifiedName(const std::type_info& type) {
     int status = 0;
     char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
-    std::string name = status == 0 && demangled ? demangled : type.name();
-    std::free(demangled);
-    for (size_t at = name.find("::"); at != std::string::npos; at = name.find("::", at)) {
-        name.replace(at, 2, ".");
+    const std::string_view mangled = status == 0 && demangled ? demangled : type.name();
+    std::string name;
+    for (size_t i = 0; i < mangled.size(); ++i) {
+        if (mangled.compare(i, 2, "::") == 0) {
+            name += '.';
+            ++i;
+        } else {
+            name += mangled[i];
+        }
     }
+    std::free(demangled);
     return name;
 }
 

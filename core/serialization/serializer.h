@@ -49,6 +49,12 @@ class Serializer : public Object, public TBasicArchive<Serializer> {
         }
     }
 
+    // Reads n bytes that the file is known to hold into text, in one copy.
+    void rawAssign(std::string& text, size_t n) {
+        text.assign(mImage, static_cast<size_t>(mPosition), n);
+        mPosition += n;
+    }
+
     uint64_t bytesLeft() const { return mPosition < mImage.size() ? mImage.size() - mPosition : 0; }
 
   private:

@@ -1,0 +1,130 @@
+// Writing and reading a day list of 10,000 contributions, with the load compared against a plain
+// memcpy of the same bytes measured in the same run.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "platform/file.h"
+#include "serialization/serializer.h"
+#include "twitter_api/model/contributionlistofday.h"
+
+namespace {
+
+using twitter_api::CContribution;
+using twitter_api::CContributionListOfDay;
+using twitter_api::ContributionListPtr;
+
+constexpr int kContributions = 10'000;
+
+std::string Text(int i) {
+    if (i % 3 == 0) {  // about 45 Japanese characters of three bytes each
+        std::string japanese;
+        for (int k = 0; k < 5; ++k) {
+            japanese += "今日の日本語のつぶやき";
+        }
+        return japanese + " #" + std::to_string(i);
+    }
+    std::string latin = "Reading the logs of the day again at start-up, http://example.com/";
+    latin += std::to_string(i);
+    latin.resize(140, '.');
+    return latin;
+}
+
+ContributionListPtr MakeDay() {
+    auto list = std::make_shared<CContributionListOfDay>("20261210");
+    for (int i = 0; i < kContributions; ++i) {
+        auto c = std::make_shared<CContribution>();
+        c->mId = 1'000'000'000'000LL + i;
+        c->mCreatedAt = "2026-12-10 09:41:07";
+        c->mScreenName = "user" + std::to_string(i % 97);
+        c->mName = i % 2 ? "ユーザー" + std::to_string(i % 97) : "User " + std::to_string(i % 97);
+        c->mText = Text(i);
+        c->mFavorited = i % 11 == 0;
+        c->mSource = "<a href=\"http://example.com/client\">client</a>";
+        c->mIsRead = i % 4 == 0;
+        list->mContributions.push_back(std::move(c));
+    }
+    return list;
+}
+
+const std::string& FilePath() {
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / "warblet-archive-bench.dat").string();
+    return path;
+}
+
+void Save(const ContributionListPtr& list) {
+    serialization::Serializer archive(FilePath(), serialization::FileMode::Out);
+    ContributionListPtr root = list;
+    archive.transfer(root, serialization::Tracking::Tracked);
+    archive.close();
+}
+
+ContributionListPtr Load() {
+    auto list = std::make_shared<CContributionListOfDay>();
+    serialization::Serializer archive(FilePath(), serialization::FileMode::In);
+    archive.transfer(list, serialization::Tracking::Tracked);
+    return list;
+}
+
+// Bytes per second of copying blocks of the file's size out of a pool far larger than the caches,
+// so that every copy reads from main memory as a first load of a file does.
+double MemcpyBytesPerSecond(size_t blockSize) {
+    const size_t poolSize = size_t{512} << 20;
+    const size_t blocks = poolSize / blockSize;
+    std::vector<char> pool(blocks * blockSize, 'x');
+    std::vector<char> destination(blockSize);
+    const auto start = std::chrono::steady_clock::now();
+    size_t copied = 0;
+    for (size_t i = 0; copied < 4 * pool.size(); ++i) {
+        std::memcpy(destination.data(), pool.data() + (i % blocks) * blockSize, blockSize);
+        benchmark::DoNotOptimize(destination.data());
+        benchmark::ClobberMemory();
+        copied += blockSize;
+    }
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    return static_cast<double>(copied) / seconds.count();
+}
+
+void BM_SaveDayList(benchmark::State& state) {
+    const auto list = MakeDay();
+    for (auto _ : state) {
+        Save(list);
+    }
+    const auto bytes = static_cast<int64_t>(std::filesystem::file_size(FilePath()));
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+// The loaded lists stay alive until the run ends, as a tab keeps what it loaded: the figure is the
+// cost of loading, not of freeing.
+void BM_LoadDayList(benchmark::State& state) {
+    Save(MakeDay());
+    const auto bytes = static_cast<double>(std::filesystem::file_size(FilePath()));
+    std::vector<ContributionListPtr> loaded;
+    loaded.reserve(1000);
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        loaded.push_back(Load());
+        if (loaded.size() == loaded.capacity()) {
+            state.SkipWithError("too many iterations for the kept lists");
+            break;
+        }
+    }
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    const double loadRate = bytes * static_cast<double>(state.iterations()) / seconds.count();
+    const double memcpyRate = MemcpyBytesPerSecond(static_cast<size_t>(bytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+    state.counters["file_bytes"] = bytes;
+    state.counters["memcpy_MB/s"] = memcpyRate / 1e6;
+    state.counters["load_to_memcpy"] = loadRate / memcpyRate;
+}
+
+BENCHMARK(BM_SaveDayList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadDayList)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
