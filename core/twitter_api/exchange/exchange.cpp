@@ -1,0 +1,175 @@
+#include "twitter_api/exchange/exchange.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/diagnostics.h"
+#include "twitter_api/conversions/number.h"
+
+namespace twitter_api {
+namespace {
+
+constexpr std::string_view kContentLength = "Content-Length: ";
+
+// Cuts a stream into lines. A line ends at LF, at CR LF, at a lone CR or at the end of the
+// stream; reading at the end of the stream yields an empty line.
+class LineReader {
+  public:
+    explicit LineReader(ByteSource& source) : mSource(source) {}
+
+    std::string ReadLine() {
+        std::string line;
+        while (Fill()) {
+            const char* begin = mBuffer.data() + mPosition;
+            const char* end = mBuffer.data() + mLength;
+            const char* stop =
+                std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
+            line.append(begin, stop);
+            mPosition += static_cast<size_t>(stop - begin);
+            if (stop == end) {
+                continue;
+            }
+            ++mPosition;
+            if (*stop == '\r' && Fill() && mBuffer[mPosition] == '\n') {
+                ++mPosition;
+            }
+            return line;
+        }
+        return line;
+    }
+
+  private:
+    // True when an unread byte is in the buffer. Once the source has ended it is not asked again.
+    bool Fill() {
+        if (mPosition < mLength) {
+            return true;
+        }
+        if (mEnded) {
+            return false;
+        }
+        mLength = mSource.Read(mBuffer.data(), mBuffer.size());
+        mPosition = 0;
+        mEnded = mLength == 0;
+        return !mEnded;
+    }
+
+    ByteSource& mSource;
+    std::array<char, 8192> mBuffer{};
+    size_t mPosition = 0;
+    size_t mLength = 0;
+    bool mEnded = false;
+};
+
+// The announced length must be a 32-bit number, but it does not bound the body: the service's
+// lengths are not to be trusted, the end of the stream is.
+void CheckContentLength(const std::string& line) {
+    if (line.find(kContentLength) == std::string::npos) {
+        return;
+    }
+    std::string remainder;
+    size_t from = 0;
+    for (size_t at = line.find(kContentLength); at != std::string::npos;
+         at = line.find(kContentLength, from)) {
+        remainder.append(line, from, at - from);
+        from = at + kContentLength.size();
+    }
+    remainder.append(line, from);
+    ToInt32(remainder);
+}
+
+bool IsDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string FormatPath(std::string_view format, std::initializer_list<PathArgument> arguments) {
+    std::string path;
+    auto next = arguments.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            path += format[i];
+            continue;
+        }
+        const char kind = format[++i];
+        Enforce(kind == 'd' || kind == 's', "Unknown placeholder in path format");
+        Enforce(next != arguments.end() && next->IsNumber() == (kind == 'd'),
+                "Path argument does not match its placeholder");
+        path += next->Text();
+        ++next;
+    }
+    Enforce(next == arguments.end(), "More path arguments than placeholders");
+    return path;
+}
+
+HostAddress ParseHostAddress(std::string_view host) {
+    const size_t colon = host.rfind(':');
+    if (colon == std::string_view::npos) {
+        return {std::string(host), 80};
+    }
+    const std::string_view port = host.substr(colon + 1);
+    const int value = IsDigits(port) && port.size() <= 5 ? std::stoi(std::string(port)) : 0;
+    if (value < 1 || value > 65535) {
+        throw platform::NetworkError("Invalid port in host '" + std::string(host) + "'");
+    }
+    return {std::string(host.substr(0, colon)), static_cast<uint16_t>(value)};
+}
+
+ResponseStream SendRequest(const Service& service, std::string_view method, HostKind host,
+                           const std::string& path, const Credential& credential) {
+    const std::string& hostName = service.hosts.For(host);
+    const HostAddress address = ParseHostAddress(hostName);
+    platform::TcpConnection connection(address.name, address.port, service.timeout);
+    connection.SendAll(std::string(method) + path + " HTTP/1.0\r\n");
+    connection.SendAll("HOST: " + hostName + "\r\n");
+    if (credential) {
+        connection.SendAll("Authorization: Basic " + *credential + "\r\n");
+    }
+    connection.SendAll("\r\n");
+    return ResponseStream(std::move(connection));
+}
+
+Response ReadResponse(ByteSource& stream) {
+    LineReader reader(stream);
+    Response response;
+    for (std::string line = reader.ReadLine(); !line.empty(); line = reader.ReadLine()) {
+        CheckContentLength(line);
+        response.header += line;
+    }
+    reader.ReadLine();  // the service's own XML declaration; XmlProlog takes its place
+    int emptyReads = 0;
+    while (emptyReads < 2) {
+        const std::string line = reader.ReadLine();
+        if (line.empty()) {
+            ++emptyReads;
+            continue;
+        }
+        emptyReads = 0;
+        response.body += line;
+        response.body += '\n';
+    }
+    return response;
+}
+
+std::string FetchDocument(const Service& service, std::string_view method, HostKind host,
+                          const std::string& path, const Credential& credential) {
+    ResponseStream stream = SendRequest(service, method, host, path, credential);
+    const Response response = ReadResponse(stream);
+    std::string document;
+    document.reserve(XmlProlog.size() + response.body.size());
+    document += XmlProlog;
+    document += response.body;
+    return document;
+}
+
+void ReportMalformed(const Service& service, std::optional<std::string_view> requestLine,
+                     std::string_view failure) {
+    Enforce(service.diagnostics != nullptr, "Service without a diagnostic sink");
+    if (requestLine) {
+        service.diagnostics->WriteLine(*requestLine);
+    }
+    service.diagnostics->WriteLine(failure);
+}
+
+}  // namespace twitter_api

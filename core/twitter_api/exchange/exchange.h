@@ -1,0 +1,105 @@
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/errors.h"
+#include "platform/socket.h"
+#include "twitter_api/exchange/service.h"
+
+// One HTTP/1.0 exchange per request: a fresh connection, a request line and two or three header
+// lines, the whole response read as lines, and its body turned into a document for the parsers.
+namespace twitter_api {
+
+// Put in front of every response body in place of the service's own declaration line.
+inline constexpr std::string_view XmlProlog = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+static_assert(XmlProlog.size() == 39);
+
+// The method words, trailing blank included.
+inline constexpr std::string_view kGet = "GET ";
+inline constexpr std::string_view kPost = "POST ";
+
+// A credential, or none at all (the search sends no "Authorization: " line; an empty credential
+// still sends one).
+using Credential = std::optional<std::string>;
+
+// Where a response's bytes come from.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Up to size bytes into buffer; 0 only at the end of the stream.
+    virtual size_t Read(char* buffer, size_t size) = 0;
+};
+
+// The stream of one request: the connection it was sent on, read until the peer closes it.
+class ResponseStream final : public ByteSource {
+  public:
+    explicit ResponseStream(platform::TcpConnection connection)
+        : mConnection(std::move(connection)) {}
+    size_t Read(char* buffer, size_t size) override { return mConnection.Receive(buffer, size); }
+
+  private:
+    platform::TcpConnection mConnection;
+};
+
+// A host setting split into the name to resolve and the port: "name" (port 80) or "name:port".
+// A port that is not a number from 1 to 65535 throws NetworkError.
+struct HostAddress {
+    std::string name;
+    uint16_t port = 80;
+};
+HostAddress ParseHostAddress(std::string_view host);
+
+// Connects to the host of the kind and writes the request line, the "HOST: " line, the
+// "Authorization: Basic " line when a credential is given, and the empty line, each as a write
+// of its own. Network failures throw NetworkError.
+ResponseStream SendRequest(const Service& service, std::string_view method, HostKind host,
+                           const std::string& path, const Credential& credential);
+
+struct Response {
+    std::string header;  // the status line and header lines run together; no caller reads it
+    std::string body;    // every non-empty line after the service's declaration line, each + LF
+};
+
+// Reads the whole response as lines ended by LF, CR LF, a lone CR or the end of the stream. A
+// "Content-Length: " header must hold a 32-bit decimal number (else the conversion Exception),
+// which is then ignored: two empty reads in a row end the body.
+Response ReadResponse(ByteSource& stream);
+
+// Sends the request and returns the document to check: XmlProlog followed by the response body.
+std::string FetchDocument(const Service& service, std::string_view method, HostKind host,
+                          const std::string& path, const Credential& credential);
+
+// The diagnostic lines of a document that failed the well-formedness check: the request's own
+// line, when it has one, then the failure's message.
+void ReportMalformed(const Service& service, std::optional<std::string_view> requestLine,
+                     std::string_view failure);
+
+// One value for a path: an integer (for "%d") or a text (for "%s").
+class PathArgument {
+  public:
+    template <std::integral Int>
+    PathArgument(Int value) : mText(std::to_string(value)), mNumber(true) {}
+    PathArgument(std::string_view text) : mText(text), mNumber(false) {}
+    PathArgument(const std::string& text) : mText(text), mNumber(false) {}
+    PathArgument(const char* text) : mText(text), mNumber(false) {}
+
+    const std::string& Text() const { return mText; }
+    bool IsNumber() const { return mNumber; }
+
+  private:
+    std::string mText;
+    bool mNumber;
+};
+
+// printf-style path building: each "%d" takes the next argument, an integer, in decimal; each
+// "%s" the next argument, a text, verbatim. A placeholder without its kind of argument, or an
+// argument left over, is a programming error (AssertionError).
+std::string FormatPath(std::string_view format, std::initializer_list<PathArgument> arguments);
+
+}  // namespace twitter_api

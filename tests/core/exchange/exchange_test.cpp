@@ -1,0 +1,230 @@
+#include "twitter_api/exchange/exchange.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "exchange/loopback.h"
+
+namespace {
+
+using namespace twitter_api;
+using testing_support::LoopbackListener;
+using testing_support::RecordingSink;
+using testing_support::ResponseWith;
+using testing_support::ServiceFor;
+using testing_support::TextSource;
+
+constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+
+Response ReadInPieces(const std::string& raw, size_t piece) {
+    TextSource source(raw, piece);
+    return ReadResponse(source);
+}
+
+struct BodyCase {
+    const char* name;
+    std::string raw;
+    std::string body;
+};
+
+TEST(ReadResponse, CutsTheBodyFromTheLines) {
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 99\r\n\r\n";
+    const std::string declaration = std::string(kDeclaration) + "\r\n";
+    const BodyCase cases[] = {
+        {"declaration line dropped", head + declaration + "<statuses>\r\n</statuses>\r\n",
+         "<statuses>\n</statuses>\n"},
+        {"blank line inside the body", head + declaration + "<a>\n\n<b/>\n</a>\n",
+         "<a>\n<b/>\n</a>\n"},
+        {"two blank lines end the body", head + declaration + "<a>\n\n\n<b/>\n</a>\n", "<a>\n"},
+        {"blanks are not empty", head + declaration + "<a>\n  \n</a>", "<a>\n  \n</a>\n"},
+        {"lone CR ends lines", "HTTP/1.0 200 OK\rX: y\r\r" + declaration + "<a>\r</a>\r",
+         "<a>\n</a>\n"},
+        {"CR then CR LF is two line ends", head + declaration + "<a>\r\r\n</a>", "<a>\n</a>\n"},
+        {"three lone CRs end the body", head + declaration + "<a>\r\r\r</a>\n", "<a>\n"},
+        {"LF only", "HTTP/1.0 200 OK\nX: y\n\n" + declaration + "<a/>\n", "<a/>\n"},
+        {"response ends after the header", "HTTP/1.0 401 Unauthorized\r\n\r\n", ""},
+        {"whole document on one line", head + kDeclaration + "<hash/>", ""},
+        {"stream ends inside the header", "HTTP/1.0 200 OK\r\nX: y", ""},
+    };
+    for (const auto& c : cases) {
+        for (const size_t piece : {size_t{1}, size_t{2}, size_t{4096}}) {
+            SCOPED_TRACE(std::string(c.name) + ", read " + std::to_string(piece) + " at a time");
+            EXPECT_EQ(ReadInPieces(c.raw, piece).body, c.body);
+        }
+    }
+}
+
+TEST(ReadResponse, HeaderTextIsTheHeaderLinesRunTogether) {
+    const Response response = ReadInPieces(
+        "HTTP/1.0 200 OK\r\nContent-Length: 7\r\nServer: x\r\n\r\n<?xml?>\n<a/>\n", 4096);
+    EXPECT_EQ(response.header, "HTTP/1.0 200 OKContent-Length: 7Server: x");
+}
+
+TEST(ReadResponse, ContentLengthMustBeA32BitNumberButDoesNotBoundTheBody) {
+    struct Case {
+        const char* header;
+        const char* message;  // nullptr: accepted
+    };
+    const Case cases[] = {
+        {"Content-Length: 3", nullptr},
+        {"Content-Length: -12", nullptr},
+        {"Content-Length: 1Content-Length: 2", nullptr},  // every occurrence removed: "12"
+        {"Content-Length: abc", "Can't convert value `abc' of type const(char)[] to type int"},
+        {"Content-Length:  12", "Can't convert value ` 12' of type const(char)[] to type int"},
+        {"X-Content-Length: 5", "Can't convert value `X-5' of type const(char)[] to type int"},
+        {"Content-Length: ", "Can't convert value `' of type const(char)[] to type int"},
+        {"Content-Length: 2147483648", "Overflow in integral conversion"},
+        {"Content-Length: 99999999999", "Overflow in integral conversion"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        const std::string raw = std::string("HTTP/1.0 200 OK\r\n") + c.header + "\r\n\r\n" +
+                                kDeclaration + "\r\n<statuses>\r\n</statuses>\r\n";
+        if (c.message == nullptr) {
+            EXPECT_EQ(ReadInPieces(raw, 4096).body, "<statuses>\n</statuses>\n");
+            continue;
+        }
+        try {
+            ReadInPieces(raw, 4096);
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+}
+
+TEST(FormatPath, SubstitutesPlaceholdersInOrder) {
+    EXPECT_EQ(FormatPath("/statuses/home_timeline.xml?since_id=%d&count=%d",
+                         {int64_t{9'223'372'036'854'775'807}, int32_t{200}}),
+              "/statuses/home_timeline.xml?since_id=9223372036854775807&count=200");
+    EXPECT_EQ(FormatPath("/1/%s/lists/%s/statuses.xml?per_page=%d", {"bob", "a%20b", -5}),
+              "/1/bob/lists/a%20b/statuses.xml?per_page=-5");
+    EXPECT_EQ(FormatPath("/saved_searches.xml", {}), "/saved_searches.xml");
+}
+
+TEST(FormatPath, MismatchedArgumentsAreProgrammingErrors) {
+    EXPECT_THROW(FormatPath("/x/%d", {"text"}), AssertionError);
+    EXPECT_THROW(FormatPath("/x/%s", {5}), AssertionError);
+    EXPECT_THROW(FormatPath("/x/%d/%d", {5}), AssertionError);
+    EXPECT_THROW(FormatPath("/x", {5}), AssertionError);
+    EXPECT_THROW(FormatPath("/x/%u", {5}), AssertionError);
+}
+
+TEST(HostAddress, NameAloneMeansPort80) {
+    const HostAddress plain = ParseHostAddress("twitter.com");
+    EXPECT_EQ(plain.name, "twitter.com");
+    EXPECT_EQ(plain.port, 80);
+    const HostAddress withPort = ParseHostAddress("127.0.0.1:65535");
+    EXPECT_EQ(withPort.name, "127.0.0.1");
+    EXPECT_EQ(withPort.port, 65535);
+}
+
+TEST(HostAddress, BadPortsAreNetworkErrors) {
+    for (const char* host : {"a:", "a:0", "a:65536", "a:8o", "a:-1", "a:000000080"}) {
+        SCOPED_TRACE(host);
+        try {
+            ParseHostAddress(host);
+            ADD_FAILURE() << "no exception";
+        } catch (const platform::NetworkError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("Invalid port in host '") + host + "'");
+        }
+    }
+}
+
+TEST(HostConfig, EnvironmentReplacesEachDefault) {
+    ::unsetenv("WARBLET_MAIN_HOST");
+    ::unsetenv("WARBLET_SEARCH_HOST");
+    ::setenv("WARBLET_API_HOST", "localhost:8081", 1);
+    const HostConfig hosts = HostConfig::FromEnvironment();
+    ::unsetenv("WARBLET_API_HOST");
+    EXPECT_EQ(hosts.For(HostKind::Main), "twitter.com");
+    EXPECT_EQ(hosts.For(HostKind::Versioned), "localhost:8081");
+    EXPECT_EQ(hosts.For(HostKind::Search), "search.twitter.com");
+}
+
+TEST(SendRequest, WritesTheRequestLineHostAndCredentialLines) {
+    struct Case {
+        const char* name;
+        std::string_view method;
+        Credential credential;
+        std::string expectedAfterHost;
+    };
+    const Case cases[] = {
+        {"with a credential", kGet, "dXNlcjpwYXNz", "Authorization: Basic dXNlcjpwYXNz\r\n\r\n"},
+        {"with an empty credential", kPost, "", "Authorization: Basic \r\n\r\n"},
+        {"without a credential", kGet, std::nullopt, "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackListener listener;
+        listener.Serve(ResponseWith(std::string(kDeclaration) + "\n<ok/>\n"));
+        RecordingSink sink;
+        const Service service = ServiceFor(listener, HostKind::Search, sink);
+        const std::string document =
+            FetchDocument(service, c.method, HostKind::Search, "/p?q=1", c.credential);
+        EXPECT_EQ(listener.Received(), std::string(c.method) + "/p?q=1 HTTP/1.0\r\nHOST: " +
+                                           listener.Address() + "\r\n" + c.expectedAfterHost);
+        EXPECT_EQ(document, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<ok/>\n");
+    }
+}
+
+TEST(SendRequest, NoCredentialMeansExactlyThreeLineEnds) {
+    LoopbackListener listener;
+    listener.Serve(ResponseWith("<?xml?>\n<ok/>\n"));
+    RecordingSink sink;
+    FetchDocument(ServiceFor(listener, HostKind::Main, sink), kGet, HostKind::Main, "/",
+                  std::nullopt);
+    const std::string received = listener.Received();
+    size_t pairs = 0;
+    for (size_t at = received.find("\r\n"); at != std::string::npos;
+         at = received.find("\r\n", at + 2)) {
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 3U);
+    EXPECT_EQ(received.find("Authorization"), std::string::npos);
+}
+
+void ExpectNetworkError(const Service& service, HostKind host, const std::string& message) {
+    try {
+        FetchDocument(service, kGet, host, "/", std::nullopt);
+        ADD_FAILURE() << "no exception";
+    } catch (const platform::NetworkError& e) {
+        EXPECT_EQ(std::string(e.what()).substr(0, message.size()), message);
+    }
+}
+
+TEST(SendRequest, NetworkFailuresAreNetworkErrors) {
+    Service service;
+    service.hosts = {"127.0.0.1:1", "no-such-host.invalid", "127.0.0.1:x"};
+    ExpectNetworkError(service, HostKind::Main, "Cannot connect to '127.0.0.1:1': ");
+    ExpectNetworkError(service, HostKind::Versioned,
+                       "Cannot resolve host 'no-such-host.invalid': ");
+    ExpectNetworkError(service, HostKind::Search, "Invalid port in host '127.0.0.1:x'");
+}
+
+TEST(SendRequest, ASilentPeerTimesOut) {
+    LoopbackListener listener;  // accepts into its backlog and never answers
+    RecordingSink sink;
+    const Service service =
+        ServiceFor(listener, HostKind::Main, sink, std::chrono::milliseconds(200));
+    const auto start = std::chrono::steady_clock::now();
+    ExpectNetworkError(service, HostKind::Main, "Timed out reading from '127.0.0.1'");
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(150));
+    EXPECT_LT(elapsed, std::chrono::seconds(3));
+}
+
+TEST(ReportMalformed, WritesTheRequestLineThenTheFailure) {
+    RecordingSink sink;
+    Service service;
+    service.diagnostics = &sink;
+    ReportMalformed(service, "Post XML PARSE ERROR!!", "no element found");
+    ReportMalformed(service, std::nullopt, "unclosed token");
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"Post XML PARSE ERROR!!", "no element found",
+                                                    "unclosed token"}));
+}
+
+}  // namespace
