@@ -1,0 +1,84 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace twitter_api {
+
+// What one pass over a document found.
+struct PassOutcome {
+    // Why the document is not well-formed XML; empty when it is.
+    std::optional<std::string> malformed;
+    // The first exception a handler threw; no handler ran after it.
+    std::exception_ptr handlerFailure;
+};
+
+// Maps a document onto records as its elements go by. Handlers are kept in two tables, one for
+// element starts and one for element ends, keyed by the element name exactly as written (a
+// namespace prefix is part of the name). The tables are consulted for elements at every depth;
+// storing a handler under a name replaces the one stored there before, and nothing is ever
+// removed, so a handler stays in force until something stores another under its name. Handlers
+// typically store further handlers, bound to the record they have just begun.
+class XmlMapping {
+  public:
+    using StartHandler = std::function<void()>;
+    // text: the element's character content, descendants included, with the predefined entities
+    // and character references resolved; empty for an empty element.
+    using EndHandler = std::function<void(std::string_view text)>;
+
+    void OnStart(std::string_view element, StartHandler handler);
+    void OnEnd(std::string_view element, EndHandler handler);
+
+    // One pass over the whole document that checks it and runs the handlers at once. Once a
+    // handler throws, no handler runs again, but the check goes on to the end of the document.
+    PassOutcome Run(std::string_view document);
+
+  private:
+    class Pass;
+
+    struct Slot {
+        StartHandler start;
+        EndHandler end;
+    };
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
+
+    // The slot of an element name, made empty the first time the name is seen. Slots are never
+    // removed and their addresses never change.
+    Slot& SlotFor(std::string_view element);
+
+    std::unordered_map<std::string, Slot, NameHash, std::equal_to<>> mSlots;
+};
+
+// The well-formedness check alone: why the document is not well-formed XML, or nothing.
+std::optional<std::string> CheckWellFormed(std::string_view document);
+
+// Hands over what a pass built as if the document had been checked first and parsed after: from
+// a document that is not well-formed, nothing (its failure message is returned); from a
+// well-formed one, every record built is appended to out, and then the first handler exception,
+// if there was one, is rethrown.
+template <typename Record>
+std::optional<std::string> Publish(const PassOutcome& outcome, std::vector<Record>& built,
+                                   std::vector<Record>& out) {
+    if (outcome.malformed) {
+        return outcome.malformed;
+    }
+    out.insert(out.end(), std::make_move_iterator(built.begin()),
+               std::make_move_iterator(built.end()));
+    if (outcome.handlerFailure) {
+        std::rethrow_exception(outcome.handlerFailure);
+    }
+    return std::nullopt;
+}
+
+}  // namespace twitter_api
