@@ -1,0 +1,54 @@
+#include "twitter_api/requests/lists.h"
+
+#include "settings/settinginfo.h"
+#include "twitter_api/exchange/exchange.h"
+#include "twitter_api/requests/mappings.h"
+
+namespace twitter_api {
+namespace {
+
+using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<std::string>&);
+
+// All three share one diagnostic line.
+constexpr std::string_view kDiagnosticLine = "GetUserLists XML PARSE ERROR!!";
+
+std::vector<std::string> GetChoices(const Service& service, HostKind host, const std::string& path,
+                                    const std::string& credential, Mapper map) {
+    const std::string document = FetchDocument(service, kGet, host, path, credential);
+    std::vector<std::string> choices;
+    if (const auto failure = map(document, choices)) {
+        ReportMalformed(service, kDiagnosticLine, *failure);
+    }
+    return choices;
+}
+
+}  // namespace
+
+std::vector<std::string> GetUserLists(const Service& service, const std::string& credential) {
+    if (credential.empty()) {
+        return {};
+    }
+    const std::string path =
+        FormatPath("/1/%s/lists.xml", {DialogSetting::GetAccountName(credential)});
+    return GetChoices(service, HostKind::Versioned, path, credential, MapLists);
+}
+
+std::vector<std::string> GetUserListSubscriptions(const Service& service,
+                                                  const std::string& credential) {
+    if (credential.empty()) {
+        return {};
+    }
+    const std::string path =
+        FormatPath("/1/%s/lists/subscriptions.xml", {DialogSetting::GetAccountName(credential)});
+    return GetChoices(service, HostKind::Versioned, path, credential, MapLists);
+}
+
+std::vector<std::string> GetUserSavedSearches(const Service& service,
+                                              const std::string& credential) {
+    if (credential.empty()) {
+        return {};
+    }
+    return GetChoices(service, HostKind::Main, "/saved_searches.xml", credential, MapSavedSearches);
+}
+
+}  // namespace twitter_api

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+
+#include "exchange/loopback.h"
+#include "twitter_api/requests/lists.h"
+#include "twitter_api/requests/status.h"
+#include "twitter_api/requests/timeline.h"
+
+namespace {
+
+using namespace twitter_api;
+using testing_support::LoopbackListener;
+using testing_support::RecordingSink;
+using testing_support::ResponseWith;
+using testing_support::ServiceFor;
+
+const std::string kCredential = "dXNlcjpwYXNz";  // user:pass
+constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+// A well-formed answer that holds no records, as an authentication failure gives.
+const std::string kUnauthorized =
+    "HTTP/1.1 401 Unauthorized\r\nContent-Type: application/xml\r\nContent-Length: 156\r\n\r\n" +
+    std::string(kDeclaration) +
+    "<hash>\n  <error>Could not authenticate you.</error>\n"
+    "  <request>/statuses/home_timeline.xml</request>\n</hash>";
+
+// An error page that is not XML; its first line goes as the declaration, "<html>" stays unclosed.
+const std::string kErrorPage =
+    "HTTP/1.0 502 Bad Gateway\r\n\r\n<!DOCTYPE html>\r\n<html>\r\n<body>Bad Gateway</body>\r\n";
+
+std::vector<ContributionPtr> Sentinel() {
+    return {std::make_shared<CContribution>()};
+}
+
+struct RequestCase {
+    const char* name;
+    HostKind host;
+    std::function<void(const Service&)> call;
+    std::string requestLine;                // without " HTTP/1.0\r\n"
+    std::optional<std::string> credential;  // the Authorization line's value, if one is sent
+};
+
+std::vector<RequestCase> RequestCases() {
+    const auto timeline = [](auto request, std::string credential, int64_t since, int32_t count) {
+        return [=](const Service& service) {
+            std::vector<ContributionPtr> out;
+            EXPECT_TRUE(request(service, out, credential, since, count));
+        };
+    };
+    const auto list = [](std::string credential, int64_t since) {
+        return [=](const Service& service) {
+            std::vector<ContributionPtr> out;
+            EXPECT_TRUE(GetListTimeLine(service, out, "bob", "friends", credential, since, 200));
+        };
+    };
+    const auto post = [](std::string credential, std::string text, int64_t reply) {
+        return [=](const Service& service) { EXPECT_TRUE(Post(service, credential, text, reply)); };
+    };
+    const int64_t largest = std::numeric_limits<int64_t>::max();
+    return {
+        {"home timeline since 12345", HostKind::Main,
+         timeline(GetUserPrivateTimeLine, kCredential, 12345, 200),
+         "GET /statuses/home_timeline.xml?since_id=12345&count=200", kCredential},
+        {"home timeline since 0", HostKind::Main,
+         timeline(GetUserPrivateTimeLine, kCredential, 0, 200),
+         "GET /statuses/home_timeline.xml?since_id=0&count=200", kCredential},
+        {"home timeline without since", HostKind::Main,
+         timeline(GetUserPrivateTimeLine, kCredential, -1, 200),
+         "GET /statuses/home_timeline.xml?count=200", kCredential},
+        {"home timeline, empty credential", HostKind::Main,
+         timeline(GetUserPrivateTimeLine, "", -1, 200), "GET /statuses/home_timeline.xml?count=200",
+         ""},
+        {"mentions since a large id", HostKind::Main,
+         timeline(GetUserMentions, kCredential, largest, 200),
+         "GET /statuses/mentions.xml?since_id=9223372036854775807&count=200", kCredential},
+        {"mentions without since", HostKind::Main, timeline(GetUserMentions, kCredential, -1, 200),
+         "GET /statuses/mentions.xml?count=200", kCredential},
+        {"direct messages since 5", HostKind::Main,
+         timeline(GetUserDirectMessage, kCredential, 5, 20),
+         "GET /direct_messages.xml?since_id=5&count=20", kCredential},
+        {"direct messages without since", HostKind::Main,
+         timeline(GetUserDirectMessage, kCredential, -1, 20), "GET /direct_messages.xml?count=20",
+         kCredential},
+        {"list statuses since 9", HostKind::Versioned, list(kCredential, 9),
+         "GET /1/bob/lists/friends/statuses.xml?since_id=9&per_page=200", kCredential},
+        {"list statuses without since", HostKind::Versioned, list(kCredential, -1),
+         "GET /1/bob/lists/friends/statuses.xml?per_page=200", kCredential},
+        {"search", HostKind::Search,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetSearchTimeLine(service, out, "%E3%81%82%20b", 100, 1));
+         },
+         "GET /search.atom?q=%E3%81%82%20b&rpp=100&page=1", std::nullopt},
+        {"own lists", HostKind::Versioned,
+         [](const Service& service) { GetUserLists(service, kCredential); },
+         "GET /1/user/lists.xml", kCredential},
+        {"list subscriptions", HostKind::Versioned,
+         [](const Service& service) { GetUserListSubscriptions(service, kCredential); },
+         "GET /1/user/lists/subscriptions.xml", kCredential},
+        {"saved searches", HostKind::Main,
+         [](const Service& service) { GetUserSavedSearches(service, kCredential); },
+         "GET /saved_searches.xml", kCredential},
+        {"post a reply", HostKind::Main, post(kCredential, "hello world", 5),
+         "POST /statuses/update.xml?status=hello%20world&in_reply_to_status_id=5", kCredential},
+        {"post a new status", HostKind::Main, post(kCredential, "hello world", -1),
+         "POST /statuses/update.xml?status=hello%20world", kCredential},
+        {"post an empty reply to 0", HostKind::Main, post(kCredential, "", 0),
+         "POST /statuses/update.xml?status=&in_reply_to_status_id=0", kCredential},
+        {"post with an empty credential", HostKind::Main, post("", "a&b=#", -1),
+         "POST /statuses/update.xml?status=a&b=#", ""},
+        {"create favourite", HostKind::Versioned,
+         [](const Service& service) { EXPECT_TRUE(CreateFavorite(service, kCredential, 12345)); },
+         "POST /1/favorites/create/12345.xml", kCredential},
+        {"destroy favourite", HostKind::Versioned,
+         [largest](const Service& service) {
+             EXPECT_TRUE(DestroyFavorite(service, kCredential, largest));
+         },
+         "POST /1/favorites/destroy/9223372036854775807.xml", kCredential},
+    };
+}
+
+TEST(Requests, SendExactlyTheirRequestBytesToTheirHost) {
+    for (const auto& c : RequestCases()) {
+        SCOPED_TRACE(c.name);
+        LoopbackListener listener;
+        listener.Serve(kUnauthorized);
+        RecordingSink sink;
+        c.call(ServiceFor(listener, c.host, sink));
+        std::string expected = c.requestLine + " HTTP/1.0\r\nHOST: " + listener.Address() + "\r\n";
+        if (c.credential) {
+            expected += "Authorization: Basic " + *c.credential + "\r\n";
+        }
+        expected += "\r\n";
+        EXPECT_EQ(listener.Received(), expected);
+        EXPECT_TRUE(sink.lines.empty());
+    }
+}
+
+TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
+    LoopbackListener listener;
+    RecordingSink sink;
+    Service service = ServiceFor(listener, HostKind::Main, sink);
+    service.hosts.versioned = listener.Address();
+    EXPECT_TRUE(GetUserLists(service, "").empty());
+    EXPECT_TRUE(GetUserListSubscriptions(service, "").empty());
+    EXPECT_TRUE(GetUserSavedSearches(service, "").empty());
+    EXPECT_FALSE(CreateFavorite(service, "", 1));
+    EXPECT_FALSE(DestroyFavorite(service, "", 1));
+    EXPECT_FALSE(listener.HasWaitingConnection());
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+struct FailureCase {
+    const char* name;
+    HostKind host;
+    std::function<bool(const Service&)> callFails;  // true when the failure value came back
+    std::optional<std::string> requestLine;
+};
+
+std::vector<FailureCase> FailureCases() {
+    const auto timeline = [](auto request) {
+        return [=](const Service& service) {
+            std::vector<ContributionPtr> out = Sentinel();
+            return !request(service, out, kCredential, -1, 200) && out.empty();
+        };
+    };
+    const auto choices = [](auto request) {
+        return [=](const Service& service) { return request(service, kCredential).empty(); };
+    };
+    return {
+        {"home timeline", HostKind::Main, timeline(GetUserPrivateTimeLine),
+         "GetUserPrivateTimeLine XML PARSE ERROR!!"},
+        {"mentions", HostKind::Main, timeline(GetUserMentions),
+         "GetUserMentions XML PARSE ERROR!!"},
+        {"direct messages", HostKind::Main, timeline(GetUserDirectMessage),
+         "GetUserDirectMessage XML PARSE ERROR!!"},
+        {"list statuses", HostKind::Versioned,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out = Sentinel();
+             return !GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200) &&
+                    out.empty();
+         },
+         "GetListTimeLine XML PARSE ERROR!!"},
+        {"search", HostKind::Search,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out = Sentinel();
+             return !GetSearchTimeLine(service, out, "q", 100, 1) && out.empty();
+         },
+         "GetSearchTimeLine XML PARSE ERROR!!"},
+        {"own lists", HostKind::Versioned, choices(GetUserLists), "GetUserLists XML PARSE ERROR!!"},
+        {"list subscriptions", HostKind::Versioned, choices(GetUserListSubscriptions),
+         "GetUserLists XML PARSE ERROR!!"},
+        {"saved searches", HostKind::Main, choices(GetUserSavedSearches),
+         "GetUserLists XML PARSE ERROR!!"},
+        {"post", HostKind::Main,
+         [](const Service& service) { return !Post(service, kCredential, "x", -1); },
+         "Post XML PARSE ERROR!!"},
+        {"create favourite", HostKind::Versioned,
+         [](const Service& service) { return !CreateFavorite(service, kCredential, 1); },
+         std::nullopt},
+        {"destroy favourite", HostKind::Versioned,
+         [](const Service& service) { return !DestroyFavorite(service, kCredential, 1); },
+         std::nullopt},
+    };
+}
+
+TEST(Requests, AMalformedAnswerGivesTheDiagnosticAndTheFailureValue) {
+    for (const auto& c : FailureCases()) {
+        SCOPED_TRACE(c.name);
+        LoopbackListener listener;
+        listener.Serve(kErrorPage);
+        RecordingSink sink;
+        EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink)));
+        std::vector<std::string> expected;
+        if (c.requestLine) {
+            expected.push_back(*c.requestLine);
+        }
+        expected.emplace_back("no element found at line 4, column 1");
+        EXPECT_EQ(sink.lines, expected);
+    }
+}
+
+TEST(Requests, AnAnswerEndingAfterItsHeaderIsMalformed) {
+    LoopbackListener listener;
+    listener.Serve("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+    RecordingSink sink;
+    std::vector<ContributionPtr> out = Sentinel();
+    EXPECT_FALSE(
+        GetUserMentions(ServiceFor(listener, HostKind::Main, sink), out, kCredential, -1, 200));
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"GetUserMentions XML PARSE ERROR!!",
+                                                    "no element found at line 2, column 1"}));
+}
+
+TEST(Requests, AWellFormedErrorDocumentIsAnEmptySuccess) {
+    LoopbackListener listener;
+    listener.Serve(kUnauthorized);
+    RecordingSink sink;
+    std::vector<ContributionPtr> out = Sentinel();
+    EXPECT_TRUE(
+        GetUserPrivateTimeLine(ServiceFor(listener, HostKind::Main, sink), out, "", 3, 200));
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST(Requests, TimelinesComeBackOldestFirst) {
+    LoopbackListener listener;
+    listener.Serve(ResponseWith(std::string(kDeclaration) + "<statuses type=\"array\">\n"
+                                                            "<status><id>30</id></status>\n"
+                                                            "<status><id>20</id></status>\n"
+                                                            "<status><id>10</id></status>\n"
+                                                            "</statuses>\n"));
+    RecordingSink sink;
+    std::vector<ContributionPtr> out;
+    ASSERT_TRUE(GetUserPrivateTimeLine(ServiceFor(listener, HostKind::Main, sink), out, kCredential,
+                                       -1, 200));
+    ASSERT_EQ(out.size(), 3U);
+    EXPECT_EQ(out[0]->mId, 10);
+    EXPECT_EQ(out[1]->mId, 20);
+    EXPECT_EQ(out[2]->mId, 30);
+}
+
+TEST(Requests, ListChoicesKeepDocumentOrder) {
+    LoopbackListener listener;
+    listener.Serve(ResponseWith(std::string(kDeclaration) +
+                                "<saved_searches type=\"array\">\n"
+                                "<saved_search><name>b</name></saved_search>\n"
+                                "<saved_search><name>a</name></saved_search>\n"
+                                "</saved_searches>\n"));
+    RecordingSink sink;
+    EXPECT_EQ(GetUserSavedSearches(ServiceFor(listener, HostKind::Main, sink), kCredential),
+              (std::vector<std::string>{"b", "a"}));
+}
+
+TEST(Requests, AValueThatDoesNotConvertReachesTheCaller) {
+    LoopbackListener listener;
+    listener.Serve(ResponseWith(std::string(kDeclaration) +
+                                "<statuses type=\"array\">\n<status><id>12x</id></status>\n"
+                                "</statuses>\n"));
+    RecordingSink sink;
+    std::vector<ContributionPtr> out;
+    try {
+        GetUserMentions(ServiceFor(listener, HostKind::Main, sink), out, kCredential, -1, 200);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Can't convert value `12x' of type const(char)[] to type long");
+    }
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST(Requests, ABadContentLengthReachesTheCaller) {
+    LoopbackListener listener;
+    listener.Serve("HTTP/1.0 200 OK\r\nContent-Length: 4294967296\r\n\r\n" +
+                   std::string(kDeclaration) + "<hash/>\n");
+    RecordingSink sink;
+    try {
+        Post(ServiceFor(listener, HostKind::Main, sink), kCredential, "x", -1);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Overflow in integral conversion");
+    }
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+}  // namespace
