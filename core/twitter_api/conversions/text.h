@@ -15,10 +15,12 @@ std::string DecodeCharacterReferences(std::string_view text);
 std::string CodePointToUtf8(int32_t codePoint);
 
 // Percent-encodes UTF-8 text, keeping letters, digits, "-_.!~*'()", ";/?:@&=+$," and "#".
-// Invalid UTF-8 throws Exception.
+// Invalid UTF-8 (stray or missing continuation bytes, overlong forms, surrogates, code points
+// above U+10FFFF) throws Exception "Invalid UTF-8 sequence".
 std::string UriEncode(std::string_view text);
 
-// Code points of the UTF-8 text, each CR LF counted once.
+// Code points of the UTF-8 text (the bytes that do not continue a sequence), each CR LF counted
+// once.
 int32_t GetTextLength(std::string_view text);
 
 }  // namespace twitter_api
