@@ -1,0 +1,159 @@
+// warblet-standin: a local stand-in of the service's version-1 interface, so the client can run
+// and be tested without the real service.
+
+#include <httplib.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "common/diagnostics.h"
+#include "common/errors.h"
+#include "live.h"
+#include "routes.h"
+#include "seed.h"
+#include "store.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]";
+
+struct SOptions {
+    std::string mSeed;
+    int mPort = 0;  // 0: any free port
+    bool mLive = false;
+    int mIntervalMs = 5000;
+    std::string mPortFile;
+};
+
+int ToNumber(std::string_view text, int least, int most) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < least || value > most) {
+        throw Exception("not a number from " + std::to_string(least) + " to " +
+                        std::to_string(most) + ": " + std::string(text));
+    }
+    return value;
+}
+
+SOptions ParseOptions(int argc, char** argv) {
+    SOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        const auto value = [&]() -> std::string_view {
+            if (i + 1 >= argc) {
+                throw Exception(std::string(option) + " needs a value");
+            }
+            return argv[++i];
+        };
+        if (option == "--seed") {
+            options.mSeed = value();
+        } else if (option == "--port") {
+            options.mPort = ToNumber(value(), 0, 65535);
+        } else if (option == "--live") {
+            options.mLive = true;
+        } else if (option == "--interval-ms") {
+            options.mIntervalMs = ToNumber(value(), 1, 86'400'000);
+        } else if (option == "--port-file") {
+            options.mPortFile = value();
+        } else {
+            throw Exception("unknown option " + std::string(option));
+        }
+    }
+    if (options.mSeed.empty()) {
+        throw Exception("--seed is required");
+    }
+    return options;
+}
+
+int Bind(httplib::Server& server, int port) {
+    const int bound = port == 0 ? server.bind_to_any_port("127.0.0.1")
+                                : (server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (bound <= 0) {
+        throw Exception("cannot listen on 127.0.0.1:" + std::to_string(port));
+    }
+    return bound;
+}
+
+// Written beside and renamed into place, so a script that polls for the file never reads half.
+void WritePortFile(const std::string& path, int port) {
+    const std::string partial = path + ".partial";
+    {
+        std::ofstream file(partial, std::ios::trunc);
+        file << port << '\n';
+        if (!file.flush()) {
+            throw Exception("cannot write the port file " + path);
+        }
+    }
+    std::filesystem::rename(partial, path);
+}
+
+sigset_t StopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
+    standin::CStore store;
+    standin::CLiveFeed live(store, standin::LoadSeedFile(options.mSeed, standin::Now(), store));
+    httplib::Server server;
+    standin::ConfigureServer(server, store);
+    server.set_logger(
+        [&diagnostics](const httplib::Request& request, const httplib::Response& response) {
+            diagnostics.WriteLine(request.method + " " + request.target + " " +
+                                  std::to_string(response.status));
+        });
+    const int port = Bind(server, options.mPort);
+    if (!options.mPortFile.empty()) {
+        WritePortFile(options.mPortFile, port);
+    }
+    diagnostics.WriteLine("listening on 127.0.0.1:" + std::to_string(port));
+    if (options.mLive) {
+        live.Run(std::chrono::milliseconds(options.mIntervalMs));
+    }
+    std::thread serving([&server] {
+        server.listen_after_bind();
+        // Wakes the waiting main thread also when serving ends on its own.
+        kill(getpid(), SIGTERM);
+    });
+    const sigset_t signals = StopSignals();
+    int received = 0;
+    sigwait(&signals, &received);
+    server.stop();
+    serving.join();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Blocked before any thread starts, so every thread inherits the mask and only sigwait sees
+    // the stop signals.
+    const sigset_t signals = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    SOptions options;
+    try {
+        options = ParseOptions(argc, argv);
+    } catch (const Exception& failure) {
+        std::cerr << "warblet-standin: " << failure.what() << '\n' << kUsage << std::endl;
+        return 2;
+    }
+    try {
+        return Serve(options, StandardOutputSink());
+    } catch (const std::exception& failure) {
+        std::cerr << "warblet-standin: " << failure.what() << std::endl;
+        return 1;
+    }
+}
