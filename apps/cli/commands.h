@@ -8,6 +8,9 @@ using Arguments = std::vector<std::string>;
 
 int RunAccountCommand(const Arguments& args);
 int RunDumpCommand(const Arguments& args);
+// fetch, lists, subscriptions, saved-searches, post, favorite and unfavorite: 0 when the request
+// reported success, 1 for its failure value.
+int RunServiceCommand(const std::string& command, const Arguments& args);
 
 // Wrong use of the command line: the message and the usage go to standard error, status 2.
 struct UsageError {

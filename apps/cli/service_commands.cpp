@@ -1,0 +1,165 @@
+#include <iostream>
+#include <map>
+
+#include "commands.h"
+#include "common/diagnostics.h"
+#include "json.h"
+#include "settings/settinginfo.h"
+#include "twitter_api/conversions/number.h"
+#include "twitter_api/conversions/text.h"
+#include "twitter_api/requests/lists.h"
+#include "twitter_api/requests/status.h"
+#include "twitter_api/requests/timeline.h"
+
+namespace {
+
+using twitter_api::ContributionPtr;
+
+// The library's diagnostic lines go to standard error; results alone to standard output.
+twitter_api::Service ServiceFromEnvironment(DiagnosticSink& diagnostics) {
+    twitter_api::Service service;
+    service.hosts = twitter_api::HostConfig::FromEnvironment();
+    service.diagnostics = &diagnostics;
+    return service;
+}
+
+std::string StoredCredential() {
+    DialogSetting::LoadSettingInfo();
+    return gSetting->Credential();
+}
+
+// Positional words and "--name value" options, each option allowed once.
+struct Words {
+    Arguments positional;
+    std::map<std::string, std::string> options;
+};
+
+Words Parse(const Arguments& args, std::initializer_list<const char*> known) {
+    Words words;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) != 0) {
+            words.positional.push_back(args[i]);
+            continue;
+        }
+        bool isKnown = false;
+        for (const char* option : known) {
+            isKnown = isKnown || args[i] == option;
+        }
+        if (!isKnown || i + 1 == args.size()) {
+            throw UsageError{"unknown option or missing value: " + args[i]};
+        }
+        words.options[args[i]] = args[i + 1];
+        ++i;
+    }
+    return words;
+}
+
+int64_t Option64(const Words& words, const std::string& name, int64_t fallback) {
+    const auto found = words.options.find(name);
+    return found == words.options.end() ? fallback : twitter_api::ToInt64(found->second);
+}
+
+int32_t Option32(const Words& words, const std::string& name, int32_t fallback) {
+    const auto found = words.options.find(name);
+    return found == words.options.end() ? fallback : twitter_api::ToInt32(found->second);
+}
+
+void RequirePositional(const Words& words, size_t count, const char* what) {
+    if (words.positional.size() != count) {
+        throw UsageError{what};
+    }
+}
+
+int PrintContributions(bool success, const std::vector<ContributionPtr>& contributions) {
+    for (const auto& c : contributions) {
+        std::cout << Print(ToJson(*c)) << '\n';
+    }
+    return success ? 0 : 1;
+}
+
+int PrintStrings(const std::vector<std::string>& strings) {
+    for (const auto& s : strings) {
+        std::cout << Print(nlohmann::ordered_json(s)) << '\n';
+    }
+    return 0;
+}
+
+int Fetch(const twitter_api::Service& service, const Arguments& args) {
+    if (args.empty()) {
+        throw UsageError{"fetch needs a timeline kind"};
+    }
+    const std::string kind = args[0];
+    const Words words =
+        Parse(Arguments(args.begin() + 1, args.end()), {"--since", "--count", "--rpp", "--page"});
+    std::vector<ContributionPtr> out;
+    bool success = false;
+    if (kind == "timeline" || kind == "mentions" || kind == "directmessages") {
+        RequirePositional(words, 0, "fetch timeline|mentions|directmessages takes no names");
+        const int64_t since = Option64(words, "--since", -1);
+        const std::string credential = StoredCredential();
+        if (kind == "timeline") {
+            success = GetUserPrivateTimeLine(service, out, credential, since,
+                                             Option32(words, "--count", 200));
+        } else if (kind == "mentions") {
+            success =
+                GetUserMentions(service, out, credential, since, Option32(words, "--count", 200));
+        } else {
+            success = GetUserDirectMessage(service, out, credential, since,
+                                           Option32(words, "--count", 20));
+        }
+    } else if (kind == "list") {
+        RequirePositional(words, 2, "fetch list needs OWNER and NAME");
+        success = GetListTimeLine(service, out, words.positional[0], words.positional[1],
+                                  StoredCredential(), Option64(words, "--since", -1),
+                                  Option32(words, "--count", 200));
+    } else if (kind == "search") {
+        RequirePositional(words, 1, "fetch search needs QUERY");
+        success = GetSearchTimeLine(service, out, twitter_api::UriEncode(words.positional[0]),
+                                    Option32(words, "--rpp", 100), Option32(words, "--page", 1));
+    } else {
+        throw UsageError{"unknown timeline kind " + kind};
+    }
+    return PrintContributions(success, out);
+}
+
+int PostStatus(const twitter_api::Service& service, const Arguments& args) {
+    const Words words = Parse(args, {"--reply"});
+    RequirePositional(words, 1, "post needs TEXT");
+    const bool success = twitter_api::Post(service, StoredCredential(), words.positional[0],
+                                           Option64(words, "--reply", -1));
+    return success ? 0 : 1;
+}
+
+template <bool (*Request)(const twitter_api::Service&, const std::string&, int64_t)>
+int Favorite(const twitter_api::Service& service, const Arguments& args) {
+    if (args.size() != 1) {
+        throw UsageError{"favorite and unfavorite need one status ID"};
+    }
+    return Request(service, StoredCredential(), twitter_api::ToInt64(args[0])) ? 0 : 1;
+}
+
+template <std::vector<std::string> (*Request)(const twitter_api::Service&, const std::string&)>
+int Names(const twitter_api::Service& service, const Arguments& args) {
+    if (!args.empty()) {
+        throw UsageError{"this command takes no arguments"};
+    }
+    return PrintStrings(Request(service, StoredCredential()));
+}
+
+}  // namespace
+
+int RunServiceCommand(const std::string& command, const Arguments& args) {
+    StreamSink diagnostics(std::cerr);
+    const twitter_api::Service service = ServiceFromEnvironment(diagnostics);
+    using Handler = int (*)(const twitter_api::Service&, const Arguments&);
+    const std::map<std::string, Handler> handlers = {
+        {"fetch", Fetch},
+        {"lists", Names<twitter_api::GetUserLists>},
+        {"subscriptions", Names<twitter_api::GetUserListSubscriptions>},
+        {"saved-searches", Names<twitter_api::GetUserSavedSearches>},
+        {"post", PostStatus},
+        {"favorite", Favorite<twitter_api::CreateFavorite>},
+        {"unfavorite", Favorite<twitter_api::DestroyFavorite>},
+    };
+    return handlers.at(command)(service, args);
+}

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Every command of warblet-cli against a fresh stand-in of the service.
+# Usage: cli_against_standin.sh WARBLET_CLI WARBLET_STANDIN SEED_FILE
+set -euo pipefail
+cli=$(realpath "$1") standin=$(realpath "$2") seed=$(realpath "$3")
+
+work=$(mktemp -d)
+"$standin" --seed "$seed" --port-file "$work/port" >"$work/standin.log" 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
+host="127.0.0.1:$(cat "$work/port")"
+export WARBLET_MAIN_HOST=$host WARBLET_API_HOST=$host WARBLET_SEARCH_HOST=$host
+cd "$work"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run EXPECTED_STATUS COMMAND...: runs the tool, keeps its output in $out and its errors in $err.
+run() {
+    local expected=$1 status=0
+    shift
+    out=$("$cli" "$@" 2>"$work/err") || status=$?
+    err=$(cat "$work/err")
+    [ "$status" -eq "$expected" ] || fail "warblet-cli $* exited $status, expected $expected: $err"
+}
+expect_in() { grep -qF -- "$1" <<<"$2" || fail "expected '$1' in: ${2:0:300}"; }
+lines() { [ -z "$1" ] && echo 0 || wc -l <<<"$1"; }
+last_id() { tail -n 1 <<<"$1" | sed -n 's/^{"id":\([0-9]*\),.*/\1/p'; }
+
+run 0 account set demo demo --auto-reload
+run 0 account show
+expect_in "account: demo" "$out"
+expect_in "auto_reload_type: EVERY3MINUTES" "$out"
+run 0 dump setting/setting.dat
+expect_in '"account": "demo"' "$out"
+
+run 0 fetch timeline --count 5
+[ "$(lines "$out")" -eq 5 ] || fail "timeline --count 5 gave $(lines "$out") lines"
+newest=$(last_id "$out")
+[ -n "$newest" ] || fail "no id in the timeline"
+oldest_first=$(sed -n 's/^{"id":\([0-9]*\),.*/\1/p' <<<"$out")
+[ "$oldest_first" = "$(sort -n <<<"$oldest_first")" ] || fail "timeline not oldest first"
+run 0 fetch timeline --since "$newest"
+[ -z "$out" ] || fail "nothing is newer than the newest status"
+
+run 0 fetch mentions --count 3
+expect_in "@demo" "$out"
+run 0 fetch directmessages
+[ "$(lines "$out")" -ge 1 ] || fail "no direct messages"
+
+run 0 lists
+expect_in '"tech,demo"' "$out"
+run 0 subscriptions
+expect_in ',kenji_dev"' "$out"
+run 0 saved-searches
+expect_in '"ラーメン"' "$out"
+run 0 fetch list demo tech --count 2
+[ "$(lines "$out")" -eq 2 ] || fail "list --count 2 gave $(lines "$out") lines"
+run 0 fetch search "ラーメン" --rpp 1 --page 2
+[ "$(lines "$out")" -eq 1 ] || fail "search --rpp 1 gave $(lines "$out") lines"
+expect_in "ラーメン" "$out"
+
+run 0 post "end to end 🍜 & more"
+run 0 fetch timeline --since "$newest"
+expect_in '"text":"end to end 🍜 & more"' "$out"
+posted=$(last_id "$out")
+run 0 post "@demo a reply" --reply "$posted"
+run 0 fetch mentions --since "$posted"
+expect_in "@demo a reply" "$out"
+
+run 0 favorite "$posted"
+run 0 fetch timeline --since "$newest"
+expect_in "\"id\":$posted,\"created_at\"" "$out"
+grep -F "\"id\":$posted," <<<"$out" | grep -qF '"favorited":true' || fail "favourite not set"
+run 0 unfavorite "$posted"
+run 0 fetch timeline --since "$newest"
+grep -F "\"id\":$posted," <<<"$out" | grep -qF '"favorited":false' || fail "favourite not cleared"
+
+# A refused credential is answered with a well-formed error document: success, nothing in it.
+run 0 account set demo wrong
+run 0 fetch timeline
+[ -z "$out" ] || fail "a refused credential brought statuses"
+run 0 lists
+[ -z "$out" ] || fail "a refused credential brought lists"
+
+# No service at all: a network failure, status 2, its message on standard error.
+WARBLET_MAIN_HOST=127.0.0.1:1 run 2 fetch timeline
+[ -n "$err" ] || fail "no message for a network failure"
+run 2 fetch nosuchkind
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failed"
+    exit 1
+fi
+echo "all warblet-cli commands passed against the stand-in"
