@@ -2,7 +2,10 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -36,10 +39,46 @@ std::string FailureMessage(XML_Parser parser) {
            std::to_string(XML_GetCurrentColumnNumber(parser) + 1);
 }
 
+// Character data arrives in many small pieces (a line end, an indentation, a value); a plain
+// buffer makes each piece a single copy.
+class TextBuffer {
+  public:
+    TextBuffer() : mData(std::make_unique<char[]>(256)), mCapacity(256) {}
+
+    void Append(const char* text, size_t length) {
+        if (length > mCapacity - mSize) {
+            Grow(mSize + length);
+        }
+        if (length == 1) {
+            mData[mSize] = *text;  // a line end: most pieces are
+        } else {
+            std::memcpy(mData.get() + mSize, text, length);
+        }
+        mSize += length;
+    }
+    size_t Size() const { return mSize; }
+    std::string_view From(size_t start) const { return {mData.get() + start, mSize - start}; }
+    void Truncate(size_t size) { mSize = size; }
+
+  private:
+    void Grow(size_t needed) {
+        const size_t capacity = std::max(needed, mCapacity * 2);
+        auto data = std::make_unique<char[]>(capacity);
+        std::memcpy(data.get(), mData.get(), mSize);
+        mData = std::move(data);
+        mCapacity = capacity;
+    }
+
+    std::unique_ptr<char[]> mData;
+    size_t mCapacity;
+    size_t mSize = 0;
+};
+
 }  // namespace
 
-// The state of one pass: the open elements with their slots, and the character data collected
-// since the outermost open element started.
+// The state of one pass: the open elements with their slots, and the character data of the open
+// elements, each element's own after its parent's. An element's text is dropped at its end, so
+// the buffer holds a few lines at most.
 class XmlMapping::Pass {
   public:
     Pass(XmlMapping& mapping, XML_Parser parser) : mMapping(mapping), mParser(parser) {
@@ -61,14 +100,14 @@ class XmlMapping::Pass {
     }
     static void XMLCALL EndElement(void* pass, const XML_Char*) { static_cast<Pass*>(pass)->End(); }
     static void XMLCALL CharacterData(void* pass, const XML_Char* text, int length) {
-        static_cast<Pass*>(pass)->mText.append(text, static_cast<size_t>(length));
+        static_cast<Pass*>(pass)->mText.Append(text, static_cast<size_t>(length));
     }
 
     // The slot found at the start is the one used at the end: slots are never removed, so an
     // end handler stored in between is still found there.
     void Start(std::string_view name) {
         Slot& slot = mMapping.SlotFor(name);
-        mOpen.push_back({&slot, mText.size()});
+        mOpen.push_back({&slot, mText.Size()});
         if (slot.start) {
             // A copy, so that a handler may replace itself while it runs.
             Guarded([handler = slot.start] { handler(); });
@@ -79,12 +118,10 @@ class XmlMapping::Pass {
         const OpenElement element = mOpen.back();
         mOpen.pop_back();
         if (element.slot->end) {
-            const std::string_view text = std::string_view(mText).substr(element.textStart);
+            const std::string_view text = mText.From(element.textStart);
             Guarded([handler = element.slot->end, text] { handler(text); });
         }
-        if (mOpen.empty()) {
-            mText.clear();
-        }
+        mText.Truncate(element.textStart);
     }
 
     template <typename Call>
@@ -106,7 +143,7 @@ class XmlMapping::Pass {
     XmlMapping& mMapping;
     XML_Parser mParser;
     std::vector<OpenElement> mOpen;
-    std::string mText;
+    TextBuffer mText;
     std::exception_ptr mHandlerFailure;
 };
 
@@ -118,12 +155,72 @@ void XmlMapping::OnEnd(std::string_view element, EndHandler handler) {
     SlotFor(element).end = std::move(handler);
 }
 
-XmlMapping::Slot& XmlMapping::SlotFor(std::string_view element) {
-    const auto found = mSlots.find(element);
-    if (found != mSlots.end()) {
-        return found->second;
+XmlMapping::NameKey XmlMapping::KeyOf(std::string_view name) {
+    const char* bytes = name.data();
+    const size_t length = name.size();
+    NameKey key{length, 0, 0};
+    if (length >= 8) {
+        std::memcpy(&key.head, bytes, 8);
+        std::memcpy(&key.tail, bytes + length - 8, 8);
+    } else if (length >= 4) {
+        uint32_t head = 0;
+        uint32_t tail = 0;
+        std::memcpy(&head, bytes, 4);
+        std::memcpy(&tail, bytes + length - 4, 4);
+        key.head = head;
+        key.tail = tail;
+    } else if (length > 0) {
+        const auto byte = [bytes](size_t at) {
+            return uint64_t{static_cast<unsigned char>(bytes[at])};
+        };
+        key.head = byte(0) | byte(length / 2) << 8 | byte(length - 1) << 16;
     }
-    return mSlots.emplace(std::string(element), Slot{}).first->second;
+    return key;
+}
+
+size_t XmlMapping::HashOf(const NameKey& key) {
+    const uint64_t mixed =
+        (key.head * 0x9E3779B97F4A7C15ULL) ^ ((key.tail + key.length) * 0xC2B2AE3D27D4EB4FULL);
+    return static_cast<size_t>(mixed ^ (mixed >> 29));
+}
+
+XmlMapping::Slot& XmlMapping::SlotFor(std::string_view element) {
+    const NameKey key = KeyOf(element);
+    const size_t mask = mBuckets.size() - 1;
+    size_t index = HashOf(key) & mask;
+    for (; mBuckets[index].slot != nullptr; index = (index + 1) & mask) {
+        const Bucket& bucket = mBuckets[index];
+        if (bucket.key == key && (key.length <= 16 || bucket.slot->name == element)) {
+            return *bucket.slot;
+        }
+    }
+    return AddSlot(element, key, index);
+}
+
+XmlMapping::Slot& XmlMapping::AddSlot(std::string_view element, const NameKey& key,
+                                      size_t freeBucket) {
+    Slot& slot = mSlots.emplace_back(Slot{std::string(element), nullptr, nullptr});
+    mBuckets[freeBucket] = {key, &slot};
+    if (mSlots.size() * 2 > mBuckets.size()) {
+        Grow();
+    }
+    return slot;
+}
+
+void XmlMapping::Grow() {
+    std::vector<Bucket> buckets(mBuckets.size() * 2);
+    const size_t mask = buckets.size() - 1;
+    for (const Bucket& bucket : mBuckets) {
+        if (bucket.slot == nullptr) {
+            continue;
+        }
+        size_t index = HashOf(bucket.key) & mask;
+        while (buckets[index].slot != nullptr) {
+            index = (index + 1) & mask;
+        }
+        buckets[index] = bucket;
+    }
+    mBuckets = std::move(buckets);
 }
 
 PassOutcome XmlMapping::Run(std::string_view document) {

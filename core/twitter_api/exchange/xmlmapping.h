@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace twitter_api {
@@ -28,8 +29,8 @@ struct PassOutcome {
 class XmlMapping {
   public:
     using StartHandler = std::function<void()>;
-    // text: the element's character content, descendants included, with the predefined entities
-    // and character references resolved; empty for an empty element.
+    // text: the element's own character content (that of its child elements is theirs), with the
+    // predefined entities and character references resolved; empty for an empty element.
     using EndHandler = std::function<void(std::string_view text)>;
 
     void OnStart(std::string_view element, StartHandler handler);
@@ -43,21 +44,34 @@ class XmlMapping {
     class Pass;
 
     struct Slot {
+        std::string name;
         StartHandler start;
         EndHandler end;
     };
-    struct NameHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const {
-            return std::hash<std::string_view>{}(name);
-        }
+    // An element name as its length and two words that hold all of its bytes when it is at most
+    // 16 bytes long (overlapping for shorter names), so that most names compare in three steps.
+    struct NameKey {
+        size_t length = 0;
+        uint64_t head = 0;
+        uint64_t tail = 0;
+        bool operator==(const NameKey&) const = default;
+    };
+    struct Bucket {
+        NameKey key;
+        Slot* slot = nullptr;  // null: free
     };
 
     // The slot of an element name, made empty the first time the name is seen. Slots are never
-    // removed and their addresses never change.
+    // removed and their addresses never change. Every element of a document is looked up once,
+    // so this is an open-addressing table with a cheap hash rather than a general map.
     Slot& SlotFor(std::string_view element);
+    Slot& AddSlot(std::string_view element, const NameKey& key, size_t freeBucket);
+    void Grow();
+    static NameKey KeyOf(std::string_view name);
+    static size_t HashOf(const NameKey& key);
 
-    std::unordered_map<std::string, Slot, NameHash, std::equal_to<>> mSlots;
+    std::deque<Slot> mSlots;
+    std::vector<Bucket> mBuckets = std::vector<Bucket>(64);  // a power of two, at most half full
 };
 
 // The well-formedness check alone: why the document is not well-formed XML, or nothing.
