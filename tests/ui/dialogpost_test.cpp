@@ -1,129 +1,21 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "DialogPost.h"
-#include "Guard.h"
-#include "UiContext.h"
-#include "common/diagnostics.h"
-#include "settings/settinginfo.h"
+#include "support/uifixture.h"
 
 namespace {
 
-void EnsureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "warblet_ui_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);  // kept for the whole test run
-    }
-}
-
-class NullSink final : public DiagnosticSink {
-  public:
-    void WriteLine(std::string_view) override {}
-};
-
-// A raw TCP listener on 127.0.0.1 standing in for the main host: it answers one request with a
-// status document and keeps the bytes it received.
-class StatusHost {
-  public:
-    StatusHost() {
-        mListener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(mListener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(mListener, 1) != 0 ||
-            ::getsockname(mListener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            throw std::runtime_error("cannot listen on the loopback interface");
-        }
-        mPort = ntohs(address.sin_port);
-        mThread = std::thread([this] { Serve(); });
-    }
-    ~StatusHost() {
-        ::shutdown(mListener, SHUT_RDWR);
-        if (mThread.joinable()) {
-            mThread.join();
-        }
-        ::close(mListener);
-    }
-
-    std::string Address() const { return "127.0.0.1:" + std::to_string(mPort); }
-
-    // The request as received, once the exchange is over.
-    std::string Received() {
-        if (mThread.joinable()) {
-            mThread.join();
-        }
-        return mReceived;
-    }
-
-  private:
-    void Serve() {
-        const int connection = ::accept(mListener, nullptr, nullptr);
-        if (connection < 0) {
-            return;
-        }
-        char buffer[4096];
-        while (mReceived.find("\r\n\r\n") == std::string::npos) {
-            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-            if (got <= 0) {
-                break;
-            }
-            mReceived.append(buffer, static_cast<size_t>(got));
-        }
-        const std::string response =
-            "HTTP/1.0 200 OK\r\nContent-Type: application/xml\r\n\r\n"
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<status><id>1</id></status>\n";
-        ::send(connection, response.data(), response.size(), MSG_NOSIGNAL);
-        ::close(connection);
-    }
-
-    int mListener = -1;
-    int mPort = 0;
-    std::thread mThread;
-    std::string mReceived;
-};
-
-// A loopback port on which nothing listens, so a connection to it is refused.
-std::string RefusingAddress() {
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
-    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-}
-
-class PostDialog : public ::testing::Test {
+class PostDialog : public ui_testing::UiTest {
   protected:
-    static void SetUpTestSuite() { EnsureApplication(); }
-
-    void SetUp() override {
-        gSetting = std::make_shared<DialogSetting::CSettingInfo>();
-        gSetting->SetCredential(DialogSetting::MakeCredential("alice", "secret"));
-        context.service.diagnostics = &sink;
-        context.service.timeout = std::chrono::seconds(5);
-    }
-    void TearDown() override { gSetting.reset(); }
+    PostDialog() { SignIn("alice"); }
 
     std::unique_ptr<CDialogPost> Open(const std::string& text = "", int64_t replyId = -1) {
         auto dialog = std::make_unique<CDialogPost>(context, text, replyId);
@@ -151,8 +43,6 @@ class PostDialog : public ::testing::Test {
 
     void Paste(const QString& text) { box->insertPlainText(text); }
 
-    NullSink sink;
-    UiContext context;
     QPlainTextEdit* box = nullptr;
     QLabel* label = nullptr;
     QPushButton* button = nullptr;
@@ -313,7 +203,9 @@ class PostDialogPost : public PostDialog, public ::testing::WithParamInterface<P
 
 TEST_P(PostDialogPost, SendsTheStatusAndCloses) {
     const auto& c = GetParam();
-    StatusHost host;
+    testing_support::LoopbackListener host;
+    host.Serve(testing_support::ResponseWith(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<status><id>1</id></status>"));
     context.service.hosts.main = host.Address();
     const auto dialog = Open("", c.replyId);
     Paste(c.text);
@@ -348,11 +240,10 @@ TEST_F(PostDialog, ANetworkFailureIsShownAndTheDialogStaysOpen) {
         shown.push_back(text);
         return ErrorChoice::Continue;
     });
-    context.service.hosts.main = RefusingAddress();
     const auto dialog = Open("hello", -1);
     dialog->show();
 
-    button->click();
+    button->click();  // the fixture's hosts refuse connections
 
     ReplaceErrorWindow(previous);
     EXPECT_EQ(shown.size(), 1u);
