@@ -1,0 +1,72 @@
+#include "PictureBox.h"
+
+#include <QImageReader>
+#include <QMouseEvent>
+
+#include "common/errors.h"
+
+PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+}
+
+void PictureBox::SetImages(const QIcon& normal, const QIcon& hover) {
+    mNormal = normal;
+    mHover = hover;
+    ShowNormalImage();
+}
+
+void PictureBox::ShowImage(const QIcon& image) {
+    // The image's own size up to the box's size, centred.
+    setPixmap(image.pixmap(image.actualSize(size())));
+}
+
+void PictureBox::ShowNormalImage() {
+    ShowImage(mNormal);
+}
+
+void PictureBox::enterEvent(QEnterEvent* event) {
+    QLabel::enterEvent(event);
+    if (isEnabled()) {
+        ShowImage(mHover);
+    }
+}
+
+void PictureBox::leaveEvent(QEvent* event) {
+    QLabel::leaveEvent(event);
+    if (isEnabled()) {
+        ShowImage(mNormal);
+    }
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    mPressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = mPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    mPressed = false;
+    event->accept();
+    if (click) {
+        emit clicked();
+    }
+}
+
+QIcon LoadIconFile(const std::string& path) {
+    // Every size the file holds, read now: a file that cannot be read fails here and not later
+    // when the icon is first drawn.
+    QImageReader reader(QString::fromStdString(path));
+    QIcon icon;
+    for (int index = 0; reader.jumpToImage(index) || index == 0; ++index) {
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            break;
+        }
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    if (icon.isNull()) {
+        throw Exception("Cannot load the icon file " + path);
+    }
+    return icon;
+}

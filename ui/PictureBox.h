@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QIcon>
+#include <QLabel>
+#include <string>
+
+// An image button: it shows its normal image, its hover image while the mouse is over it, and
+// reports a click. While disabled it keeps whatever image it was given (the refresh button shows
+// the cancel image during a fetch).
+class PictureBox : public QLabel {
+    Q_OBJECT
+
+  public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    void SetImages(const QIcon& normal, const QIcon& hover);
+    // Shows an image other than the two (the cancel image) until the next enter or leave.
+    void ShowImage(const QIcon& image);
+    // Shows the normal image again.
+    void ShowNormalImage();
+
+  signals:
+    void clicked();
+
+  protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    QIcon mNormal;
+    QIcon mHover;
+    bool mPressed = false;
+};
+
+// The icon in an .ico file (every image it holds); a file that is missing or holds no readable
+// image throws Exception naming the file.
+QIcon LoadIconFile(const std::string& path);
