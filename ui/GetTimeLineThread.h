@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QThread>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "twitter_api/exchange/service.h"
+#include "twitter_api/model/contribution.h"
+#include "twitter_api/model/tabtype.h"
+
+class CTabMain;
+
+// One fetch of a page's timeline, off the interface thread. Everything the request needs from the
+// page and the settings (the since id, the credential) is read when the thread is made, on the
+// interface thread; the thread's only way back is CTabMain::StoreGetResult. A request that fails
+// with an exception ends the thread without a result.
+class CGetTimeLineThread : public QThread {
+  public:
+    // param1: the list's owner, or the search query already URL-encoded; param2: the list's name.
+    CGetTimeLineThread(CTabMain& page, const twitter_api::Service& service,
+                       twitter_api::ETabType kind, std::string param1, std::string param2);
+
+    twitter_api::ETabType mTabType;
+    std::string mParam1;
+    std::string mParam2;
+
+  protected:
+    void run() override;
+
+  private:
+    std::vector<twitter_api::ContributionPtr> Fetch() const;
+
+    CTabMain& mPage;
+    twitter_api::Service mService;
+    int64_t mSinceId;
+    std::string mCredential;
+};

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QIcon>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "UiContext.h"
+#include "twitter_api/model/contributionlistofday.h"
+#include "twitter_api/model/tabtype.h"
+
+class CGetTimeLineThread;
+class PictureBox;
+class QComboBox;
+class QLabel;
+class TimelineView;
+
+// One page of the main window's tab control, showing the timeline of one kind. The page owns its
+// day lists (yesterday's and today's) and renders them into txtTimeLine; fetch threads hand their
+// results back through mGetContributions and mLastGetState under mStateLock, and the main window's
+// tick collects them on the interface thread.
+class CTabMain : public QWidget {
+    Q_OBJECT
+
+  public:
+    enum ELastGetState : uint8_t {
+        NOTHING = 0,
+        COMPLETED = 1,
+    };
+
+    struct SComboBoxValue {
+        std::string mUserName;  // the list's owner; the saved search on the search page
+        std::string mListName;  // the list's name; the saved search on the search page
+    };
+
+    CTabMain(const UiContext& context, twitter_api::ETabType kind, QWidget* parent = nullptr);
+    ~CTabMain() override;
+
+    virtual void SetLastGetState(ELastGetState state);
+    virtual ELastGetState GetLastGetState();
+    virtual void ScrollToLastRead();
+    virtual void LoadLogs();
+    virtual void StartGetTimeLine();
+    virtual void OnTimerTick();
+    virtual void ResetTab();
+    // Renders the items newer than the last one held (into's, or prev's when into is empty) at the
+    // end of the box and appends them to into. items may be reordered or shortened.
+    virtual void AddContributions(std::vector<twitter_api::ContributionPtr>& items,
+                                  const twitter_api::ContributionListPtr& into,
+                                  const twitter_api::ContributionListPtr& prev);
+    virtual void ApplyGetResult();
+
+    // The page's start-up, run once its window exists: the combo box of the lists and search pages
+    // is filled and the logs of the last days are shown.
+    void StartUp();
+
+    // The one way a fetch thread hands its result over: the result, then COMPLETED, under the
+    // state lock.
+    void StoreGetResult(std::vector<twitter_api::ContributionPtr> contributions);
+
+    // Waits until the page's fetch threads have ended or the deadline has passed; true when none
+    // is still running.
+    bool WaitForFetches(QDeadlineTimer deadline);
+
+    void MarkAsRead();
+    void ReplyToSelected();
+    void ToggleFavorite();
+    void OnComboSelectionChanged();
+
+    QLabel* lblStatus = nullptr;
+    QWidget* panelMain = nullptr;
+    PictureBox* pictRefresh = nullptr;
+    PictureBox* pictReaded = nullptr;
+    PictureBox* pictPost = nullptr;
+    PictureBox* pictSetting = nullptr;
+    PictureBox* pictFavorite = nullptr;
+    PictureBox* pictReply = nullptr;
+    QComboBox* comboBox1 = nullptr;
+    TimelineView* txtTimeLine = nullptr;
+
+    twitter_api::ETabType mTabType;
+    std::string mCurrentDate = "19700101";
+    int64_t mLastAutoReloadTime = 0;
+    twitter_api::ContributionListPtr mYesterdayList;
+    twitter_api::ContributionListPtr mTodayList;
+    ELastGetState mLastGetState = NOTHING;
+    std::vector<twitter_api::ContributionPtr> mGetContributions;
+    std::vector<std::unique_ptr<CGetTimeLineThread>> mGetThreads;
+    QIcon mCancelIcon;  // on pictRefresh while a fetch runs
+    int32_t mLastCaretPosition = 0;
+    int32_t mLastReadPosition = 0;
+    std::vector<SComboBoxValue> mComboValues;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The contribution whose entry holds the caret, and the end of that entry.
+    struct SFound {
+        twitter_api::ContributionPtr contribution;
+        int32_t end = 0;
+    };
+    enum class LastEntry { EndsWithText, Unbounded };
+
+    void BuildControls();
+    void SetCaption(twitter_api::ETabType kind);
+    void LoadIcons();
+    void Subscribe();
+    void FillComboBox();
+    void OpenNewPost();
+    void OpenSettings();
+    void OnRefreshClick();
+    void OpenLink(const QString& text);
+
+    void ReplaceDayLists();
+    // Shows the newest earlier day with contributions (searching back up to daysBack days) as
+    // yesterday's list, then today's log.
+    void LoadDays(const std::string& param, int daysBack);
+    void ShowUnreadCount();
+    // The name parameter of this page's log files: empty on the pages without a chooser, the
+    // selected item's text on the lists and search pages, nothing when no item is selected there.
+    std::optional<std::string> LogParam() const;
+    SFound ContributionAtCaret(LastEntry lastEntry) const;
+    std::vector<twitter_api::ContributionPtr> AllContributions() const;
+    void RenderEntry(twitter_api::CContribution& contribution, int32_t& position);
+    void CollectFinishedThreads();
+    void DropGetResult();
+
+    UiContext mContext;
+    std::mutex mStateLock;
+};

@@ -1,0 +1,183 @@
+// Fetching, the periodic tick and filling a page from the log files.
+#include <QComboBox>
+#include <QLabel>
+
+#include "GetTimeLineThread.h"
+#include "PictureBox.h"
+#include "TabMain.h"
+#include "TimelineView.h"
+#include "common/diagnostics.h"
+#include "settings/settinginfo.h"
+#include "twitter_api/conversions/datetime.h"
+#include "twitter_api/conversions/text.h"
+#include "twitter_api/logstore/logstore.h"
+
+using namespace twitter_api;
+
+namespace {
+
+constexpr int64_t kAutoReloadIntervalMs = 180'000;
+constexpr int kDaysBackForDayKinds = 10;
+constexpr int kDaysBackForChosenKinds = 100;  // lists and saved searches are seldom looked at
+
+}  // namespace
+
+void CTabMain::SetLastGetState(ELastGetState state) {
+    std::lock_guard lock(mStateLock);
+    mLastGetState = state;
+}
+
+CTabMain::ELastGetState CTabMain::GetLastGetState() {
+    std::lock_guard lock(mStateLock);
+    return mLastGetState;
+}
+
+void CTabMain::StoreGetResult(std::vector<ContributionPtr> contributions) {
+    std::lock_guard lock(mStateLock);
+    mGetContributions = std::move(contributions);
+    mLastGetState = COMPLETED;
+}
+
+void CTabMain::DropGetResult() {
+    std::lock_guard lock(mStateLock);
+    mGetContributions.clear();
+}
+
+void CTabMain::StartGetTimeLine() {
+    std::unique_ptr<CGetTimeLineThread> thread;
+    const int selected = comboBox1->currentIndex();
+    if (mTabType == LISTS) {
+        if (selected < 0) {
+            return;
+        }
+        const SComboBoxValue& value = mComboValues.at(static_cast<size_t>(selected));
+        thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
+                                                      value.mUserName, value.mListName);
+    } else if (mTabType == SEARCH) {
+        if (selected < 0) {
+            return;
+        }
+        thread = std::make_unique<CGetTimeLineThread>(
+            *this, mContext.service, mTabType, UriEncode(comboBox1->currentText().toStdString()),
+            std::string());
+    } else {
+        thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
+                                                      std::string(), std::string());
+    }
+    thread->start();
+    mGetThreads.push_back(std::move(thread));
+    lblStatus->setText(QStringLiteral("取得中"));
+    pictRefresh->setEnabled(false);
+    pictRefresh->ShowImage(mCancelIcon);
+}
+
+void CTabMain::OnRefreshClick() {
+    try {
+        StartGetTimeLine();
+    } catch (const std::exception& error) {
+        mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
+        mContext.service.diagnostics->WriteLine(error.what());
+    } catch (...) {
+        mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
+        mContext.service.diagnostics->WriteLine("Unknown error");
+    }
+}
+
+void CTabMain::OnTimerTick() {
+    const std::string today = GetDateKey(mContext.clock->NowMs());
+    if (today != mCurrentDate) {
+        mCurrentDate = today;
+        ResetTab();
+    }
+    mCurrentDate = today;
+    if (gSetting->mAutoReloadType == DialogSetting::EVERY3MINUTES) {
+        const int64_t now = mContext.clock->NowMs();
+        if (mLastAutoReloadTime + kAutoReloadIntervalMs <= now) {
+            StartGetTimeLine();
+            mLastAutoReloadTime = now;
+            return;
+        }
+    }
+    CollectFinishedThreads();
+    ApplyGetResult();
+}
+
+void CTabMain::CollectFinishedThreads() {
+    const size_t started = mGetThreads.size();
+    std::erase_if(mGetThreads, [](const std::unique_ptr<CGetTimeLineThread>& thread) {
+        if (thread->isRunning()) {
+            return false;
+        }
+        // Returns at once: the thread is past its work, only Qt's own ending remains.
+        thread->wait();
+        return true;
+    });
+    if (mGetThreads.empty() && started > 0) {
+        pictRefresh->setEnabled(true);
+        pictRefresh->ShowNormalImage();
+    }
+}
+
+bool CTabMain::WaitForFetches(QDeadlineTimer deadline) {
+    bool allEnded = true;
+    for (const std::unique_ptr<CGetTimeLineThread>& thread : mGetThreads) {
+        allEnded = thread->wait(deadline) && allEnded;
+    }
+    return allEnded;
+}
+
+void CTabMain::ApplyGetResult() {
+    std::vector<ContributionPtr> result;
+    {
+        // Taking the result and resetting the state in one step: a fetch that ends meanwhile
+        // leaves its result for the next tick instead of being reset unseen.
+        std::lock_guard lock(mStateLock);
+        if (mLastGetState != COMPLETED || mGetContributions.empty()) {
+            return;
+        }
+        result = std::move(mGetContributions);
+        mGetContributions.clear();
+        mLastGetState = NOTHING;
+    }
+    AddContributions(result, mTodayList, mYesterdayList);
+    if (const std::optional<std::string> param = LogParam()) {
+        SaveLog(mTodayList, mTabType, *param);
+    }
+    ShowUnreadCount();
+}
+
+void CTabMain::LoadDays(const std::string& param, int daysBack) {
+    const int64_t now = mContext.clock->NowMs();
+    for (int day = 1; day <= daysBack; ++day) {
+        const ContributionListPtr earlier =
+            LoadLog(GetDateKey(now - day * kOneDayMs), mTabType, param);
+        if (!earlier->mContributions.empty()) {
+            AddContributions(earlier->mContributions, mYesterdayList, nullptr);
+            break;
+        }
+    }
+    mCurrentDate = GetDateKey(now);
+    const ContributionListPtr today = LoadLog(mCurrentDate, mTabType, param);
+    AddContributions(today->mContributions, mTodayList, mYesterdayList);
+}
+
+void CTabMain::LoadLogs() {
+    txtTimeLine->hide();
+    if (const std::optional<std::string> param = LogParam()) {
+        const bool chosen = mTabType == LISTS || mTabType == SEARCH;
+        LoadDays(*param, chosen ? kDaysBackForChosenKinds : kDaysBackForDayKinds);
+    }
+    txtTimeLine->show();
+    ShowUnreadCount();
+}
+
+void CTabMain::ResetTab() {
+    ReplaceDayLists();
+    DropGetResult();
+    txtTimeLine->Clear();
+    comboBox1->clear();
+    mComboValues.clear();
+    FillComboBox();
+    comboBox1->setCurrentIndex(0);
+    LoadLogs();
+}
