@@ -78,7 +78,7 @@ class TextBuffer {
 
 // The state of one pass: the open elements with their slots, and the character data of the open
 // elements, each element's own after its parent's. An element's text is dropped at its end, so
-// the buffer holds a few lines at most.
+// the buffer holds only what the open elements have said so far.
 class XmlMapping::Pass {
   public:
     Pass(XmlMapping& mapping, XML_Parser parser) : mMapping(mapping), mParser(parser) {

@@ -33,6 +33,11 @@ class XmlMapping {
     // predefined entities and character references resolved; empty for an empty element.
     using EndHandler = std::function<void(std::string_view text)>;
 
+    XmlMapping() = default;
+    // The name table points into the slots, so a mapping stays where it was made.
+    XmlMapping(const XmlMapping&) = delete;
+    XmlMapping& operator=(const XmlMapping&) = delete;
+
     void OnStart(std::string_view element, StartHandler handler);
     void OnEnd(std::string_view element, EndHandler handler);
 
