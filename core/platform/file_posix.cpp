@@ -38,14 +38,17 @@ std::string ReadWholeFile(const std::string& path) {
     if (fd < 0) {
         throw Exception(CannotOpen(path));
     }
-    std::string content;
+    // Read straight into a buffer one byte larger than the file, so the end shows without growing
+    // it; a file that grows meanwhile is read on.
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        content.reserve(static_cast<size_t>(info.st_size));
-    }
-    char chunk[1 << 16];
+    const size_t expected = ::fstat(fd, &info) == 0 ? static_cast<size_t>(info.st_size) : 0;
+    std::string content(expected + 1, '\0');
+    size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (filled == content.size()) {
+            content.resize(content.size() + (1 << 16));
+        }
+        const ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -57,9 +60,10 @@ std::string ReadWholeFile(const std::string& path) {
         if (got == 0) {
             break;
         }
-        content.append(chunk, static_cast<size_t>(got));
+        filled += static_cast<size_t>(got);
     }
     ::close(fd);
+    content.resize(filled);
     return content;
 }
 

@@ -84,6 +84,7 @@ class TBasicArchive {
         if (array.size() > count) {
             array.resize(count);
         }
+        array.reserve(count < self().bytesLeft() ? count : static_cast<size_t>(self().bytesLeft()));
         for (uint32_t i = 0; i < count; ++i) {
             if (i == array.size()) {
                 array.emplace_back();

@@ -149,7 +149,7 @@ class ClassRegister {
             mTagBuffer.clear();
             archive.transfer(mTagBuffer);
             const Description& description = describe<T>(mTagBuffer);
-            auto object = std::dynamic_pointer_cast<T>(description.createInstance());
+            auto object = Downcast<T>(description.createInstance());
             if (!object) {
                 throw Exception("The tag " + description.tag() +
                                 " names a class that cannot be read through a class reference "
@@ -162,6 +162,16 @@ class ClassRegister {
             archive.seekTo(start);
             throw;
         }
+    }
+
+    // The checked conversion of a fresh object to the declared class; the exact class, by far the
+    // most common case, needs no search of the class hierarchy.
+    template <class T>
+    static std::shared_ptr<T> Downcast(std::shared_ptr<Object> object) {
+        if (object && typeid(*object) == typeid(T)) {
+            return std::static_pointer_cast<T>(std::move(object));
+        }
+        return std::dynamic_pointer_cast<T>(std::move(object));
     }
 
     template <class T>
