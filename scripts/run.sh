@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install-deps.sh fonts-ipafont-gothic xdg-utils
+scripts/install-deps.sh fonts-ipafont-gothic fonts-noto-color-emoji xdg-utils
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
 cmake --build build --target warblet warblet-cli warblet-standin warblet_icons
 
