@@ -37,29 +37,6 @@ std::string PercentEncode(std::string_view text) {
     return encoded;
 }
 
-std::string HtmlEscape(std::string_view text) {
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
 void WriteUser(CXmlLines& xml, std::string_view element, const SUser& user) {
     xml.Open(element);
     xml.Element("id", std::to_string(user.mId));
@@ -136,7 +113,7 @@ void WriteEntry(CXmlLines& xml, const SStatusView& view) {
     xml.Raw("<link type=\"text/html\" rel=\"alternate\" href=\"" +
             XmlEscape(profile + "/statuses/" + std::to_string(status.mId)) + "\"/>");
     xml.Element("title", status.mText);
-    xml.Raw("<content type=\"html\">" + XmlEscape(HtmlEscape(status.mText)) + "</content>");
+    xml.Raw("<content type=\"html\">" + XmlEscape(XmlEscape(status.mText)) + "</content>");
     xml.Element("updated", AtomTime(status.mCreatedAt));
     xml.Raw("<link type=\"image/png\" rel=\"image\" href=\"" +
             XmlEscape(ProfileImageUrl(view.mUser)) + "\"/>");

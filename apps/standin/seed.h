@@ -10,7 +10,7 @@ namespace standin {
 
 class CStore;
 
-// Fills the store from a seed document and returns the live feed's pool. Times in the seed are
+// Fills the store from a seed file and returns the live feed's pool. Times in the seed are
 // minutes (statuses, messages, saved searches) or days (accounts) before `now`, so every start
 // shows fresh content. Unknown user names and replies to no earlier status throw Exception.
 SLivePool LoadSeed(const nlohmann::json& seed, Time now, CStore& store);
