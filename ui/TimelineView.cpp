@@ -3,8 +3,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPalette>
-#include <QScrollBar>
-#include <QTextBlock>
+#include <QStringDecoder>
 #include <QTextDocument>
 #include <algorithm>
 #include <array>
@@ -14,11 +13,15 @@ namespace {
 constexpr std::array<QStringView, 3> kLinkPrefixes = {u"http://", u"https://", u"www."};
 
 // The length of the link prefix at the offset, or 0. A prefix inside a word starts no link.
-qsizetype LinkPrefixAt(const QString& text, qsizetype at) {
+qsizetype LinkPrefixAt(QStringView text, qsizetype at) {
+    const char16_t first = text[at].unicode();
+    if (first != u'h' && first != u'H' && first != u'w' && first != u'W') {
+        return 0;
+    }
     if (at > 0 && text[at - 1].isLetterOrNumber()) {
         return 0;
     }
-    const QStringView rest = QStringView(text).mid(at);
+    const QStringView rest = text.mid(at);
     for (const QStringView prefix : kLinkPrefixes) {
         if (rest.startsWith(prefix, Qt::CaseInsensitive)) {
             return prefix.size();
@@ -36,7 +39,7 @@ bool InLink(QChar c) {
 }
 
 // Closing punctuation right after a link belongs to the sentence, not to the link.
-qsizetype TrimLinkEnd(const QString& text, qsizetype start, qsizetype end) {
+qsizetype TrimLinkEnd(QStringView text, qsizetype start, qsizetype end) {
     while (end > start && QStringView(u".,;:!?')").contains(text[end - 1])) {
         if (text[end - 1] == u')' &&
             text.mid(start, end - start).count(u'(') >= text.mid(start, end - start).count(u')')) {
@@ -47,13 +50,102 @@ qsizetype TrimLinkEnd(const QString& text, qsizetype start, qsizetype end) {
     return end;
 }
 
-QTextCharFormat LinkFormat() {
-    QTextCharFormat format;
-    format.setFontUnderline(true);
-    return format;
+// Appends UTF-8 text with every line break that the document would turn into a block separator
+// written as one line feed (a CR LF pair included), so that offsets in the text are offsets in the
+// document.
+void AppendWithLineFeeds(QString& to, std::string_view utf8) {
+    const qsizetype start = to.size();
+    // UTF-16 never takes more units than UTF-8 takes bytes.
+    to.resize(start + static_cast<qsizetype>(utf8.size()));
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QChar* decodedEnd = decoder.appendToBuffer(to.data() + start, utf8);
+    QChar* const begin = to.data() + start;
+    const qsizetype decoded = decodedEnd - begin;
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < decoded; ++i) {
+        const char16_t u = begin[i].unicode();
+        if (u == u'\r' && i + 1 < decoded && begin[i + 1] == u'\n') {
+            continue;
+        }
+        const bool lineBreak =
+            u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
+        begin[kept++] = lineBreak ? QChar(u'\n') : begin[i];
+    }
+    to.truncate(start + kept);
 }
 
 }  // namespace
+
+FormatTable::FormatTable() : mFormats{QTextCharFormat()} {}
+
+int FormatTable::Intern(const QTextCharFormat& format) {
+    const auto known = std::find(mFormats.begin(), mFormats.end(), format);
+    if (known != mFormats.end()) {
+        return static_cast<int>(known - mFormats.begin());
+    }
+    mFormats.push_back(format);
+    return static_cast<int>(mFormats.size() - 1);
+}
+
+int FormatTable::Foreground(const QColor& color) {
+    for (const auto& [known, id] : mForegrounds) {
+        if (known == color) {
+            return id;
+        }
+    }
+    QTextCharFormat format;
+    format.setForeground(color);
+    return mForegrounds.emplace_back(color, Intern(format)).second;
+}
+
+int FormatTable::Background(const QColor& color) {
+    for (const auto& [known, id] : mBackgrounds) {
+        if (known == color) {
+            return id;
+        }
+    }
+    QTextCharFormat format;
+    format.setBackground(color);
+    return mBackgrounds.emplace_back(color, Intern(format)).second;
+}
+
+int FormatTable::Font(const QFont& font) {
+    for (const auto& [known, id] : mFonts) {
+        if (known == font && known.resolveMask() == font.resolveMask()) {
+            return id;
+        }
+    }
+    QTextCharFormat format;
+    format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
+    return mFonts.emplace_back(font, Intern(format)).second;
+}
+
+int FormatTable::Underline() {
+    if (mUnderline == kNone) {
+        QTextCharFormat format;
+        format.setFontUnderline(true);
+        mUnderline = Intern(format);
+    }
+    return mUnderline;
+}
+
+int FormatTable::Merged(int base, int added) {
+    if (base == kNone || base == added) {
+        return added;
+    }
+    if (added == kNone) {
+        return base;
+    }
+    const auto known = mMerged.find({base, added});
+    if (known != mMerged.end()) {
+        return known->second;
+    }
+    QTextCharFormat format = (*this)[base];
+    format.merge((*this)[added]);
+    const int id = Intern(format);
+    mMerged.emplace(std::make_pair(base, added), id);
+    return id;
+}
 
 TimelineView::TimelineView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -73,16 +165,12 @@ TimelineView::TimelineView(QWidget* parent) : QPlainTextEdit(parent) {
     setPalette(colours);
 }
 
-QTextCursor TimelineView::Selection() const {
-    return mInBatch ? mBatchCursor : textCursor();
+int TimelineView::DocumentEnd() const {
+    return document()->characterCount() - 1;
 }
 
-void TimelineView::SetSelection(const QTextCursor& cursor) {
-    if (mInBatch) {
-        mBatchCursor = cursor;
-    } else {
-        setTextCursor(cursor);
-    }
+int TimelineView::EndUnits() const {
+    return DocumentEnd() + static_cast<int>(mTail.size());
 }
 
 int TimelineView::ToUnits(int32_t position) const {
@@ -97,35 +185,35 @@ int32_t TimelineView::ToPosition(int units) const {
 }
 
 void TimelineView::Append(std::string_view text) {
-    QString piece = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    // The document keeps one separator for a CR LF pair; with the pair made one character first,
-    // offsets in the piece are offsets in the document.
-    piece.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QTextCursor cursor = Selection();
-    cursor.movePosition(QTextCursor::End);
-    const int firstUnit = cursor.position();
-    cursor.insertText(piece, QTextCharFormat());
-    RecordAstralAndLinks(piece, firstUnit);
-    SetSelection(cursor);
+    ApplyPendingFormat();
+    const int firstUnit = EndUnits();
+    const qsizetype tailStart = mTail.size();
+    AppendWithLineFeeds(mTail, text);
+    RecordAstralAndLinks(QStringView(mTail).mid(tailStart), firstUnit);
+    mSelectionPending = true;
+    mAnchor = mCursor = EndUnits();
+    if (!mInBatch) {
+        Flush();
+    }
 }
 
-void TimelineView::RecordAstralAndLinks(const QString& text, int firstUnit) {
+void TimelineView::RecordAstralAndLinks(QStringView text, int firstUnit) {
     const int32_t firstPosition = ToPosition(firstUnit);
     int32_t astralInPiece = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
         if (text[i].isHighSurrogate()) {
             mAstralUnits.push_back(firstUnit + static_cast<int>(i));
             mAstralPositions.push_back(firstPosition + static_cast<int32_t>(i) - astralInPiece);
             ++astralInPiece;
+            continue;
         }
-    }
-    for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype prefix = LinkPrefixAt(text, i);
         if (prefix == 0) {
             continue;
         }
         qsizetype end = i;
-        while (end < text.size() && InLink(text[end])) {
+        while (end < size && InLink(text[end])) {
             ++end;
         }
         end = TrimLinkEnd(text, i, end);
@@ -134,17 +222,111 @@ void TimelineView::RecordAstralAndLinks(const QString& text, int firstUnit) {
         }
         const int startUnit = firstUnit + static_cast<int>(i);
         const int endUnit = firstUnit + static_cast<int>(end);
-        // Link text is ASCII, so its length in positions is its length in units.
-        mLinks.push_back({ToPosition(startUnit), endUnit - startUnit, text.mid(i, end - i)});
-        QTextCursor link(document());
-        link.setPosition(startUnit);
-        link.setPosition(endUnit, QTextCursor::KeepAnchor);
-        link.mergeCharFormat(LinkFormat());
-        i = end;
+        // Link text is ASCII: its length in positions is its length in units, and the astral
+        // characters before it are all counted.
+        mLinks.push_back({firstPosition + static_cast<int32_t>(i) - astralInPiece,
+                          endUnit - startUnit, text.mid(i, end - i).toString()});
+        mTailFormats.push_back({startUnit, endUnit, mFormats.Underline()});
+        i = end - 1;
     }
 }
 
+void TimelineView::CommitTail() {
+    if (mTail.isEmpty()) {
+        return;
+    }
+    const int base = DocumentEnd();
+    const int end = base + static_cast<int>(mTail.size());
+    // The tail goes in as runs of one format each: the places where some format begins or ends
+    // cut it, and each run gets the formats covering it merged in the order they were set.
+    std::vector<int> cuts = {base, end};
+    std::vector<size_t> byStart(mTailFormats.size());
+    for (size_t k = 0; k < mTailFormats.size(); ++k) {
+        cuts.push_back(mTailFormats[k].start);
+        cuts.push_back(mTailFormats[k].end);
+        byStart[k] = k;
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    std::stable_sort(byStart.begin(), byStart.end(), [this](size_t a, size_t b) {
+        return mTailFormats[a].start < mTailFormats[b].start;
+    });
+
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.setPosition(base);
+    const auto insertRun = [&](int from, int to, const std::vector<size_t>& formats) {
+        int format = FormatTable::kNone;
+        for (const size_t k : formats) {
+            format = mFormats.Merged(format, mTailFormats[k].format);
+        }
+        cursor.insertText(mTail.mid(from - base, to - from), mFormats[format]);
+    };
+    std::vector<size_t> active;  // formats covering the current piece, in the order set
+    std::vector<size_t> runFormats;
+    int runStart = base;
+    size_t next = 0;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const int from = cuts[i];
+        std::erase_if(active, [&](size_t k) { return mTailFormats[k].end <= from; });
+        for (; next < byStart.size() && mTailFormats[byStart[next]].start <= from; ++next) {
+            active.insert(std::upper_bound(active.begin(), active.end(), byStart[next]),
+                          byStart[next]);
+        }
+        if (active != runFormats) {
+            if (from > runStart) {
+                insertRun(runStart, from, runFormats);
+            }
+            runStart = from;
+            runFormats = active;
+        }
+    }
+    insertRun(runStart, end, runFormats);
+    cursor.endEditBlock();
+    mTail.clear();
+    mTailFormats.clear();
+}
+
+void TimelineView::ApplySelection() {
+    if (!mSelectionPending || mInBatch) {
+        return;
+    }
+    mSelectionPending = false;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(mAnchor);
+    cursor.setPosition(mCursor, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void TimelineView::Flush() {
+    CommitTail();
+    ApplySelection();
+}
+
+void TimelineView::ApplyPendingFormat() {
+    if (mPendingFormat == FormatTable::kNone) {
+        return;
+    }
+    const int from = std::min(mAnchor, mCursor);
+    const int to = std::max(mAnchor, mCursor);
+    if (from >= DocumentEnd()) {
+        if (from < to) {
+            mTailFormats.push_back({from, to, mPendingFormat});
+        }
+    } else {
+        CommitTail();
+        QTextCursor range(document());
+        range.setPosition(from);
+        range.setPosition(to, QTextCursor::KeepAnchor);
+        range.mergeCharFormat(mFormats[mPendingFormat]);
+    }
+    mPendingFormat = FormatTable::kNone;
+}
+
 void TimelineView::Clear() {
+    mPendingFormat = FormatTable::kNone;
+    mTail.clear();
+    mTailFormats.clear();
     QTextCursor all(document());
     all.select(QTextCursor::Document);
     all.removeSelectedText();
@@ -152,79 +334,110 @@ void TimelineView::Clear() {
     mAstralPositions.clear();
     mLinks.clear();
     mPressedLink = -1;
-    SetSelection(all);
+    mAnchor = mCursor = 0;
+    if (!mInBatch) {
+        mSelectionPending = false;
+        setTextCursor(all);
+    }
 }
 
 int32_t TimelineView::TextLength() const {
-    return document()->characterCount() - 1 - static_cast<int32_t>(mAstralUnits.size());
+    return EndUnits() - static_cast<int32_t>(mAstralUnits.size());
 }
 
 std::string TimelineView::Text() const {
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    QString text = document()->toRawText() + mTail;
+    text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+    text.replace(QChar(u'\n'), QStringLiteral("\r\n"));
     return text.toStdString();
 }
 
 void TimelineView::Select(int32_t start, int32_t length) {
-    QTextCursor cursor = Selection();
-    cursor.setPosition(ToUnits(start));
-    cursor.setPosition(ToUnits(start + std::max(length, 0)), QTextCursor::KeepAnchor);
-    SetSelection(cursor);
+    ApplyPendingFormat();
+    const int anchor = ToUnits(start);
+    const int position = ToUnits(start + std::max(length, 0));
+    if (mInBatch) {
+        mSelectionPending = true;
+        mAnchor = anchor;
+        mCursor = position;
+        return;
+    }
+    Flush();
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
 }
 
 int32_t TimelineView::SelectionStart() const {
-    return ToPosition(Selection().selectionStart());
+    if (mSelectionPending) {
+        return ToPosition(std::min(mAnchor, mCursor));
+    }
+    return ToPosition(textCursor().selectionStart());
 }
 
 int32_t TimelineView::SelectionLength() const {
-    const QTextCursor cursor = Selection();
+    if (mSelectionPending) {
+        return ToPosition(std::max(mAnchor, mCursor)) - ToPosition(std::min(mAnchor, mCursor));
+    }
+    const QTextCursor cursor = textCursor();
     return ToPosition(cursor.selectionEnd()) - ToPosition(cursor.selectionStart());
 }
 
-void TimelineView::MergeIntoSelection(const QTextCharFormat& format) {
-    QTextCursor cursor = Selection();
+void TimelineView::MergeIntoSelection(int format) {
+    // In a batch the changes to one selection are gathered and applied once, when the selection
+    // moves on.
+    if (mInBatch) {
+        mPendingFormat = mFormats.Merged(mPendingFormat, format);
+        return;
+    }
+    Flush();
+    QTextCursor cursor = textCursor();
     if (cursor.hasSelection()) {
-        cursor.mergeCharFormat(format);
+        cursor.mergeCharFormat(mFormats[format]);
     }
 }
 
 void TimelineView::SetSelectionColor(const QColor& color) {
-    QTextCharFormat format;
-    format.setForeground(color);
-    MergeIntoSelection(format);
+    MergeIntoSelection(mFormats.Foreground(color));
 }
 
 void TimelineView::SetSelectionBackColor(const QColor& color) {
-    QTextCharFormat format;
-    format.setBackground(color);
-    MergeIntoSelection(format);
+    MergeIntoSelection(mFormats.Background(color));
 }
 
 void TimelineView::SetSelectionFont(const QFont& font) {
-    QTextCharFormat format;
-    format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
-    MergeIntoSelection(format);
+    MergeIntoSelection(mFormats.Font(font));
 }
 
 void TimelineView::setVisible(bool visible) {
     if (!visible && !mInBatch) {
-        mBatchCursor = textCursor();
-        mBatchCursor.beginEditBlock();
+        if (!mSelectionPending) {
+            const QTextCursor cursor = textCursor();
+            mAnchor = cursor.anchor();
+            mCursor = cursor.position();
+            mSelectionPending = true;
+        }
+        mBatchEdit = QTextCursor(document());
+        mBatchEdit.beginEditBlock();
         mInBatch = true;
     }
     if (visible && mInBatch) {
+        ApplyPendingFormat();
         mInBatch = false;
-        mBatchCursor.endEditBlock();
-        QPlainTextEdit::setVisible(true);
-        setTextCursor(mBatchCursor);
-        return;
+        mBatchEdit.endEditBlock();
+        mBatchEdit = QTextCursor();
     }
     QPlainTextEdit::setVisible(visible);
 }
 
 void TimelineView::showEvent(QShowEvent* event) {
+    // Text appended while hidden goes in before the layout is switched on, so that it is laid out
+    // once.
+    CommitTail();
     document()->setLayoutEnabled(true);
     QPlainTextEdit::showEvent(event);
+    ApplySelection();
     ensureCursorVisible();
 }
 

@@ -69,6 +69,44 @@ TEST_F(TimelineViewTest, EditsWhileHiddenReachTheViewWhenShown) {
     EXPECT_EQ(view.textCursor().selectedText(), "ne");
 }
 
+TEST(TimelineViewPageTest, TextAppendedWhileNotOnScreenGoesInWhenShown) {
+    QWidget page;  // a page behind another tab: its box is shown but not on screen
+    auto* box = new TimelineView(&page);
+    box->hide();
+    box->Append("ab\n");
+    box->Select(0, 1);
+    box->SetSelectionColor(Qt::red);
+    box->show();
+    EXPECT_EQ(box->TextLength(), 3);
+    EXPECT_EQ(box->SelectionStart(), 0);
+    EXPECT_EQ(box->SelectionLength(), 1);
+    EXPECT_TRUE(box->document()->isEmpty()) << "nothing built yet";
+
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    EXPECT_EQ(box->document()->toPlainText(), "ab\n");
+    EXPECT_EQ(box->textCursor().selectedText(), "a");
+    EXPECT_EQ(box->textCursor().charFormat().foreground().color(), QColor(Qt::red));
+}
+
+TEST_F(TimelineViewTest, AFormatOverTextInTheDocumentAndTextStillWaitingCoversBoth) {
+    Show();
+    view.Append("ab");
+    view.hide();
+    view.Append("cd");
+    view.Select(1, 2);
+    view.SetSelectionColor(Qt::green);
+    view.show();
+    const auto colorAt = [&](int32_t position) {
+        view.Select(position, 1);
+        return view.textCursor().charFormat().foreground().color();
+    };
+    EXPECT_NE(colorAt(0), QColor(Qt::green));
+    EXPECT_EQ(colorAt(1), QColor(Qt::green));
+    EXPECT_EQ(colorAt(2), QColor(Qt::green));
+    EXPECT_NE(colorAt(3), QColor(Qt::green));
+}
+
 struct LinkCase {
     const char* text;
     int32_t clickAt;
