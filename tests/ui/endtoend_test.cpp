@@ -1,0 +1,107 @@
+// The main window against the local stand-in of the service: a first start fetches every timeline
+// and logs it, a second start shows the same entries from the logs alone.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <thread>
+
+#include "DialogMain.h"
+#include "routes.h"
+#include "seed.h"
+#include "store.h"
+#include "support/uifixture.h"
+#include "twitter_api/logstore/logstore.h"
+
+using namespace ui_testing;
+
+namespace {
+
+class EndToEndTest : public UiTest {
+  protected:
+    EndToEndTest() {
+        standin::LoadSeedFile(WARBLET_STANDIN_SEED, standin::Now(), mStore);
+        standin::ConfigureServer(mServer, mStore);
+        const int port = mServer.bind_to_any_port("127.0.0.1");
+        mServing = std::thread([this] { mServer.listen_after_bind(); });
+        const std::string host = "127.0.0.1:" + std::to_string(port);
+        context.service.hosts = {host, host, host};
+        clock.now = SystemClock().NowMs();
+        gSetting->SetCredential(DialogSetting::MakeCredential("demo", "demo"));
+    }
+    ~EndToEndTest() override {
+        mServer.stop();
+        mServing.join();
+    }
+
+    // What the window's ticker does every three seconds.
+    static void Tick(CDialogMain& window) {
+        QTimer* ticker = window.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(ticker, nullptr);
+        ASSERT_TRUE(QMetaObject::invokeMethod(ticker, "timeout"));
+    }
+
+    struct Shown {
+        size_t today = 0;
+        std::string text;
+        QString choice;
+    };
+
+    standin::CStore mStore;
+    httplib::Server mServer;
+    std::thread mServing;
+};
+
+TEST_F(EndToEndTest, TheFirstStartFetchesAndLogsEveryTimelineTheSecondShowsThemFromTheLogs) {
+    gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
+    std::array<Shown, 5> first;
+    {
+        CDialogMain window(context);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_GT(window.mTabPages[twitter_api::LISTS]->comboBox1->count(), 0);
+        EXPECT_GT(window.mTabPages[twitter_api::SEARCH]->comboBox1->count(), 0);
+
+        Tick(window);
+        for (CTabMain* page : window.mTabPages) {
+            EXPECT_EQ(page->mGetThreads.size(), 1u) << page->mTabType;
+            EXPECT_EQ(page->lblStatus->text(), QString::fromUtf8("取得中"));
+        }
+        ASSERT_TRUE(window.WaitForFetches(QDeadlineTimer(20'000)));
+        clock.now += 3000;
+        Tick(window);
+        for (CTabMain* page : window.mTabPages) {
+            SCOPED_TRACE(page->mTabType);
+            EXPECT_TRUE(page->mGetThreads.empty());
+            EXPECT_FALSE(page->mTodayList->mContributions.empty());
+            const QString unread =
+                QStringLiteral("未読 %1 件").arg(page->mTodayList->GetUnreadCount());
+            EXPECT_EQ(page->lblStatus->text(), unread);
+            Shown& shown = first[static_cast<size_t>(page->mTabType)];
+            shown.today = page->mTodayList->mContributions.size();
+            shown.text = page->txtTimeLine->Text();
+            shown.choice = page->comboBox1->currentText();
+            const auto logged = twitter_api::LoadLog(page->mCurrentDate, page->mTabType,
+                                                     shown.choice.toStdString());
+            EXPECT_EQ(logged->mContributions.size(), shown.today);
+        }
+    }
+
+    gSetting->mAutoReloadType = DialogSetting::NONE;
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (CTabMain* page : window.mTabPages) {
+        SCOPED_TRACE(page->mTabType);
+        const Shown& shown = first[static_cast<size_t>(page->mTabType)];
+        EXPECT_EQ(page->comboBox1->currentText(), shown.choice);
+        EXPECT_EQ(page->mTodayList->mContributions.size(), shown.today);
+        EXPECT_EQ(page->txtTimeLine->Text(), shown.text);
+        EXPECT_TRUE(page->mGetThreads.empty());
+    }
+}
+
+}  // namespace
