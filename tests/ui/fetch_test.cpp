@@ -208,6 +208,19 @@ TEST_F(FetchTest, EachKindSendsItsRequest) {
     }
 }
 
+TEST_F(FetchTest, WaitingForAFetchThatHangsIsBounded) {
+    testing_support::LoopbackListener silent;  // accepts nothing, answers nothing
+    context.service.hosts.main = silent.Address();
+    context.service.timeout = std::chrono::milliseconds(1000);
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    page.StartGetTimeLine();
+    EXPECT_FALSE(page.WaitForFetches(QDeadlineTimer(100)));
+    EXPECT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000))) << "the request times out";
+    page.OnTimerTick();
+    EXPECT_TRUE(page.mGetThreads.empty());
+    EXPECT_EQ(page.GetLastGetState(), CTabMain::NOTHING) << "a failed fetch stores nothing";
+}
+
 TEST_F(FetchTest, HoveringOverRefreshDuringAFetchKeepsTheCancelImage) {
     CTabMain& page = MakePage(twitter_api::TIMELINE);
     page.StartGetTimeLine();
