@@ -57,6 +57,9 @@ CTabMain::CTabMain(const UiContext& context, ETabType kind, QWidget* parent)
 }
 
 CTabMain::~CTabMain() {
+    // Tearing the widgets down moves the focus, and the text box reports that; the page is no
+    // longer there to note it.
+    txtTimeLine->disconnect(this);
     WaitForFetches(QDeadlineTimer(QDeadlineTimer::Forever));
 }
 

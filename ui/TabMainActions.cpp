@@ -11,7 +11,6 @@
 #include "TabMainStyle.h"
 #include "TimelineView.h"
 #include "settings/settinginfo.h"
-#include "twitter_api/conversions/datetime.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/requests/status.h"
