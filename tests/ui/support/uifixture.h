@@ -126,7 +126,7 @@ inline QTextCharFormat FormatAt(TimelineView& view, int32_t position) {
 inline QColor ColorAt(TimelineView& view, int32_t position) {
     const QTextCharFormat format = FormatAt(view, position);
     return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color()
-                                                             : QColor();
+                                                            : QColor();
 }
 
 // A page of one kind, started up as the main window does once it is shown.
