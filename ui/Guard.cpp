@@ -34,16 +34,6 @@ bool& ErrorWindowShown() {
     return shown;
 }
 
-std::string CurrentErrorText() {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        return error.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
-
 [[noreturn]] void EndProcess(const std::string& text, bool abnormally) {
     StandardOutputSink().WriteLine("Error: " + text);
     if (abnormally) {
@@ -91,5 +81,15 @@ void RunGuarded(QWidget* parent, const std::function<void()>& handler) {
         handler();
     } catch (...) {
         Report(parent, CurrentErrorText());
+    }
+}
+
+std::string CurrentErrorText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "Unknown error";
     }
 }

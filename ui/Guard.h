@@ -23,3 +23,6 @@ ErrorWindow ReplaceErrorWindow(ErrorWindow window);
 
 // The error window's text: the fixed explanation followed by the error's own text.
 std::string ErrorWindowText(const std::string& errorText);
+
+// The text of the error being handled; call it only inside a catch block.
+std::string CurrentErrorText();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "DialogMain.h"
+#include "Guard.h"
 #include "UiContext.h"
 #include "common/diagnostics.h"
 #include "settings/settinginfo.h"
@@ -19,16 +20,6 @@ namespace {
 // How long closing the window waits for fetches still on their way; after that the program ends
 // without them, since a fetch only ever writes into its page.
 constexpr int kShutdownWaitMs = 2000;
-
-std::string CurrentErrorText() {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        return error.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
 
 // Steps before the main window. Their failures are not the main window's: no box, status 1.
 bool LoadSettings() {
