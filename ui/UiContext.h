@@ -11,3 +11,15 @@ struct UiContext {
     Clock* clock = nullptr;
     Keyboard* keyboard = nullptr;
 };
+
+// The real clock, keyboard and service hosts (from the environment), with diagnostics on standard
+// output: what the programs run with.
+struct SystemUiContext {
+    SystemUiContext();
+    SystemUiContext(const SystemUiContext&) = delete;
+    SystemUiContext& operator=(const SystemUiContext&) = delete;
+
+    SystemClock clock;
+    SystemKeyboard keyboard;
+    UiContext context;
+};

@@ -9,7 +9,6 @@
 
 #include "DialogMain.h"
 #include "UiContext.h"
-#include "common/diagnostics.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/archivableclasses.h"
 
@@ -24,15 +23,8 @@ int main(int argc, char* argv[]) {
 
     twitter_api::RegisterArchivableClasses();
     DialogSetting::LoadSettingInfo();
-    SystemClock clock;
-    SystemKeyboard keyboard;
-    UiContext context;
-    context.service.hosts = twitter_api::HostConfig::FromEnvironment();
-    context.service.diagnostics = &StandardOutputSink();
-    context.clock = &clock;
-    context.keyboard = &keyboard;
-
-    CDialogMain window(context);
+    const SystemUiContext system;
+    CDialogMain window(system.context);
     window.show();
     bool saved = false;
     QTimer::singleShot(waitMs, [&] {

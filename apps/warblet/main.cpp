@@ -59,12 +59,6 @@ int main(int argc, char* argv[]) {
     if (!LoadSettings()) {
         return 1;
     }
-    SystemClock clock;
-    SystemKeyboard keyboard;
-    UiContext context;
-    context.service.hosts = twitter_api::HostConfig::FromEnvironment();
-    context.service.diagnostics = &StandardOutputSink();
-    context.clock = &clock;
-    context.keyboard = &keyboard;
-    return RunMainWindow(app, context);
+    const SystemUiContext system;
+    return RunMainWindow(app, system.context);
 }
