@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "Comforts.h"
 #include "Guard.h"
 #include "PictureBox.h"
 #include "TabMain.h"
@@ -32,6 +33,7 @@ CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
         gDialogMain = nullptr;
         throw;
     }
+    mComforts = new Comforts(*this);
 }
 
 CDialogMain::~CDialogMain() {

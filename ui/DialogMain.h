@@ -8,6 +8,7 @@
 #include "twitter_api/model/tabtype.h"
 
 class CTabMain;
+class Comforts;
 class QTabWidget;
 
 // The main window: a tab control with one timeline page per kind, in kind order, and the
@@ -25,6 +26,7 @@ class CDialogMain : public QWidget {
 
     QTabWidget* tabMain = nullptr;
     std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
+    Comforts* mComforts = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;

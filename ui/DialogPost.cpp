@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "Guard.h"
+#include "Shortcuts.h"
 #include "UiContext.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/text.h"
@@ -91,6 +92,8 @@ CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int6
             [this] { RunGuarded(this, [this] { OnTextChanged(); }); });
     connect(btnTweet, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { OnTweetClicked(); }); });
+    InstallSendShortcut(*this, *btnTweet);
+    PressFocusedButtonsOnEnter(*this);
     // A reply opens with "@name " in the box; the counter shows what is left at once rather than
     // 140 until the first edit.
     mRestCount = kMaxLength - twitter_api::GetTextLength(TweetText());
@@ -100,10 +103,10 @@ CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int6
 void CDialogPost::InitializeComponent() {
     SetColour(this, QPalette::Window, QColor(20, 20, 20));
     setAutoFillBackground(true);
-    setWindowTitle(QStringLiteral("Tweet Form"));
+    setWindowTitle(tr("Tweet Form"));
     resize(256, 133);
 
-    btnTweet = new QPushButton(QString::fromUtf8("書き込む"), this);
+    btnTweet = new QPushButton(tr("書き込む"), this);
     btnTweet->setObjectName(QStringLiteral("btnTweet"));
     btnTweet->setAutoDefault(false);
     btnTweet->setGeometry(136, 104, 104, 24);

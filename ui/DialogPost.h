@@ -15,6 +15,8 @@ struct UiContext;
 // The modal window in which a status or a reply is written: a text box, the count of characters
 // still available out of 140, and a button that posts the text and closes the window.
 class CDialogPost : public QDialog {
+    Q_OBJECT
+
   public:
     // An empty text and -1 for a new status; "@name " and the status's id for a reply.
     CDialogPost(const UiContext& context, const std::string& text, int64_t replyId,

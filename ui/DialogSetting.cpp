@@ -11,6 +11,8 @@
 
 #include "DialogMain.h"
 #include "Guard.h"
+#include "PreferencesPart.h"
+#include "Shortcuts.h"
 #include "TabMain.h"
 #include "settings/settinginfo.h"
 
@@ -67,6 +69,8 @@ void MakeExclusiveGroup(QGroupBox* owner, QRadioButton* first, QRadioButton* sec
 CDialogSetting::CDialogSetting(QWidget* parent) : QDialog(parent) {
     InitializeComponent();
     LoadFromSetting();
+    mPreferences = new PreferencesPart(*this);
+    PressFocusedButtonsOnEnter(*this);
     connect(btnOk, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { OnOkClicked(); }); });
 }
@@ -75,13 +79,13 @@ void CDialogSetting::InitializeComponent() {
     SetColour(this, QPalette::Window, QColor(34, 34, 34));
     SetColour(this, QPalette::WindowText, QColor(211, 211, 211));
     setAutoFillBackground(true);
-    setWindowTitle(QStringLiteral("SettingDialog"));
+    setWindowTitle(tr("SettingDialog"));
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(294, 279);
 
-    lblId = MakeLabel(this, "lblId", QStringLiteral("TwitterID"), {8, 8, 88, 24});
+    lblId = MakeLabel(this, "lblId", tr("TwitterID"), {8, 8, 88, 24});
     txtId = MakeTextBox(this, "txtId", {104, 8, 176, 24});
-    lblPassword = MakeLabel(this, "lblPassword", QStringLiteral("Password"), {8, 40, 88, 24});
+    lblPassword = MakeLabel(this, "lblPassword", tr("Password"), {8, 40, 88, 24});
     // The password is shown in clear, as typed.
     txtPassword = MakeTextBox(this, "txtPassword", {104, 40, 176, 24});
 
@@ -90,21 +94,20 @@ void CDialogSetting::InitializeComponent() {
     btnOk->setAutoDefault(false);
     btnOk->setGeometry(112, 248, 80, 24);
 
-    grpUserNameSelectRadio = MakeGroupBox(this, "grpUserNameSelectRadio",
-                                          QString::fromUtf8("ユーザ名表示方式"), {8, 72, 272, 72});
-    radioNickName = MakeRadioButton(grpUserNameSelectRadio, "radioNickName",
-                                    QString::fromUtf8("ニックネーム表示"), {20, 24, 192, 16});
+    grpUserNameSelectRadio =
+        MakeGroupBox(this, "grpUserNameSelectRadio", tr("ユーザ名表示方式"), {8, 72, 272, 72});
+    radioNickName = MakeRadioButton(grpUserNameSelectRadio, "radioNickName", tr("ニックネーム表示"),
+                                    {20, 24, 192, 16});
     radioNickName->setChecked(true);
     radioScreenName = MakeRadioButton(grpUserNameSelectRadio, "radioScreenName",
-                                      QString::fromUtf8("スクリーンネーム表示"), {20, 48, 192, 16});
+                                      tr("スクリーンネーム表示"), {20, 48, 192, 16});
 
-    grpAutoReload =
-        MakeGroupBox(this, "grpAutoReload", QString::fromUtf8("自動更新"), {8, 160, 272, 72});
-    radioAutoReloadNone = MakeRadioButton(grpAutoReload, "radioAutoReloadNone",
-                                          QString::fromUtf8("しない"), {20, 24, 184, 16});
+    grpAutoReload = MakeGroupBox(this, "grpAutoReload", tr("自動更新"), {8, 160, 272, 72});
+    radioAutoReloadNone =
+        MakeRadioButton(grpAutoReload, "radioAutoReloadNone", tr("しない"), {20, 24, 184, 16});
     radioAutoReloadNone->setChecked(true);
     radioAutoReload3Minutes = MakeRadioButton(grpAutoReload, "radioAutoReload3Minutes",
-                                              QString::fromUtf8("する(3分毎)"), {20, 48, 184, 16});
+                                              tr("する(3分毎)"), {20, 48, 184, 16});
 
     MakeExclusiveGroup(grpUserNameSelectRadio, radioNickName, radioScreenName);
     MakeExclusiveGroup(grpAutoReload, radioAutoReloadNone, radioAutoReload3Minutes);
@@ -143,5 +146,6 @@ void CDialogSetting::OnOkClicked() {
         }
     }
     DialogSetting::SaveSettingInfo();
+    mPreferences->Save();
     accept();
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QGroupBox;
+class PreferencesPart;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -12,6 +13,8 @@ class QRadioButton;
 // gSetting; OK writes the new values into it, resets every timeline tab when the account name has
 // changed, saves the settings file and closes. Closing by the frame discards the edits.
 class CDialogSetting : public QDialog {
+    Q_OBJECT
+
   public:
     // Throws the decoder's Exception when gSetting's credential cannot be decoded.
     explicit CDialogSetting(QWidget* parent = nullptr);
@@ -32,4 +35,5 @@ class CDialogSetting : public QDialog {
     QGroupBox* grpAutoReload = nullptr;
     QRadioButton* radioAutoReloadNone = nullptr;
     QRadioButton* radioAutoReload3Minutes = nullptr;
+    PreferencesPart* mPreferences = nullptr;
 };

@@ -1,12 +1,16 @@
 #include "PictureBox.h"
 
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "common/errors.h"
 
 PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
+    // Tab reaches the button; a mouse click leaves the focus where the user had it.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void PictureBox::SetImages(const QIcon& normal, const QIcon& hover) {
@@ -50,6 +54,27 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (click) {
         emit clicked();
+    }
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        event->accept();
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (hasFocus()) {
+        // The focused button is framed so that the keyboard user sees where Enter goes.
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 

@@ -5,8 +5,9 @@
 #include <string>
 
 // An image button: it shows its normal image, its hover image while the mouse is over it, and
-// reports a click. While disabled it keeps whatever image it was given (the refresh button shows
-// the cancel image during a fetch).
+// reports a click, or Enter or Space while it has the keyboard focus (Tab reaches it). While
+// disabled it keeps whatever image it was given (the refresh button shows the cancel image during a
+// fetch).
 class PictureBox : public QLabel {
     Q_OBJECT
 
@@ -27,6 +28,8 @@ class PictureBox : public QLabel {
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     QIcon mNormal;

@@ -113,19 +113,19 @@ void CTabMain::resizeEvent(QResizeEvent* event) {
 void CTabMain::SetCaption(ETabType kind) {
     switch (kind) {
         case TIMELINE:
-            setWindowTitle(QStringLiteral("Timeline"));
+            setWindowTitle(tr("Timeline"));
             return;
         case MENTIONS:
-            setWindowTitle(QStringLiteral("Mentions"));
+            setWindowTitle(tr("Mentions"));
             return;
         case DIRECTMESSAGES:
-            setWindowTitle(QStringLiteral("DirectMessages"));
+            setWindowTitle(tr("DirectMessages"));
             return;
         case LISTS:
-            setWindowTitle(QStringLiteral("Lists"));
+            setWindowTitle(tr("Lists"));
             return;
         case SEARCH:
-            setWindowTitle(QStringLiteral("Search"));
+            setWindowTitle(tr("Search"));
             return;
     }
     throw AssertionError("mTabType error");
@@ -226,7 +226,12 @@ std::optional<std::string> CTabMain::LogParam() const {
     return comboBox1->currentText().toStdString();
 }
 
+int32_t CTabMain::UnreadCount() const {
+    return mYesterdayList->GetUnreadCount() + mTodayList->GetUnreadCount();
+}
+
 void CTabMain::ShowUnreadCount() {
-    const int32_t unread = mYesterdayList->GetUnreadCount() + mTodayList->GetUnreadCount();
-    lblStatus->setText(QStringLiteral("未読 %1 件").arg(unread));
+    const int32_t unread = UnreadCount();
+    lblStatus->setText(tr("未読 %1 件").arg(unread));
+    emit UnreadCountChanged(unread);
 }

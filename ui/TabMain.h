@@ -67,10 +67,19 @@ class CTabMain : public QWidget {
     // is still running.
     bool WaitForFetches(QDeadlineTimer deadline);
 
+    // Marks the entries as read; with onlyBeforeCaret, those that start before the caret. The
+    // click asks the keyboard whether Control is held.
     void MarkAsRead();
+    void MarkAsRead(bool onlyBeforeCaret);
     void ReplyToSelected();
     void ToggleFavorite();
     void OnComboSelectionChanged();
+    void OpenNewPost();
+    void OpenSettings();
+    void OnRefreshClick();
+
+    // The sum of both day lists' unread counts.
+    int32_t UnreadCount() const;
 
     QLabel* lblStatus = nullptr;
     QWidget* panelMain = nullptr;
@@ -96,6 +105,12 @@ class CTabMain : public QWidget {
     int32_t mLastReadPosition = 0;
     std::vector<SComboBoxValue> mComboValues;
 
+  signals:
+    // Whenever the status label shows the unread count anew.
+    void UnreadCountChanged(int32_t unread);
+    // The entries a fetch has just added, oldest first; not those shown from the logs.
+    void ContributionsArrived(const std::vector<twitter_api::ContributionPtr>& arrived);
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -113,9 +128,6 @@ class CTabMain : public QWidget {
     void LoadIcons();
     void Subscribe();
     void FillComboBox();
-    void OpenNewPost();
-    void OpenSettings();
-    void OnRefreshClick();
     void OpenLink(const QString& text);
 
     void ReplaceDayLists();

@@ -53,11 +53,14 @@ void CTabMain::ScrollToLastRead() {
 }
 
 void CTabMain::MarkAsRead() {
+    MarkAsRead(mContext.keyboard->ControlHeld());
+}
+
+void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
     const int32_t caret = txtTimeLine->SelectionStart();
-    const bool held = mContext.keyboard->ControlHeld();
     txtTimeLine->hide();
     for (const ContributionPtr& contribution : AllContributions()) {
-        if (held && contribution->mTextPosition >= caret) {
+        if (onlyBeforeCaret && contribution->mTextPosition >= caret) {
             break;
         }
         if (contribution->mIsRead) {

@@ -66,7 +66,7 @@ void CTabMain::StartGetTimeLine() {
     }
     thread->start();
     mGetThreads.push_back(std::move(thread));
-    lblStatus->setText(QStringLiteral("取得中"));
+    lblStatus->setText(tr("取得中"));
     pictRefresh->setEnabled(false);
     pictRefresh->ShowImage(mCancelIcon);
 }
@@ -144,6 +144,9 @@ void CTabMain::ApplyGetResult() {
         SaveLog(mTodayList, mTabType, *param);
     }
     ShowUnreadCount();
+    if (!result.empty()) {
+        emit ContributionsArrived(result);
+    }
 }
 
 void CTabMain::LoadDays(const std::string& param, int daysBack) {

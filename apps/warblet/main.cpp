@@ -9,6 +9,7 @@
 
 #include "DialogMain.h"
 #include "Guard.h"
+#include "Translation.h"
 #include "UiContext.h"
 #include "common/diagnostics.h"
 #include "settings/settinginfo.h"
@@ -56,6 +57,7 @@ int RunMainWindow(QApplication& app, const UiContext& context) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    InstallTranslation(app, InterfaceLanguage());
     if (!LoadSettings()) {
         return 1;
     }

@@ -113,7 +113,8 @@ class SettingDialog : public ui_testing::UiTest {
 TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
     const auto dialog = Open();
     EXPECT_EQ(dialog->windowTitle(), "SettingDialog");
-    EXPECT_EQ(dialog->size(), QSize(294, 279));
+    // The layout's 294 x 279, widened to the right by the preferences group.
+    EXPECT_EQ(dialog->size(), QSize(496, 279));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "the frame is fixed";
     EXPECT_EQ(dialog->palette().color(QPalette::Window), QColor(34, 34, 34));
     EXPECT_EQ(dialog->palette().color(QPalette::WindowText), QColor(211, 211, 211));
@@ -174,7 +175,13 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
         }
         EXPECT_EQ(text, control.text) << control.name.toStdString();
     }
+    // The preferences group comes after the layout's controls and beside them, clear of them.
+    for (const char* name : {"grpPreferences", "chkNotify", "chkShowTray", "chkCloseToTray"}) {
+        expectedOrder.push_back(name);
+    }
     EXPECT_EQ(order, expectedOrder);
+    const auto* preferences = dialog->findChild<QWidget*>("grpPreferences");
+    EXPECT_EQ(preferences->geometry(), QRect(288, 8, 200, 224));
 }
 
 TEST_F(SettingDialog, RadioButtonsExcludeEachOtherOnlyWithinTheirGroup) {

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QTabWidget>
+#include <QTest>
+#include <QVariantMap>
+
+#include "Comforts.h"
+#include "DialogMain.h"
+#include "Preferences.h"
+#include "TabMain.h"
+#include "support/uifixture.h"
+
+using namespace ui_testing;
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+
+struct NotifyCall {
+    QString application;
+    uint replaces;
+    QString icon;
+    QString summary;
+    QString body;
+    QStringList actions;
+    int timeout;
+};
+
+// A notification service as a desktop has one, on its own connection to the bus, recording the
+// calls that reach it.
+class NotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+  public:
+    explicit NotificationService(QStringList capabilities)
+        : mCapabilities(std::move(capabilities)),
+          mBus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notification-service")) {
+        EXPECT_TRUE(mBus.registerObject(kPath, this, QDBusConnection::ExportAllSlots));
+        EXPECT_TRUE(mBus.registerService(kService));
+    }
+    ~NotificationService() override {
+        mBus.unregisterService(kService);
+        mBus.unregisterObject(kPath);
+        QDBusConnection::disconnectFromBus("notification-service");
+    }
+
+    void Click(uint id) {
+        QDBusMessage signal =
+            QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
+        signal << id << QStringLiteral("default");
+        mBus.send(signal);
+    }
+
+    std::vector<NotifyCall> calls;
+
+  public slots:
+    QStringList GetCapabilities() { return mCapabilities; }
+    uint Notify(const QString& application, uint replaces, const QString& icon,
+                const QString& summary, const QString& body, const QStringList& actions,
+                const QVariantMap&, int timeout) {
+        calls.push_back({application, replaces, icon, summary, body, actions, timeout});
+        return static_cast<uint>(100 + calls.size());
+    }
+    void CloseNotification(uint) {}
+
+  private:
+    QStringList mCapabilities;
+    QDBusConnection mBus;
+};
+
+class NotifierBusTest : public UiTest {
+  protected:
+    NotifierBusTest() {
+        EXPECT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+    }
+
+    void Arrive(twitter_api::ETabType kind, const std::vector<Entry>& entries) {
+        CTabMain& page = *mWindow->mTabPages[kind];
+        page.StoreGetResult(MakeContributions(entries));
+        page.ApplyGetResult();
+    }
+
+    void OpenWindow() {
+        mWindow = std::make_unique<CDialogMain>(context);
+        mWindow->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(mWindow.get()));
+        // Only now: with an account the lists and search pages would ask the service at start-up.
+        SignIn("alice");
+    }
+
+    std::unique_ptr<CDialogMain> mWindow;
+};
+
+TEST_F(NotifierBusTest, OneNotificationPerFetchOfOthersMentionsAndMessages) {
+    NotificationService service({"body", "actions"});
+    OpenWindow();
+
+    Arrive(twitter_api::MENTIONS, {{1, "bob", "hi <b>"}, {2, "alice", "mine"}, {3, "carol", "yo"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 1; }));
+    const NotifyCall& call = service.calls[0];
+    EXPECT_EQ(call.application, "Warblet");
+    EXPECT_EQ(call.replaces, 0u);
+    EXPECT_TRUE(call.icon.startsWith("file://") && call.icon.endsWith("/dat/comments.ico"))
+        << call.icon.toStdString();
+    EXPECT_EQ(call.summary, QString::fromUtf8("新しいメンション 2 件"));
+    EXPECT_EQ(call.body, "@bob: hi <b>") << "a service without markup gets the text as it is";
+    EXPECT_TRUE(call.actions.contains("default"));
+    EXPECT_EQ(call.timeout, -1);
+
+    // Neither the home timeline nor the user's own statuses notify; the direct message that
+    // follows them arrives as the second call, so nothing came in between.
+    Arrive(twitter_api::TIMELINE, {{10, "bob", "hello"}});
+    Arrive(twitter_api::MENTIONS, {{4, "Alice", "me again"}});
+    Arrive(twitter_api::DIRECTMESSAGES, {{20, "dave", "psst"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() >= 2; }));
+    QTest::qWait(100);
+    ASSERT_EQ(service.calls.size(), 2u);
+    EXPECT_EQ(service.calls[1].summary, QString::fromUtf8("新しいダイレクトメッセージ 1 件"));
+    EXPECT_EQ(service.calls[1].body, "@dave: psst");
+}
+
+TEST_F(NotifierBusTest, ClickingANotificationRaisesTheWindowOnItsPage) {
+    NotificationService service({"body", "actions"});
+    OpenWindow();
+    Arrive(twitter_api::DIRECTMESSAGES, {{20, "dave", "psst"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 1; }));
+    // The id comes back asynchronously; give the answer time to be read.
+    QTest::qWait(100);
+    mWindow->tabMain->setCurrentIndex(twitter_api::TIMELINE);
+    mWindow->hide();
+
+    service.Click(101);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mWindow->isVisible(); }));
+    EXPECT_EQ(mWindow->tabMain->currentIndex(), twitter_api::DIRECTMESSAGES);
+}
+
+TEST_F(NotifierBusTest, AServiceThatReadsMarkupGetsTheTextEscaped) {
+    NotificationService service({"body", "body-markup", "actions"});
+    OpenWindow();
+    // The capabilities are asked once, when the window is made.
+    QTest::qWait(100);
+    Arrive(twitter_api::MENTIONS, {{1, "bob", "a < b & c"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 1; }));
+    EXPECT_EQ(service.calls[0].body, "@bob: a &lt; b &amp; c");
+}
+
+TEST_F(NotifierBusTest, TurnedOffInThePreferencesNothingIsSent) {
+    NotificationService service({"body"});
+    Preferences off;
+    off.notify = false;
+    ASSERT_TRUE(SavePreferences(off));
+    OpenWindow();
+    Arrive(twitter_api::MENTIONS, {{1, "bob", "hi"}});
+    Preferences on;
+    ASSERT_TRUE(SavePreferences(on));
+    mWindow->mComforts->ApplyPreferences();
+    Arrive(twitter_api::MENTIONS, {{2, "carol", "yo"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.calls.empty(); }));
+    QTest::qWait(100);
+    ASSERT_EQ(service.calls.size(), 1u);
+    EXPECT_EQ(service.calls[0].body, "@carol: yo");
+}
+
+TEST_F(NotifierBusTest, WithoutANotificationServiceNothingFails) {
+    OpenWindow();
+    Arrive(twitter_api::MENTIONS, {{1, "bob", "hi"}});
+    QTest::qWait(300);
+    EXPECT_EQ(mWindow->mTabPages[twitter_api::MENTIONS]->mTodayList->mContributions.size(), 1u);
+    EXPECT_TRUE(errors.empty());
+}
+
+}  // namespace
+
+#include "notifier_bus_test.moc"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QDialog;
+
+// The settings dialog's "Preferences" group: notifications, the tray icon and closing to the tray.
+// It stands to the right of the dialog's own controls, which keep their places; the dialog widens
+// by its width. It shows the preferences file and writes it when the dialog's OK is pressed.
+class PreferencesPart : public QGroupBox {
+    Q_OBJECT
+
+  public:
+    explicit PreferencesPart(QDialog& dialog);
+
+    // Writes the choices into the preferences file and has the main window follow them.
+    void Save();
+
+    QCheckBox* chkNotify = nullptr;
+    QCheckBox* chkShowTray = nullptr;
+    QCheckBox* chkCloseToTray = nullptr;
+};

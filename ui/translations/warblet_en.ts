@@ -1,0 +1,175 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>CDialogPost</name>
+    <message>
+        <source>Tweet Form</source>
+        <translation>New Post</translation>
+    </message>
+    <message>
+        <source>書き込む</source>
+        <translation>Post</translation>
+    </message>
+</context>
+<context>
+    <name>CDialogSetting</name>
+    <message>
+        <source>SettingDialog</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>TwitterID</source>
+        <translation>Account</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>ユーザ名表示方式</source>
+        <translation>User names</translation>
+    </message>
+    <message>
+        <source>ニックネーム表示</source>
+        <translation>Show nicknames</translation>
+    </message>
+    <message>
+        <source>スクリーンネーム表示</source>
+        <translation>Show screen names</translation>
+    </message>
+    <message>
+        <source>自動更新</source>
+        <translation>Automatic reload</translation>
+    </message>
+    <message>
+        <source>しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>する(3分毎)</source>
+        <translation>Every 3 minutes</translation>
+    </message>
+</context>
+<context>
+    <name>CTabMain</name>
+    <message>
+        <source>Timeline</source>
+        <translation>Timeline</translation>
+    </message>
+    <message>
+        <source>Mentions</source>
+        <translation>Mentions</translation>
+    </message>
+    <message>
+        <source>DirectMessages</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Lists</source>
+        <translation>Lists</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>未読 %1 件</source>
+        <translation>%1 unread</translation>
+    </message>
+    <message>
+        <source>取得中</source>
+        <translation>Fetching…</translation>
+    </message>
+</context>
+<context>
+    <name>Notifier</name>
+    <message numerus="yes">
+        <source>新しいメンション %n 件</source>
+        <translation>
+            <numerusform>%n new mention</numerusform>
+            <numerusform>%n new mentions</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>新しいダイレクトメッセージ %n 件</source>
+        <translation>
+            <numerusform>%n new direct message</numerusform>
+            <numerusform>%n new direct messages</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>表示</source>
+        <translation>Show</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesPart</name>
+    <message>
+        <source>環境設定</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>新着を通知する</source>
+        <translation>Notify of new arrivals</translation>
+    </message>
+    <message>
+        <source>トレイに表示する</source>
+        <translation>Show in the tray</translation>
+    </message>
+    <message>
+        <source>閉じてもトレイに残る</source>
+        <translation>Close to the tray</translation>
+    </message>
+</context>
+<context>
+    <name>Shortcuts</name>
+    <message>
+        <source>再読込 (%1)</source>
+        <translation>Reload (%1)</translation>
+    </message>
+    <message>
+        <source>既読にする (%1、%2 でカーソルの前まで)</source>
+        <translation>Mark as read (%1; %2 up to the caret)</translation>
+    </message>
+    <message>
+        <source>返信 (%1)</source>
+        <translation>Reply (%1)</translation>
+    </message>
+    <message>
+        <source>お気に入りの切り替え (%1)</source>
+        <translation>Toggle favourite (%1)</translation>
+    </message>
+    <message>
+        <source>新規投稿 (%1)</source>
+        <translation>New post (%1)</translation>
+    </message>
+    <message>
+        <source>設定 (%1)</source>
+        <translation>Settings (%1)</translation>
+    </message>
+    <message>
+        <source>書き込む (%1)</source>
+        <translation>Post (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>TrayIcon</name>
+    <message>
+        <source>Warblet: 未読 %1 件</source>
+        <translation>Warblet: %1 unread</translation>
+    </message>
+    <message>
+        <source>表示/非表示</source>
+        <translation>Show/Hide</translation>
+    </message>
+    <message>
+        <source>すべて再読込</source>
+        <translation>Reload all</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+</context>
+</TS>
