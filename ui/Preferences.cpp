@@ -29,7 +29,11 @@ bool SavePreferences(const Preferences& preferences, const QString& path) {
     file.setValue(kNotify, preferences.notify);
     file.setValue(kShowTray, preferences.showTray);
     file.setValue(kCloseToTray, preferences.closeToTray);
-    file.setValue(kGeometry, preferences.windowGeometry);
+    if (preferences.windowGeometry.isEmpty()) {
+        file.remove(kGeometry);
+    } else {
+        file.setValue(kGeometry, preferences.windowGeometry);
+    }
     file.setValue(kPage, preferences.page);
     file.sync();
     return file.status() == QSettings::NoError;
