@@ -130,17 +130,21 @@ ResponseStream SendRequest(const Service& service, std::string_view method, Host
     return ResponseStream(std::move(connection));
 }
 
-Response ReadResponse(ByteSource& stream) {
+namespace {
+
+// Reads the response into response, appending its body to what response.body already holds.
+void ReadResponseInto(ByteSource& stream, Response& response) {
     LineReader reader(stream);
-    Response response;
-    for (std::string line = reader.ReadLine(); !line.empty(); line = reader.ReadLine()) {
+    std::string line = reader.ReadLine();
+    response.statusLine = line;
+    for (; !line.empty(); line = reader.ReadLine()) {
         CheckContentLength(line);
         response.header += line;
     }
     reader.ReadLine();  // the service's own XML declaration; XmlProlog takes its place
     int emptyReads = 0;
     while (emptyReads < 2) {
-        const std::string line = reader.ReadLine();
+        line = reader.ReadLine();
         if (line.empty()) {
             ++emptyReads;
             continue;
@@ -149,18 +153,23 @@ Response ReadResponse(ByteSource& stream) {
         response.body += line;
         response.body += '\n';
     }
+}
+
+}  // namespace
+
+Response ReadResponse(ByteSource& stream) {
+    Response response;
+    ReadResponseInto(stream, response);
     return response;
 }
 
-std::string FetchDocument(const Service& service, std::string_view method, HostKind host,
-                          const std::string& path, const Credential& credential) {
+Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
+                      const std::string& path, const Credential& credential) {
     ResponseStream stream = SendRequest(service, method, host, path, credential);
-    const Response response = ReadResponse(stream);
-    std::string document;
-    document.reserve(XmlProlog.size() + response.body.size());
-    document += XmlProlog;
-    document += response.body;
-    return document;
+    Response response;
+    response.body = XmlProlog;  // the body is read straight into the document
+    ReadResponseInto(stream, response);
+    return {std::move(response.statusLine), std::move(response.body)};
 }
 
 void ReportMalformed(const Service& service, std::optional<std::string_view> requestLine,

@@ -62,8 +62,9 @@ ResponseStream SendRequest(const Service& service, std::string_view method, Host
                            const std::string& path, const Credential& credential);
 
 struct Response {
-    std::string header;  // the status line and header lines run together; no caller reads it
-    std::string body;    // every non-empty line after the service's declaration line, each + LF
+    std::string statusLine;  // the first line of the response
+    std::string header;      // the status line and header lines run together
+    std::string body;        // every non-empty line after the service's declaration line, + LF
 };
 
 // Reads the whole response as lines ended by LF, CR LF, a lone CR or the end of the stream. A
@@ -71,9 +72,16 @@ struct Response {
 // which is then ignored: two empty reads in a row end the body.
 Response ReadResponse(ByteSource& stream);
 
-// Sends the request and returns the document to check: XmlProlog followed by the response body.
-std::string FetchDocument(const Service& service, std::string_view method, HostKind host,
-                          const std::string& path, const Credential& credential);
+// What came back for one request: the status line, and the document to check (XmlProlog followed
+// by the response body).
+struct Fetched {
+    std::string statusLine;
+    std::string document;
+};
+
+// Sends the request and reads its answer.
+Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
+                      const std::string& path, const Credential& credential);
 
 // The diagnostic lines of a document that failed the well-formedness check: the request's own
 // line, when it has one, then the failure's message.

@@ -164,7 +164,7 @@ TEST(SendRequest, WritesTheRequestLineHostAndCredentialLines) {
         RecordingSink sink;
         const Service service = ServiceFor(listener, HostKind::Search, sink);
         const std::string document =
-            FetchDocument(service, c.method, HostKind::Search, "/p?q=1", c.credential);
+            FetchDocument(service, c.method, HostKind::Search, "/p?q=1", c.credential).document;
         EXPECT_EQ(listener.Received(), std::string(c.method) + "/p?q=1 HTTP/1.0\r\nHOST: " +
                                            listener.Address() + "\r\n" + c.expectedAfterHost);
         EXPECT_EQ(document, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<ok/>\n");

@@ -19,7 +19,7 @@ using testing_support::ServiceFor;
 const std::string kCredential = "dXNlcjpwYXNz";  // user:pass
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
-// A well-formed answer that holds no records, as an authentication failure gives.
+// The service's refusal: a well-formed error document under an error status.
 const std::string kUnauthorized =
     "HTTP/1.1 401 Unauthorized\r\nContent-Type: application/xml\r\nContent-Length: 156\r\n\r\n" +
     std::string(kDeclaration) +
@@ -46,7 +46,7 @@ std::vector<RequestCase> RequestCases() {
     const auto timeline = [](auto request, std::string credential, int64_t since, int32_t count) {
         return [=](const Service& service) {
             std::vector<ContributionPtr> out;
-            EXPECT_TRUE(request(service, out, credential, since, count));
+            EXPECT_TRUE(request(service, out, credential, since, count, nullptr));
         };
     };
     const auto list = [](std::string credential, int64_t since) {
@@ -125,7 +125,7 @@ TEST(Requests, SendExactlyTheirRequestBytesToTheirHost) {
     for (const auto& c : RequestCases()) {
         SCOPED_TRACE(c.name);
         LoopbackListener listener;
-        listener.Serve(kUnauthorized);
+        listener.Serve(ResponseWith(std::string(kDeclaration) + "<ok/>\n"));
         RecordingSink sink;
         c.call(ServiceFor(listener, c.host, sink));
         std::string expected = c.requestLine + " HTTP/1.0\r\nHOST: " + listener.Address() + "\r\n";
@@ -146,7 +146,9 @@ TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
     EXPECT_TRUE(GetUserLists(service, "").empty());
     EXPECT_TRUE(GetUserListSubscriptions(service, "").empty());
     EXPECT_TRUE(GetUserSavedSearches(service, "").empty());
-    EXPECT_FALSE(CreateFavorite(service, "", 1));
+    std::string failure;
+    EXPECT_FALSE(CreateFavorite(service, "", 1, &failure));
+    EXPECT_EQ(failure, "No account name and password are set");
     EXPECT_FALSE(DestroyFavorite(service, "", 1));
     EXPECT_FALSE(listener.HasWaitingConnection());
     EXPECT_TRUE(sink.lines.empty());
@@ -155,19 +157,22 @@ TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
 struct FailureCase {
     const char* name;
     HostKind host;
-    std::function<bool(const Service&)> callFails;  // true when the failure value came back
+    // True when the failure value came back; the message goes to failure.
+    std::function<bool(const Service&, std::string*)> callFails;
     std::optional<std::string> requestLine;
 };
 
 std::vector<FailureCase> FailureCases() {
     const auto timeline = [](auto request) {
-        return [=](const Service& service) {
+        return [=](const Service& service, std::string* failure) {
             std::vector<ContributionPtr> out = Sentinel();
-            return !request(service, out, kCredential, -1, 200) && out.empty();
+            return !request(service, out, kCredential, -1, 200, failure) && out.empty();
         };
     };
     const auto choices = [](auto request) {
-        return [=](const Service& service) { return request(service, kCredential).empty(); };
+        return [=](const Service& service, std::string* failure) {
+            return request(service, kCredential, failure).empty();
+        };
     };
     return {
         {"home timeline", HostKind::Main, timeline(GetUserPrivateTimeLine),
@@ -177,16 +182,17 @@ std::vector<FailureCase> FailureCases() {
         {"direct messages", HostKind::Main, timeline(GetUserDirectMessage),
          "GetUserDirectMessage XML PARSE ERROR!!"},
         {"list statuses", HostKind::Versioned,
-         [](const Service& service) {
+         [](const Service& service, std::string* failure) {
              std::vector<ContributionPtr> out = Sentinel();
-             return !GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200) &&
+             return !GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200,
+                                     failure) &&
                     out.empty();
          },
          "GetListTimeLine XML PARSE ERROR!!"},
         {"search", HostKind::Search,
-         [](const Service& service) {
+         [](const Service& service, std::string* failure) {
              std::vector<ContributionPtr> out = Sentinel();
-             return !GetSearchTimeLine(service, out, "q", 100, 1) && out.empty();
+             return !GetSearchTimeLine(service, out, "q", 100, 1, failure) && out.empty();
          },
          "GetSearchTimeLine XML PARSE ERROR!!"},
         {"own lists", HostKind::Versioned, choices(GetUserLists), "GetUserLists XML PARSE ERROR!!"},
@@ -195,13 +201,19 @@ std::vector<FailureCase> FailureCases() {
         {"saved searches", HostKind::Main, choices(GetUserSavedSearches),
          "GetUserLists XML PARSE ERROR!!"},
         {"post", HostKind::Main,
-         [](const Service& service) { return !Post(service, kCredential, "x", -1); },
+         [](const Service& service, std::string* failure) {
+             return !Post(service, kCredential, "x", -1, failure);
+         },
          "Post XML PARSE ERROR!!"},
         {"create favourite", HostKind::Versioned,
-         [](const Service& service) { return !CreateFavorite(service, kCredential, 1); },
+         [](const Service& service, std::string* failure) {
+             return !CreateFavorite(service, kCredential, 1, failure);
+         },
          std::nullopt},
         {"destroy favourite", HostKind::Versioned,
-         [](const Service& service) { return !DestroyFavorite(service, kCredential, 1); },
+         [](const Service& service, std::string* failure) {
+             return !DestroyFavorite(service, kCredential, 1, failure);
+         },
          std::nullopt},
     };
 }
@@ -210,15 +222,70 @@ TEST(Requests, AMalformedAnswerGivesTheDiagnosticAndTheFailureValue) {
     for (const auto& c : FailureCases()) {
         SCOPED_TRACE(c.name);
         LoopbackListener listener;
-        listener.Serve(kErrorPage);
+        listener.Serve("HTTP/1.0 200 OK\r\n\r\n<!DOCTYPE html>\r\n<html>\r\n<body>Hi</body>\r\n");
         RecordingSink sink;
-        EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink)));
+        std::string failure = "stale";
+        EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink), &failure));
         std::vector<std::string> expected;
         if (c.requestLine) {
             expected.push_back(*c.requestLine);
         }
         expected.emplace_back("no element found at line 4, column 1");
         EXPECT_EQ(sink.lines, expected);
+        EXPECT_EQ(failure,
+                  "The service's answer is not a well-formed document: no element found at line 4, "
+                  "column 1");
+    }
+}
+
+TEST(Requests, AnErrorStatusIsAFailureCarryingTheServicesMessage) {
+    struct Answer {
+        const char* name;
+        std::string response;
+        std::string failure;
+    };
+    const Answer answers[] = {
+        {"401 with an error document", kUnauthorized, "Could not authenticate you."},
+        {"403 with an error document, request first",
+         "HTTP/1.1 403 Forbidden\r\n\r\n" + std::string(kDeclaration) +
+             "<hash>\n<request>/x</request>\n<error>Status is a duplicate.</error>\n</hash>\n",
+         "Status is a duplicate."},
+        {"404 with an error document of two lines",
+         "HTTP/1.0 404 Not Found\r\n\r\n" + std::string(kDeclaration) +
+             "<hash><error>No such\r\nlist</error></hash>\n",
+         "No such list"},
+        {"500 without a document", "HTTP/1.0 500 Internal Server Error\r\n\r\n",
+         "HTTP/1.0 500 Internal Server Error"},
+        {"502 with an HTML page", kErrorPage, "HTTP/1.0 502 Bad Gateway"},
+        {"503 with a document without an error element",
+         "HTTP/1.1 503 Service Unavailable\r\n\r\n" + std::string(kDeclaration) + "<hash/>\n",
+         "HTTP/1.1 503 Service Unavailable"},
+    };
+    for (const auto& c : FailureCases()) {
+        for (const auto& answer : answers) {
+            SCOPED_TRACE(std::string(c.name) + ", " + answer.name);
+            LoopbackListener listener;
+            listener.Serve(answer.response);
+            RecordingSink sink;
+            std::string failure;
+            EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink), &failure));
+            EXPECT_EQ(failure, answer.failure);
+            EXPECT_TRUE(sink.lines.empty());
+        }
+    }
+}
+
+TEST(Requests, OtherStatusesAreNotRefusals) {
+    for (const char* status : {"HTTP/1.0 200 OK", "HTTP/1.1 304 Not Modified", "HTTP/1.0 399 X",
+                               "HTTP/1.0 600 X", "HTTP/1.0 4000 X", "ICY 404 X"}) {
+        SCOPED_TRACE(status);
+        LoopbackListener listener;
+        listener.Serve(std::string(status) + "\r\n\r\n" + kDeclaration + "<hash/>\n");
+        RecordingSink sink;
+        std::string failure = "stale";
+        EXPECT_TRUE(
+            Post(ServiceFor(listener, HostKind::Main, sink), kCredential, "x", -1, &failure));
+        EXPECT_EQ(failure, "");
     }
 }
 
@@ -232,17 +299,6 @@ TEST(Requests, AnAnswerEndingAfterItsHeaderIsMalformed) {
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(sink.lines, (std::vector<std::string>{"GetUserMentions XML PARSE ERROR!!",
                                                     "no element found at line 2, column 1"}));
-}
-
-TEST(Requests, AWellFormedErrorDocumentIsAnEmptySuccess) {
-    LoopbackListener listener;
-    listener.Serve(kUnauthorized);
-    RecordingSink sink;
-    std::vector<ContributionPtr> out = Sentinel();
-    EXPECT_TRUE(
-        GetUserPrivateTimeLine(ServiceFor(listener, HostKind::Main, sink), out, "", 3, 200));
-    EXPECT_TRUE(out.empty());
-    EXPECT_TRUE(sink.lines.empty());
 }
 
 TEST(Requests, TimelinesComeBackOldestFirst) {
