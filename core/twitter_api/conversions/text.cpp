@@ -59,7 +59,9 @@ size_t Utf8SequenceLength(std::string_view text) {
     return codePoint < lead.smallest || surrogate || codePoint > 0x10FFFF ? 0 : lead.length;
 }
 
-// Letters, digits, the marks "-_.!~*'()", the reserved ";/?:@&=+$," and "#" pass unencoded.
+// Letters, digits, the marks "-_.!~*'()" and the reserved "/?:@$," pass unencoded. What ends or
+// changes a query parameter ("&", ";", "=", "+", "#") is encoded with the rest, since every
+// encoded text goes into a query value.
 constexpr std::array<bool, 256> MakeKeptTable() {
     std::array<bool, 256> kept{};
     for (int c = 'A'; c <= 'Z'; ++c) {
@@ -69,7 +71,7 @@ constexpr std::array<bool, 256> MakeKeptTable() {
     for (int c = '0'; c <= '9'; ++c) {
         kept[static_cast<size_t>(c)] = true;
     }
-    for (char c : std::string_view("-_.!~*'();/?:@&=+$,#")) {
+    for (char c : std::string_view("-_.!~*'()/?:@$,")) {
         kept[static_cast<unsigned char>(c)] = true;
     }
     return kept;

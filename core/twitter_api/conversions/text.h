@@ -14,7 +14,8 @@ std::string DecodeCharacterReferences(std::string_view text);
 // UTF-8 of a code point; negative values, surrogates and values above 0x10FFFF give U+FFFD.
 std::string CodePointToUtf8(int32_t codePoint);
 
-// Percent-encodes UTF-8 text, keeping letters, digits, "-_.!~*'()", ";/?:@&=+$," and "#".
+// Percent-encodes UTF-8 text for a query value, keeping letters, digits, "-_.!~*'()" and
+// "/?:@$,"; "&", ";", "=", "+" and "#" are encoded, so that the text stays one value.
 // Invalid UTF-8 (stray or missing continuation bytes, overlong forms, surrogates, code points
 // above U+10FFFF) throws Exception "Invalid UTF-8 sequence".
 std::string UriEncode(std::string_view text);

@@ -124,6 +124,23 @@ std::string FormatPath(std::string_view format, std::initializer_list<PathArgume
     return path;
 }
 
+std::string EncodePathSegment(std::string_view name) {
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string segment;
+    segment.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte != 0x7F && c != '%' && c != '?' && c != '#' && c != '/') {
+            segment += c;
+            continue;
+        }
+        segment += '%';
+        segment += kHexDigits[byte >> 4];
+        segment += kHexDigits[byte & 0x0F];
+    }
+    return segment;
+}
+
 HostAddress ParseHostAddress(std::string_view host) {
     const size_t colon = host.rfind(':');
     if (colon == std::string_view::npos) {

@@ -125,4 +125,9 @@ class PathArgument {
 // argument left over, is a programming error (AssertionError).
 std::string FormatPath(std::string_view format, std::initializer_list<PathArgument> arguments);
 
+// A name made fit for one path segment: every byte that is a control character, a blank, "%",
+// "?", "#" or "/" is percent-encoded, so that a name cannot end the segment, the path or the
+// request line. Other bytes are kept as they are.
+std::string EncodePathSegment(std::string_view name);
+
 }  // namespace twitter_api

@@ -29,6 +29,10 @@ std::vector<std::string> GetChoices(const Service& service, HostKind host, const
     return choices;
 }
 
+std::string AccountSegment(const std::string& credential) {
+    return EncodePathSegment(DialogSetting::GetAccountName(credential));
+}
+
 }  // namespace
 
 std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
@@ -37,8 +41,7 @@ std::vector<std::string> GetUserLists(const Service& service, const std::string&
     if (credential.empty()) {
         return {};
     }
-    const std::string path =
-        FormatPath("/1/%s/lists.xml", {DialogSetting::GetAccountName(credential)});
+    const std::string path = FormatPath("/1/%s/lists.xml", {AccountSegment(credential)});
     return GetChoices(service, HostKind::Versioned, path, credential, MapLists, failure);
 }
 
@@ -50,7 +53,7 @@ std::vector<std::string> GetUserListSubscriptions(const Service& service,
         return {};
     }
     const std::string path =
-        FormatPath("/1/%s/lists/subscriptions.xml", {DialogSetting::GetAccountName(credential)});
+        FormatPath("/1/%s/lists/subscriptions.xml", {AccountSegment(credential)});
     return GetChoices(service, HostKind::Versioned, path, credential, MapLists, failure);
 }
 

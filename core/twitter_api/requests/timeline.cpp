@@ -77,11 +77,13 @@ bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& credential, int64_t sinceId, int32_t perPage,
                      std::string* failure) {
     out.clear();
-    const std::string path =
-        HasSinceId(sinceId)
-            ? FormatPath("/1/%s/lists/%s/statuses.xml?since_id=%d&per_page=%d",
-                         {owner, listName, sinceId, perPage})
-            : FormatPath("/1/%s/lists/%s/statuses.xml?per_page=%d", {owner, listName, perPage});
+    const std::string ownerSegment = EncodePathSegment(owner);
+    const std::string listSegment = EncodePathSegment(listName);
+    const std::string path = HasSinceId(sinceId)
+                                 ? FormatPath("/1/%s/lists/%s/statuses.xml?since_id=%d&per_page=%d",
+                                              {ownerSegment, listSegment, sinceId, perPage})
+                                 : FormatPath("/1/%s/lists/%s/statuses.xml?per_page=%d",
+                                              {ownerSegment, listSegment, perPage});
     return GetTimeLine(service, out, "GetListTimeLine XML PARSE ERROR!!", HostKind::Versioned, path,
                        credential, MapStatuses, failure);
 }

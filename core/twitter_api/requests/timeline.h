@@ -24,6 +24,7 @@ bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
 bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& out,
                           const std::string& credential, int64_t sinceId, int32_t count,
                           std::string* failure = nullptr);
+// owner and listName go into the path through EncodePathSegment.
 bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& owner, const std::string& listName,
                      const std::string& credential, int64_t sinceId, int32_t perPage,

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "exchange/loopback.h"
+#include "twitter_api/conversions/text.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/status.h"
 #include "twitter_api/requests/timeline.h"
@@ -16,7 +17,8 @@ using testing_support::RecordingSink;
 using testing_support::ResponseWith;
 using testing_support::ServiceFor;
 
-const std::string kCredential = "dXNlcjpwYXNz";  // user:pass
+const std::string kCredential = "dXNlcjpwYXNz";      // user:pass
+const std::string kOddAccount = "YS9iP2MgZDpwOnc=";  // a/b?c d:p:w
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // The service's refusal: a well-formed error document under an error status.
@@ -109,7 +111,38 @@ std::vector<RequestCase> RequestCases() {
         {"post an empty reply to 0", HostKind::Main, post(kCredential, "", 0),
          "POST /statuses/update.xml?status=&in_reply_to_status_id=0", kCredential},
         {"post with an empty credential", HostKind::Main, post("", "a&b=#", -1),
-         "POST /statuses/update.xml?status=a&b=#", ""},
+         "POST /statuses/update.xml?status=a%26b%3D%23", ""},
+        {"post a text that would end its parameter", HostKind::Main,
+         post(kCredential, "C++ & #tag&in_reply_to_status_id=5;x", -1),
+         "POST /statuses/update.xml?status=C%2B%2B%20%26%20%23tag%26in_reply_to_status_id%3D5%3Bx",
+         kCredential},
+        {"post a text with a percent and a line break", HostKind::Main,
+         post(kCredential, "100% sure\r\nHOST: x", 7),
+         "POST /statuses/update.xml?status=100%25%20sure%0D%0AHOST:%20x&in_reply_to_status_id=7",
+         kCredential},
+        {"search for a hash tag", HostKind::Search,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetSearchTimeLine(service, out, UriEncode("C++ & #tag"), 100, 1));
+         },
+         "GET /search.atom?q=C%2B%2B%20%26%20%23tag&rpp=100&page=1", std::nullopt},
+        {"list names that would split the request", HostKind::Versioned,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetListTimeLine(service, out, "b ob/..", "x\r\nX-Injected: 1?#%",
+                                         kCredential, -1, 200));
+         },
+         "GET /1/b%20ob%2F../lists/x%0D%0AX-Injected:%201%3F%23%25/statuses.xml?per_page=200",
+         kCredential},
+        {"list names of letters, digits and marks", HostKind::Versioned,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetListTimeLine(service, out, "Bob_9", "my-list.2", kCredential, 3, 200));
+         },
+         "GET /1/Bob_9/lists/my-list.2/statuses.xml?since_id=3&per_page=200", kCredential},
+        {"own lists of an account name with a slash", HostKind::Versioned,
+         [](const Service& service) { GetUserLists(service, kOddAccount); },
+         "GET /1/a%2Fb%3Fc%20d/lists.xml", kOddAccount},
         {"create favourite", HostKind::Versioned,
          [](const Service& service) { EXPECT_TRUE(CreateFavorite(service, kCredential, 12345)); },
          "POST /1/favorites/create/12345.xml", kCredential},

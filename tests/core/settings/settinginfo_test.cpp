@@ -21,7 +21,7 @@ struct Split {
 
 class CredentialSplit : public ::testing::TestWithParam<Split> {};
 
-TEST_P(CredentialSplit, AccessorsTakeExactlyTwoPieces) {
+TEST_P(CredentialSplit, AccessorsSplitAtTheFirstColon) {
     const auto& c = GetParam();
     EXPECT_EQ(GetAccountName(Base64Encode(c.decoded)), c.accountName) << c.decoded;
     EXPECT_EQ(GetPassword(Base64Encode(c.decoded)), c.password) << c.decoded;
@@ -31,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, CredentialSplit,
                          ::testing::Values(Split{"alice:secret", "alice", "secret"},
                                            Split{":secret", "", "secret"},
                                            Split{"alice:", "alice", ""}, Split{":", "", ""},
-                                           Split{"alice", "", ""}, Split{"a:b:c", "", ""},
+                                           Split{"alice", "", ""}, Split{"a:b:c", "a", "b:c"},
+                                           Split{"alice:pa:ss:", "alice", "pa:ss:"},
                                            Split{"", "", ""}, Split{"日本:パス", "日本", "パス"}));
 
 TEST(Credential, IsBase64OfNameColonPassword) {
