@@ -9,7 +9,8 @@
 namespace twitter_api {
 namespace {
 
-using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<ContributionPtr>&);
+using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<ContributionPtr>&,
+                                              DiagnosticSink*);
 
 bool HasSinceId(int64_t sinceId) {
     return sinceId >= 0;
@@ -25,7 +26,7 @@ bool GetTimeLine(const Service& service, std::vector<ContributionPtr>& out,
         SetFailure(failure, std::move(*refusal));
         return false;
     }
-    if (const auto malformed = map(fetched.document, out)) {
+    if (const auto malformed = map(fetched.document, out, service.diagnostics)) {
         ReportMalformed(service, diagnosticLine, *malformed);
         SetFailure(failure, MalformedMessage(*malformed));
         return false;

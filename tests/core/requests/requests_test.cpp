@@ -363,20 +363,22 @@ TEST(Requests, ListChoicesKeepDocumentOrder) {
               (std::vector<std::string>{"b", "a"}));
 }
 
-TEST(Requests, AValueThatDoesNotConvertReachesTheCaller) {
+TEST(Requests, OnePoisonedStatusDoesNotHideThePage) {
     LoopbackListener listener;
     listener.Serve(ResponseWith(std::string(kDeclaration) +
-                                "<statuses type=\"array\">\n<status><id>12x</id></status>\n"
-                                "</statuses>\n"));
+                                "<statuses type=\"array\">\n<status><id>3</id></status>\n"
+                                "<status><id>2</id><text>&amp;#0;</text></status>\n"
+                                "<status><id>1</id></status>\n</statuses>\n"));
     RecordingSink sink;
     std::vector<ContributionPtr> out;
-    try {
-        GetUserMentions(ServiceFor(listener, HostKind::Main, sink), out, kCredential, -1, 200);
-        ADD_FAILURE() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Can't convert value `12x' of type const(char)[] to type long");
-    }
-    EXPECT_TRUE(sink.lines.empty());
+    std::string failure;
+    EXPECT_TRUE(GetUserMentions(ServiceFor(listener, HostKind::Main, sink), out, kCredential, -1,
+                                200, &failure));
+    ASSERT_EQ(out.size(), 2U);
+    EXPECT_EQ(out[0]->mId, 1);
+    EXPECT_EQ(out[1]->mId, 3);  // the since id moves past the poisoned status
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Skipped status 2: Enforcement failed"});
+    EXPECT_EQ(failure, "");
 }
 
 TEST(Requests, ABadContentLengthReachesTheCaller) {
