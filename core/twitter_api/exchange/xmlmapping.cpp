@@ -94,6 +94,7 @@ class XmlMapping::Pass {
     struct OpenElement {
         Slot* slot;
         size_t textStart;
+        size_t slotsAtStart;  // how many slots the mapping had when the element started
     };
 
     static void XMLCALL StartElement(void* pass, const XML_Char* name, const XML_Char**) {
@@ -108,10 +109,10 @@ class XmlMapping::Pass {
 
     // The slot found at the start is the one used at the end: slots are never removed, so an
     // end handler stored in between is still found there. A name without a slot at its start is
-    // looked up again at its end, in case a handler was stored under it meanwhile.
+    // looked up again at its end when slots were added meanwhile.
     void Start(std::string_view name) {
         Slot* slot = mMapping.Find(name);
-        mOpen.push_back({slot, mText.Size()});
+        mOpen.push_back({slot, mText.Size(), mMapping.mSlots.size()});
         if (slot != nullptr && slot->start) {
             // A copy, so that a handler may replace itself while it runs.
             Guarded([handler = slot->start] { handler(); });
@@ -121,7 +122,7 @@ class XmlMapping::Pass {
     void End(std::string_view name) {
         OpenElement element = mOpen.back();
         mOpen.pop_back();
-        if (element.slot == nullptr) {
+        if (element.slot == nullptr && mMapping.mSlots.size() != element.slotsAtStart) {
             element.slot = mMapping.Find(name);
         }
         if (element.slot != nullptr && element.slot->end) {

@@ -23,6 +23,7 @@ void Ignore(std::string_view) {}
 class Contributions {
   public:
     struct Record {
+        Contributions* owner;
         ContributionPtr contribution;
         std::optional<std::string> failure;
         bool completed = false;
@@ -32,18 +33,20 @@ class Contributions {
         : mKind(kind), mDiagnostics(diagnostics) {}
 
     Record& Begin() {
-        return mBegun.emplace_back(Record{std::make_shared<CContribution>(), std::nullopt, false});
+        return mBegun.emplace_back(
+            Record{this, std::make_shared<CContribution>(), std::nullopt, false});
     }
 
     // An end handler that applies set to the record's contribution, keeping a conversion failure
-    // with the record instead of ending the pass.
+    // with the record instead of ending the pass. It captures the record alone, so that it is
+    // stored without an allocation.
     template <typename Set>
-    XmlMapping::EndHandler Converting(Record& record, Set set) {
-        return [this, &record, set](std::string_view text) {
+    static XmlMapping::EndHandler Converting(Record& record, Set set) {
+        return [&record, set](std::string_view text) {
             try {
                 set(*record.contribution, text);
             } catch (const Exception& e) {
-                Fail(record, e.what());
+                record.owner->Fail(record, e.what());
             }
         };
     }
