@@ -182,6 +182,22 @@ TEST(MapDirectMessages, SenderScreenNameAndTheSendersName) {
     EXPECT_EQ(out[1]->mName, "only");
 }
 
+TEST(MapDirectMessages, TheSendersNameWhicheverUserComesFirst) {
+    std::vector<ContributionPtr> out;
+    ASSERT_EQ(MapDirectMessages(
+                  Document("<d><direct_message><id>1</id>"
+                           "<sender_screen_name>s</sender_screen_name>"
+                           "<recipient><name>Recipient</name></recipient>"
+                           "<sender><name>Sender &amp;#233;</name></sender></direct_message>"
+                           "<direct_message><id>2</id><sender_screen_name>t</sender_screen_name>"
+                           "<recipient><name>Recipient</name></recipient></direct_message></d>"),
+                  out),
+              std::nullopt);
+    ASSERT_EQ(out.size(), 2U);
+    EXPECT_EQ(out[0]->mName, "Sender \xC3\xA9");
+    EXPECT_EQ(out[1]->mName, "t");  // no sender block: the sender's screen name stays
+}
+
 TEST(MapSearchEntries, AtomIdsPublishedTitleAndAuthorNames) {
     std::vector<ContributionPtr> out;
     ASSERT_EQ(
