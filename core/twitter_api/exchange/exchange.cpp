@@ -19,7 +19,8 @@ class LineReader {
   public:
     explicit LineReader(ByteSource& source) : mSource(source) {}
 
-    std::string ReadLine(size_t limit, const std::string& tooLong) {
+    // tooLong gives the message for a line beyond limit.
+    std::string ReadLine(size_t limit, std::string (*tooLong)()) {
         std::string line;
         while (Fill()) {
             const char* begin = mBuffer.data() + mPosition;
@@ -27,7 +28,7 @@ class LineReader {
             const char* stop =
                 std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
             if (line.size() + static_cast<size_t>(stop - begin) > limit) {
-                throw platform::NetworkError(tooLong);
+                throw platform::NetworkError(tooLong());
             }
             line.append(begin, stop);
             mPosition += static_cast<size_t>(stop - begin);
@@ -70,12 +71,20 @@ class LineReader {
     bool mReadAnything = false;
 };
 
-const std::string kHeaderLineTooLong = "The service's answer has a header line longer than " +
-                                       std::to_string(kMaxHeaderLineBytes) + " bytes";
-const std::string kTooManyHeaderLines =
-    "The service's answer has more than " + std::to_string(kMaxHeaderLines) + " header lines";
-const std::string kBodyTooLarge =
-    "The service's answer has a body larger than " + std::to_string(kMaxBodyBytes) + " bytes";
+std::string HeaderLineTooLong() {
+    return "The service's answer has a header line longer than " +
+           std::to_string(kMaxHeaderLineBytes) + " bytes";
+}
+
+std::string TooManyHeaderLines() {
+    return "The service's answer has more than " + std::to_string(kMaxHeaderLines) +
+           " header lines";
+}
+
+std::string BodyTooLarge() {
+    return "The service's answer has a body larger than " + std::to_string(kMaxBodyBytes) +
+           " bytes";
+}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
@@ -181,30 +190,30 @@ namespace {
 // Returns whether anything at all was read.
 bool ReadResponseInto(ByteSource& stream, Response& response) {
     LineReader reader(stream);
-    std::string line = reader.ReadLine(kMaxHeaderLineBytes, kHeaderLineTooLong);
+    std::string line = reader.ReadLine(kMaxHeaderLineBytes, HeaderLineTooLong);
     response.statusLine = line;
     for (size_t lines = 1; !line.empty(); ++lines) {
         if (lines > kMaxHeaderLines) {
-            throw platform::NetworkError(kTooManyHeaderLines);
+            throw platform::NetworkError(TooManyHeaderLines());
         }
         CheckContentLength(line);
         response.header += line;
-        line = reader.ReadLine(kMaxHeaderLineBytes, kHeaderLineTooLong);
+        line = reader.ReadLine(kMaxHeaderLineBytes, HeaderLineTooLong);
     }
     // The service's own XML declaration; XmlProlog takes its place.
-    reader.ReadLine(kMaxBodyBytes, kBodyTooLarge);
+    reader.ReadLine(kMaxBodyBytes, BodyTooLarge);
     const size_t bodyStart = response.body.size();
     int emptyReads = 0;
     while (emptyReads < 2) {
         const size_t used = response.body.size() - bodyStart;
-        line = reader.ReadLine(kMaxBodyBytes - used, kBodyTooLarge);
+        line = reader.ReadLine(kMaxBodyBytes - used, BodyTooLarge);
         if (line.empty()) {
             ++emptyReads;
             continue;
         }
         emptyReads = 0;
         if (used + line.size() + 1 > kMaxBodyBytes) {
-            throw platform::NetworkError(kBodyTooLarge);
+            throw platform::NetworkError(BodyTooLarge());
         }
         response.body += line;
         response.body += '\n';
