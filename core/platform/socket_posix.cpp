@@ -158,7 +158,7 @@ void TcpConnection::SendAll(std::string_view bytes) {
     while (!bytes.empty()) {
         int error = 0;
         const auto waitEnd = WaitEnd(mTimeout, mDeadline);
-        if (!WaitFor(fd, POLLOUT, waitEnd, error)) {
+        if (Clock::now() >= mDeadline || !WaitFor(fd, POLLOUT, waitEnd, error)) {
             ThrowTimeOut("Timed out writing to '" + mHost + "'", waitEnd);
         }
         const ssize_t sent =
@@ -181,7 +181,7 @@ size_t TcpConnection::Receive(char* buffer, size_t size) {
     const auto waitEnd = WaitEnd(mTimeout, mDeadline);
     for (;;) {
         int error = 0;
-        if (!WaitFor(fd, POLLIN, waitEnd, error)) {
+        if (Clock::now() >= mDeadline || !WaitFor(fd, POLLIN, waitEnd, error)) {
             ThrowTimeOut("Timed out reading from '" + mHost + "'", waitEnd);
         }
         if (error != 0) {
