@@ -27,8 +27,9 @@ namespace fuzzing {
     } while (false)
 
 // A target that changes its working folder makes libFuzzer's arguments absolute first (libFuzzer
-// reads them after the target's initialisation): the corpus folders, and the place for
-// reproducers, by default the folder the fuzzer was started in.
+// reads them after the target's initialisation): the corpus folders, the files that flags name,
+// and the place for reproducers, by default the folder the fuzzer was started in. The program's
+// own path must stay as given, so -jobs needs it absolute.
 inline void MakeArgumentsAbsolute(int* argc, char*** argv) {
     static std::vector<std::string> arguments;
     static std::vector<char*> pointers;
@@ -38,9 +39,13 @@ inline void MakeArgumentsAbsolute(int* argc, char*** argv) {
         std::string argument = (*argv)[i];
         if (i > 0 && !argument.starts_with('-')) {
             argument = (started / argument).string();
-        } else if (argument.starts_with("-artifact_prefix=")) {
-            artifactPrefix = true;
-            argument = "-artifact_prefix=" + (started / argument.substr(17)).string();
+        }
+        artifactPrefix = artifactPrefix || argument.starts_with("-artifact_prefix=");
+        for (const std::string_view flag :
+             {"-artifact_prefix=", "-exact_artifact_path=", "-dict="}) {
+            if (argument.starts_with(flag)) {
+                argument = std::string(flag) + (started / argument.substr(flag.size())).string();
+            }
         }
         arguments.push_back(std::move(argument));
     }
