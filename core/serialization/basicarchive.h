@@ -82,7 +82,9 @@ class TBasicArchive {
         if (array.size() > count) {
             array.resize(count);
         }
-        array.reserve(count < self().bytesLeft() ? count : static_cast<size_t>(self().bytesLeft()));
+        // Every element takes at least five bytes of the file (a back-reference).
+        const uint64_t room = self().bytesLeft() / 5;
+        array.reserve(count < room ? count : static_cast<size_t>(room));
         for (uint32_t i = 0; i < count; ++i) {
             if (i == array.size()) {
                 array.emplace_back();
