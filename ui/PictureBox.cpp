@@ -2,6 +2,8 @@
 
 #include <QImageReader>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 
 #include "common/errors.h"
 
@@ -15,26 +17,44 @@ void PictureBox::SetImages(const QIcon& normal, const QIcon& hover) {
     ShowNormalImage();
 }
 
-void PictureBox::ShowImage(const QIcon& image) {
+void PictureBox::Show(const QIcon& image, bool own) {
+    mShowingOwn = own;
     // The image's own size up to the box's size, centred.
     setPixmap(image.pixmap(image.actualSize(size())));
 }
 
+void PictureBox::ShowImage(const QIcon& image) {
+    Show(image, false);
+}
+
 void PictureBox::ShowNormalImage() {
-    ShowImage(mNormal);
+    Show(mNormal, true);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    if (isEnabled() || mShowingOwn) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    // A disabled label would draw the image greyed.
+    const QPixmap image = pixmap();
+    const QSize shown = image.deviceIndependentSize().toSize();
+    QPainter painter(this);
+    painter.drawPixmap(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, shown, rect()),
+                       image);
 }
 
 void PictureBox::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
     if (isEnabled()) {
-        ShowImage(mHover);
+        Show(mHover, true);
     }
 }
 
 void PictureBox::leaveEvent(QEvent* event) {
     QLabel::leaveEvent(event);
     if (isEnabled()) {
-        ShowImage(mNormal);
+        Show(mNormal, true);
     }
 }
 

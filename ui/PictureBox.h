@@ -5,8 +5,8 @@
 #include <string>
 
 // An image button: it shows its normal image, its hover image while the mouse is over it, and
-// reports a click. While disabled it keeps whatever image it was given (the refresh button shows
-// the cancel image during a fetch).
+// reports a click. While disabled it keeps whatever image it was given: its own images greyed, an
+// other image (the refresh button's cancel image during a fetch) in that image's own colours.
 class PictureBox : public QLabel {
     Q_OBJECT
 
@@ -27,11 +27,15 @@ class PictureBox : public QLabel {
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
+    void Show(const QIcon& image, bool own);
+
     QIcon mNormal;
     QIcon mHover;
     bool mPressed = false;
+    bool mShowingOwn = true;  // the normal or the hover image
 };
 
 // The icon in an .ico file (every image it holds); a file that is missing or holds no readable

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "Clock.h"
 #include "Keyboard.h"
 #include "twitter_api/exchange/service.h"
@@ -10,6 +13,9 @@ struct UiContext {
     twitter_api::Service service;
     Clock* clock = nullptr;
     Keyboard* keyboard = nullptr;
+    // The text of a new status that was closed unsent, shared by every copy of the context so
+    // that any page's new post offers it again.
+    std::shared_ptr<std::string> postDraft = std::make_shared<std::string>();
 };
 
 // The real clock, keyboard and service hosts (from the environment), with diagnostics on standard
