@@ -66,12 +66,17 @@ std::string FakeService::Address() const {
 
 void FakeService::Route(std::string requestStart, std::string response) {
     std::lock_guard lock(mLock);
-    mRoutes.push_back({std::move(requestStart), std::move(response), false});
+    mRoutes.push_back({std::move(requestStart), std::move(response), Kind::Answer});
 }
 
 void FakeService::Silent(std::string requestStart) {
     std::lock_guard lock(mLock);
-    mRoutes.push_back({std::move(requestStart), std::string(), true});
+    mRoutes.push_back({std::move(requestStart), std::string(), Kind::Silent});
+}
+
+void FakeService::Broken(std::string requestStart) {
+    std::lock_guard lock(mLock);
+    mRoutes.push_back({std::move(requestStart), std::string(), Kind::Broken});
 }
 
 std::vector<std::string> FakeService::Requests() const {
@@ -99,15 +104,22 @@ void FakeService::Answer(int connection) {
     }
     std::lock_guard lock(mLock);
     mRequests.push_back(line);
-    for (const SRoute& route : mRoutes) {
-        if (line.rfind(route.requestStart, 0) != 0) {
+    for (auto route = mRoutes.rbegin(); route != mRoutes.rend(); ++route) {
+        if (line.rfind(route->requestStart, 0) != 0) {
             continue;
         }
-        if (route.silent) {
+        if (route->kind == Kind::Silent) {
             mHeld.push_back(connection);
             return;
         }
-        ::send(connection, route.response.data(), route.response.size(), MSG_NOSIGNAL);
+        if (route->kind == Kind::Broken) {
+            // Closing with a zero linger time resets the connection.
+            const linger reset{1, 0};
+            ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            ::close(connection);
+            return;
+        }
+        ::send(connection, route->response.data(), route->response.size(), MSG_NOSIGNAL);
         ::close(connection);
         return;
     }

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-// A service host on 127.0.0.1 that answers request after request by its route table: the first
-// route whose key starts the request line ("GET /saved_searches.xml") gives the response. A route
-// marked silent accepts the request and never answers, as a server that hangs; a request without
-// a route is answered 404. It stops by itself when destroyed.
+// A service host on 127.0.0.1 that answers request after request by its route table: the newest
+// route whose key starts the request line ("GET /saved_searches.xml") gives the response. A silent
+// route accepts the request and never answers, as a server that hangs; a broken one resets the
+// connection. A request without a route is answered 404. It stops by itself when destroyed.
 class FakeService {
   public:
     FakeService();
@@ -22,15 +22,17 @@ class FakeService {
 
     void Route(std::string requestStart, std::string response);
     void Silent(std::string requestStart);
+    void Broken(std::string requestStart);
 
     // The request lines received so far, without " HTTP/1.0".
     std::vector<std::string> Requests() const;
 
   private:
+    enum class Kind { Answer, Silent, Broken };
     struct SRoute {
         std::string requestStart;
         std::string response;
-        bool silent;
+        Kind kind;
     };
 
     void Serve();
