@@ -91,6 +91,12 @@ void CTabMain::StartGetTimeLine() {
 
 void CTabMain::OnRefreshClick() {
     try {
+        // A chooser left empty (its lists failed to come) asks for them again.
+        if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0 &&
+            comboBox1->isEnabled()) {
+            RequestChoices();
+            return;
+        }
         StartGetTimeLine();
     } catch (const std::exception& error) {
         mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");

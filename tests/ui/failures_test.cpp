@@ -138,6 +138,13 @@ TEST_F(FailureTest, AChoiceListThatFailsIsShownAndLeavesTheChooserUsable) {
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得失敗"));
     EXPECT_FALSE(page.lblStatus->toolTip().isEmpty());
     EXPECT_TRUE(errors.empty()) << "no error window";
+
+    // The refresh picture of the empty chooser asks again.
+    mService.Route("GET /saved_searches.xml", FixtureResponse("savedsearches-1.xml"));
+    emit page.pictRefresh->clicked();
+    ASSERT_TRUE(SettleCalls(page));
+    EXPECT_EQ(page.comboBox1->count(), 1);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 0 件"));
 }
 
 struct RefusedFavoriteCase {
