@@ -53,8 +53,8 @@ TEST_F(Responsiveness, TheWindowAnswersWhileChoiceListsAndAPostHang) {
     context.service.timeout = std::chrono::milliseconds(3000);
     gSetting->SetCredential(DialogSetting::MakeCredential("alice", "secret"));
 
-    LatencyProbe probe;
     CDialogMain window(context);
+    LatencyProbe probe;
     QTimer::singleShot(0, [&] { window.show(); });
     QTest::qWait(300);
     CTabMain& lists = *window.mTabPages[twitter_api::LISTS];
