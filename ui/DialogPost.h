@@ -19,6 +19,8 @@ struct UiContext;
 // runs off the interface thread; a post that fails keeps the window open with its text. A new
 // status closed unsent leaves its text as the draft that the next new status starts from.
 class CDialogPost : public QDialog {
+    Q_OBJECT
+
   public:
     // An empty text and -1 for a new status; "@name " and the status's id for a reply. The post
     // runs through calls (the opening page's, so that closing the window never waits for it);

@@ -14,6 +14,8 @@ class QRadioButton;
 // changed, saves the settings file and closes. Closing by the frame or Esc discards the edits,
 // after asking when something was changed.
 class CDialogSetting : public QDialog {
+    Q_OBJECT
+
   public:
     // Throws the decoder's Exception when gSetting's credential cannot be decoded.
     explicit CDialogSetting(QWidget* parent = nullptr);
