@@ -106,7 +106,8 @@ void CTabMain::ReplyToSelected() {
 // the flag change only once the service has accepted the change.
 void CTabMain::ToggleFavorite() {
     const auto [contribution, end] = ContributionAtCaret(LastEntry::EndsWithText);
-    if (!contribution) {
+    // One change at a time: the next waits until the service has answered the last.
+    if (!contribution || !pictFavorite->isEnabled()) {
         return;
     }
     pictFavorite->setEnabled(false);
