@@ -118,9 +118,13 @@ void CTabMain::OnTimerTick() {
         const int64_t now = mContext.clock->NowMs();
         // One fetch per page at a time: a page whose fetch still runs reloads once it has ended.
         if (mLastAutoReloadTime + kAutoReloadIntervalMs <= now && !FetchRunning()) {
+            // A chooser still waiting for its lists starts nothing; its reload stays due.
+            const size_t started = mGetThreads.size();
             StartGetTimeLine();
-            mLastAutoReloadTime = now;
-            return;
+            if (mGetThreads.size() > started) {
+                mLastAutoReloadTime = now;
+                return;
+            }
         }
     }
     CollectFinishedThreads();

@@ -210,6 +210,27 @@ TEST_F(FailureTest, TheAutomaticReloadSkipsAPageWhoseFetchStillRuns) {
     EXPECT_EQ(mService.Requests().size(), 2u) << "the missed reload starts once the page is free";
 }
 
+// The first automatic reload of a lists page whose lists are still on their way is not used up:
+// it happens at the first tick after they have come.
+TEST_F(FailureTest, AnAutomaticReloadWaitsForTheChoices) {
+    gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
+    context.service.timeout = std::chrono::milliseconds(1000);
+    mService.Silent("GET /1/alice/lists.xml");
+    CTabMain& page = MakePage(twitter_api::LISTS, false);
+    page.OnTimerTick();
+    EXPECT_TRUE(page.mGetThreads.empty());
+
+    mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-2.xml"));
+    mService.Route("GET /1/pengwynn/lists/Rubyists/statuses.xml", StatusesWith(3));
+    page.ResetTab();
+    ASSERT_TRUE(SettleCalls(page));
+    clock.now += 3000;
+    page.OnTimerTick();
+    EXPECT_EQ(page.mGetThreads.size(), 1u);
+    EXPECT_EQ(page.mLastAutoReloadTime, clock.now);
+    ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
+}
+
 // A fetch under way when the page is reset (here: another list chosen) brings a result that
 // belongs to the old list; it is dropped, not appended to the new list's day or log.
 TEST_F(FailureTest, AFetchStartedBeforeAResetNeverLandsInWhatTheResetMade) {
