@@ -102,6 +102,7 @@ TEST_F(FailureTest, TheListsPageFillsItsChooserFromTheServicesLists) {
     auto today = std::make_shared<twitter_api::CContributionListOfDay>("20240310");
     today->mContributions = MakeContributions({{4, "a", "on things to attend"}});
     twitter_api::SaveLog(today, twitter_api::LISTS, "things-to-attend");
+    context.service.timeout = std::chrono::milliseconds(1000);
     mService.Silent("GET /1/alice/lists.xml");
 
     CTabMain& page = MakePage(twitter_api::LISTS, false);
