@@ -201,7 +201,7 @@ void CDialogPost::ApplyPost(bool posted, const std::string& failure) {
     UpdateTweetButton();
     const QString message =
         failure.empty() ? tr("応答を読めませんでした") : QString::fromStdString(failure);
-    mService.diagnostics->WriteLine(message.toStdString());
+    mService.diagnostics->WriteLine("Post failed: " + message.toStdString());
     auto* box =
         new QMessageBox(QMessageBox::Warning, windowTitle(),
                         tr("書き込めませんでした。\n%1").arg(message), QMessageBox::Ok, this);

@@ -4,7 +4,6 @@
 
 #include "Guard.h"
 #include "TabMain.h"
-#include "common/diagnostics.h"
 #include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/requests/timeline.h"
@@ -60,7 +59,6 @@ void CGetTimeLineThread::run() {
     } catch (...) {
         // A network or conversion failure: the page shows it and writes it to the diagnostics.
         failure = CurrentErrorText();
-        mService.diagnostics->WriteLine(failure);
     }
     mPage.StoreGetResult(mGeneration, std::move(out), std::move(failure));
 }

@@ -226,7 +226,7 @@ void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
     comboBox1->setEnabled(true);
     comboBox1->setPlaceholderText(QString());
     if (!outcome.value) {
-        mContext.service.diagnostics->WriteLine(outcome.failure);
+        mContext.service.diagnostics->WriteLine("FillComboBox failed: " + outcome.failure);
         ShowFailure(tr("取得失敗"), outcome.failure);
         return;
     }

@@ -132,7 +132,7 @@ void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, u
     if (!outcome.value || !*outcome.value) {
         const std::string message =
             outcome.value ? tr("お気に入りを変更できませんでした").toStdString() : outcome.failure;
-        mContext.service.diagnostics->WriteLine(message);
+        mContext.service.diagnostics->WriteLine("ToggleFavorite failed: " + message);
         ShowFailure(tr("★ 失敗"), message);
         return;
     }

@@ -186,6 +186,7 @@ void CTabMain::ApplyGetResult() {
     if (failure.empty()) {
         ShowUnreadCount();
     } else {
+        mContext.service.diagnostics->WriteLine("GetTimeLine failed: " + failure);
         ShowFailure(tr("取得失敗"), failure);
     }
 }

@@ -78,7 +78,9 @@ TEST_P(FetchFailure, IsShownUntilTheNextSuccess) {
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得失敗"));
     EXPECT_EQ(LabelColour(page), QColor(255, 110, 110));
     EXPECT_FALSE(page.lblStatus->toolTip().isEmpty());
-    EXPECT_FALSE(diagnostics.lines.empty()) << "the failure reaches the diagnostics";
+    ASSERT_FALSE(diagnostics.lines.empty());
+    EXPECT_EQ(diagnostics.lines.back(),
+              "GetTimeLine failed: " + page.lblStatus->toolTip().toStdString());
     EXPECT_TRUE(page.pictRefresh->isEnabled());
 
     mService.Route("GET /statuses/mentions.xml", StatusesWith(7));
