@@ -14,6 +14,7 @@
 #include "ServiceCalls.h"
 #include "UiContext.h"
 #include "common/diagnostics.h"
+#include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/requests/status.h"
@@ -175,7 +176,12 @@ void CDialogPost::OnTweetClicked() {
     mCalls->Start<bool>(
         mCalls->Owner(),
         [service, credential, status, replyId] {
-            return twitter_api::Post(service, credential, status, replyId);
+            std::string failure;
+            const bool posted = twitter_api::Post(service, credential, status, replyId, &failure);
+            if (!posted && !failure.empty()) {
+                throw Exception(failure);
+            }
+            return posted;
         },
         [dialog = QPointer<CDialogPost>(this), draft = mDraft, sent = txtTweet->toPlainText(),
          isNew](CallOutcome<bool> outcome) {

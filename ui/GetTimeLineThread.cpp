@@ -32,19 +32,22 @@ CGetTimeLineThread::CGetTimeLineThread(CTabMain& page, const Service& service, E
     Enforce(kind >= TIMELINE && kind <= SEARCH, "CGetTimeLineThread mTabType error");
 }
 
-bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out) const {
+bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out, std::string& failure) const {
     switch (mTabType) {
         case TIMELINE:
-            return GetUserPrivateTimeLine(mService, out, mCredential, mSinceId, kStatusCount);
+            return GetUserPrivateTimeLine(mService, out, mCredential, mSinceId, kStatusCount,
+                                          &failure);
         case MENTIONS:
-            return GetUserMentions(mService, out, mCredential, mSinceId, kStatusCount);
+            return GetUserMentions(mService, out, mCredential, mSinceId, kStatusCount, &failure);
         case DIRECTMESSAGES:
-            return GetUserDirectMessage(mService, out, mCredential, mSinceId, kDirectMessageCount);
+            return GetUserDirectMessage(mService, out, mCredential, mSinceId, kDirectMessageCount,
+                                        &failure);
         case LISTS:
             return GetListTimeLine(mService, out, mParam1, mParam2, mCredential, mSinceId,
-                                   kStatusCount);
+                                   kStatusCount, &failure);
         case SEARCH:
-            return GetSearchTimeLine(mService, out, mParam1, kSearchResultsPerPage, kSearchPage);
+            return GetSearchTimeLine(mService, out, mParam1, kSearchResultsPerPage, kSearchPage,
+                                     &failure);
     }
     return false;
 }
@@ -53,7 +56,7 @@ void CGetTimeLineThread::run() {
     std::vector<ContributionPtr> out;
     std::string failure;
     try {
-        if (!Fetch(out)) {
+        if (!Fetch(out, failure) && failure.empty()) {
             failure = CTabMain::tr("応答を読めませんでした").toStdString();
         }
     } catch (...) {

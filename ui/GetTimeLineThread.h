@@ -29,8 +29,8 @@ class CGetTimeLineThread : public QThread {
     void run() override;
 
   private:
-    // False when the response was no document.
-    bool Fetch(std::vector<twitter_api::ContributionPtr>& out) const;
+    // False when the service refused the request or its answer was no document; failure says why.
+    bool Fetch(std::vector<twitter_api::ContributionPtr>& out, std::string& failure) const;
 
     CTabMain& mPage;
     twitter_api::Service mService;

@@ -206,11 +206,20 @@ void CTabMain::RequestChoices() {
     mCalls.Start<std::vector<std::string>>(
         this,
         [kind, service, credential] {
+            // A refused request or an answer that is no document fails the whole choice.
+            std::string failure;
+            const auto checked = [&failure](std::vector<std::string> entries) {
+                if (!failure.empty()) {
+                    throw Exception(failure);
+                }
+                return entries;
+            };
             if (kind == SEARCH) {
-                return GetUserSavedSearches(service, credential);
+                return checked(GetUserSavedSearches(service, credential, &failure));
             }
-            std::vector<std::string> entries = GetUserLists(service, credential);
-            std::vector<std::string> subscribed = GetUserListSubscriptions(service, credential);
+            std::vector<std::string> entries = checked(GetUserLists(service, credential, &failure));
+            const std::vector<std::string> subscribed =
+                checked(GetUserListSubscriptions(service, credential, &failure));
             entries.insert(entries.end(), subscribed.begin(), subscribed.end());
             return entries;
         },

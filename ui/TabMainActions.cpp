@@ -13,6 +13,7 @@
 #include "TabMainStyle.h"
 #include "TimelineView.h"
 #include "common/diagnostics.h"
+#include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
@@ -118,8 +119,13 @@ void CTabMain::ToggleFavorite() {
     mCalls.Start<bool>(
         this,
         [service, credential, id, favorited] {
-            return favorited ? DestroyFavorite(service, credential, id)
-                             : CreateFavorite(service, credential, id);
+            std::string failure;
+            const bool done = favorited ? DestroyFavorite(service, credential, id, &failure)
+                                        : CreateFavorite(service, credential, id, &failure);
+            if (!done && !failure.empty()) {
+                throw Exception(failure);
+            }
+            return done;
         },
         [this, contribution, end, generation = Generation()](CallOutcome<bool> outcome) {
             ApplyFavorite(contribution, end, generation, std::move(outcome));

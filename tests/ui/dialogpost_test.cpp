@@ -299,6 +299,9 @@ TEST_P(PostDialogFailure, KeepsTheDialogOpenWithItsTextAndShowsTheMessage) {
         return message != nullptr;
     }));
     EXPECT_FALSE(message->text().isEmpty());
+    if (std::string(GetParam().name) == "Refused") {
+        EXPECT_TRUE(message->text().contains("Status is a duplicate.")) << "the service's word";
+    }
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_NE(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(box->toPlainText(), "hello");
@@ -313,7 +316,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FailedPostCase{
                           "NotADocument",
                           "HTTP/1.0 502 Bad Gateway\r\n\r\n<html><body>Bad gateway</body>"},
-                      FailedPostCase{"EmptyBody", "HTTP/1.0 200 OK\r\n\r\n"}),
+                      FailedPostCase{"EmptyBody", "HTTP/1.0 200 OK\r\n\r\n"},
+                      FailedPostCase{"Refused",
+                                     "HTTP/1.0 403 Forbidden\r\n\r\n<?xml version=\"1.0\"?>\n<hash>"
+                                     "<error>Status is a duplicate.</error></hash>"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // A new status closed unsent (Esc or the frame) is offered again by the next new status; a

@@ -28,6 +28,17 @@ const char* const kStatuses =
     "<user><name>Ann</name><screen_name>ann</screen_name></user></status>\n"
     "</statuses>\n";
 
+// What the service answers a wrong password with.
+const std::string kWrongPassword =
+    HttpResponse("HTTP/1.0 401 Unauthorized",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<hash>\n"
+                 "  <request>/statuses/mentions.xml</request>\n"
+                 "  <error>Could not authenticate you.</error>\n</hash>\n");
+
+const char* const kNoLists =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<lists_list><lists type=\"array\"/>"
+    "</lists_list>\n";
+
 std::string StatusesWith(int64_t id) {
     std::string document = kStatuses;
     for (auto at = document.find("%ID%"); at != std::string::npos; at = document.find("%ID%")) {
@@ -41,6 +52,11 @@ class FailureTest : public PageTest {
     FailureTest() {
         SignIn("alice");
         context.service.hosts = {mService.Address(), mService.Address(), mService.Address()};
+        // No subscribed lists unless a test says otherwise.
+        for (const char* account : {"alice", "bob"}) {
+            mService.Route(std::string("GET /1/") + account + "/lists/subscriptions.xml",
+                           HttpResponse("HTTP/1.0 200 OK", kNoLists));
+        }
     }
 
     // A manual refresh, waited for and collected by the next tick.
@@ -95,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FetchFailureCase{"NetworkFailure", std::nullopt},
                       FetchFailureCase{"NotADocument", HttpResponse("HTTP/1.0 502 Bad Gateway",
                                                                     "<html><p>down</html>")},
-                      FetchFailureCase{"EmptyBody", HttpResponse("HTTP/1.0 200 OK", "")}),
+                      FetchFailureCase{"EmptyBody", HttpResponse("HTTP/1.0 200 OK", "")},
+                      FetchFailureCase{"WrongPassword", kWrongPassword}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // Both choice lists are asked for off the interface thread; the chooser is busy until they are
@@ -150,6 +167,14 @@ TEST_F(FailureTest, AChoiceListThatFailsIsShownAndLeavesTheChooserUsable) {
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 0 件"));
 }
 
+TEST_F(FailureTest, AWrongPasswordIsRecognisable) {
+    mService.Route("GET /statuses/mentions.xml", kWrongPassword);
+    CTabMain& page = MakePage(twitter_api::MENTIONS);
+    Fetch(page);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得失敗"));
+    EXPECT_EQ(page.lblStatus->toolTip(), "Could not authenticate you.");
+}
+
 struct RefusedFavoriteCase {
     const char* name;
     bool favorited;
@@ -186,10 +211,15 @@ TEST_P(RefusedFavorite, LeavesTheStarAndTheFlag) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedFavorite,
-    ::testing::Values(RefusedFavoriteCase{"CreateNotADocument", false,
-                                          HttpResponse("HTTP/1.0 500 Internal Server Error",
-                                                       "oops")},
-                      RefusedFavoriteCase{"DestroyNetworkFailure", true, std::nullopt}),
+    ::testing::Values(
+        RefusedFavoriteCase{"CreateNotADocument", false,
+                            HttpResponse("HTTP/1.0 500 Internal Server Error", "oops")},
+        RefusedFavoriteCase{"DestroyNetworkFailure", true, std::nullopt},
+        RefusedFavoriteCase{"CreateRefused", false,
+                            HttpResponse("HTTP/1.0 403 Forbidden",
+                                         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                         "<hash><error>You have already favorited this "
+                                         "status.</error></hash>")}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // The automatic reload starts no second fetch while the first still hangs.
