@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. Usage: scripts/test.sh
+# Builds everything and runs every test. Run it as yourself: only apt-get runs through sudo, so
+# build/ stays yours. Usage: scripts/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

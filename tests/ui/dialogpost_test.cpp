@@ -76,6 +76,9 @@ struct CounterCase {
     QString typed;
     QString pasted;
     QString label;
+
+    // The case's name, where a failure or the test list would show its bytes.
+    friend void PrintTo(const CounterCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class PostDialogCounter : public PostDialog, public ::testing::WithParamInterface<CounterCase> {};
@@ -197,6 +200,8 @@ struct PostCase {
     QString text;
     int64_t replyId;
     std::string requestLine;
+
+    friend void PrintTo(const PostCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class PostDialogPost : public PostDialog, public ::testing::WithParamInterface<PostCase> {};

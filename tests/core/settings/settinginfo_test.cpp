@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "support/bytes.h"
+#include "support/casename.h"
 #include "support/workdir.h"
 #include "twitter_api/conversions/base64.h"
 
@@ -17,6 +18,8 @@ struct Split {
     std::string decoded;
     std::string accountName;
     std::string password;
+
+    friend void PrintTo(const Split& c, std::ostream* out) { *out << '"' << c.decoded << '"'; }
 };
 
 class CredentialSplit : public ::testing::TestWithParam<Split> {};
@@ -32,7 +35,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, CredentialSplit,
                                            Split{":secret", "", "secret"},
                                            Split{"alice:", "alice", ""}, Split{":", "", ""},
                                            Split{"alice", "", ""}, Split{"a:b:c", "", ""},
-                                           Split{"", "", ""}, Split{"日本:パス", "日本", "パス"}));
+                                           Split{"", "", ""}, Split{"日本:パス", "日本", "パス"}),
+                         [](const auto& testCase) {
+                             return CaseName(testCase.index, testCase.param.decoded);
+                         });
 
 TEST(Credential, IsBase64OfNameColonPassword) {
     EXPECT_EQ(DialogSetting::MakeCredential("", ""), "Og==");
