@@ -20,6 +20,31 @@ if(WARBLET_BUILD_UI)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# Manual pages made from each program's --help and --version, which need no display.
+find_program(WARBLET_HELP2MAN help2man REQUIRED)
+set(_warblet_manuals warblet-cli warblet-standin)
+set(_summary_warblet-cli "command-line tool of the Warblet microblogging client")
+set(_summary_warblet-standin "local stand-in of the microblogging service for trying Warblet")
+set(_summary_warblet "desktop client for a microblogging service")
+if(WARBLET_BUILD_UI)
+    list(APPEND _warblet_manuals warblet)
+endif()
+set(_warblet_manual_files)
+foreach(_program IN LISTS _warblet_manuals)
+    set(_page ${CMAKE_BINARY_DIR}/packaging/${_program}.1)
+    add_custom_command(
+        OUTPUT ${_page}.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+        COMMAND ${WARBLET_HELP2MAN} --no-info --no-discard-stderr "--name=${_summary_${_program}}"
+                --output=${_page} $<TARGET_FILE:${_program}>
+        COMMAND gzip -9 -n -f ${_page}
+        DEPENDS ${_program}
+        VERBATIM)
+    list(APPEND _warblet_manual_files ${_page}.gz)
+endforeach()
+add_custom_target(warblet_manuals ALL DEPENDS ${_warblet_manual_files})
+install(FILES ${_warblet_manual_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # Debian wants the copyright and a compressed changelog in the package's documentation folder.
 set(_warblet_changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(
@@ -39,10 +64,11 @@ set(CPACK_PACKAGE_VENDOR "Warblet developers")
 set(CPACK_PACKAGE_CONTACT "Warblet developers <warblet@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop client for a microblogging service")
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Warblet reads and writes statuses of a microblogging service's version-1 interface: one\n"
-    "account, five tabs (home timeline, mentions, direct messages, a list, a saved search),\n"
-    "unread counts, replies, favourites and a per-day log of everything received. A local\n"
-    "stand-in of the service comes with it for trying it out (warblet --demo).")
+    "Warblet reads and writes statuses of a microblogging service's version-1\n"
+    "interface: one account, five tabs (home timeline, mentions, direct\n"
+    "messages, a list, a saved search), unread counts, replies, favourites and\n"
+    "a per-day log of everything received. A local stand-in of the service\n"
+    "comes with it for trying it out (warblet --demo).")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

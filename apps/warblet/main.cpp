@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QMessageBox>
-#include <QTimer>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -11,7 +10,7 @@
 #include <optional>
 
 #include "DialogMain.h"
-#include "DialogSetting.h"
+#include "FirstStart.h"
 #include "Guard.h"
 #include "UiContext.h"
 #include "common/diagnostics.h"
@@ -80,17 +79,6 @@ std::unique_ptr<SystemUiContext> MakeSystemContext() {
         StandardOutputSink().WriteLine("Error: " + CurrentErrorText());
         return nullptr;
     }
-}
-
-// A first start has no account to fetch for: the settings dialog opens over the main window, and
-// the pages fetch once an account is saved.
-void OpenSettingsOnFirstStart(CDialogMain& window) {
-    QTimer::singleShot(0, &window, [&window] {
-        RunGuarded(&window, [&window] {
-            CDialogSetting dialog(&window);
-            dialog.exec();
-        });
-    });
 }
 
 int RunMainWindow(QApplication& app, const UiContext& context, bool firstStart) {

@@ -23,7 +23,8 @@ for file in bin/warblet bin/warblet-cli bin/warblet-standin share/warblet/standi
     share/applications/org.warblet.Warblet.desktop \
     share/metainfo/org.warblet.Warblet.metainfo.xml \
     share/icons/hicolor/scalable/apps/org.warblet.Warblet.svg \
-    share/doc/warblet/copyright share/doc/warblet/changelog.gz; do
+    share/doc/warblet/copyright share/doc/warblet/changelog.gz share/man/man1/warblet.1.gz \
+    share/man/man1/warblet-cli.1.gz share/man/man1/warblet-standin.1.gz; do
     [ -f "$usr/$file" ] || fail "not installed: /usr/$file"
 done
 
