@@ -6,6 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
+# Started through sudo out of habit: what it builds would be root's, in the user's own checkout.
+if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$(stat -c %U .)" = "$SUDO_USER" ]; then
+    echo "Run it as $SUDO_USER, without sudo: it calls sudo for apt-get alone, and build/ stays yours."
+    exit 1
+fi
+
 # Before anything is installed or built: without a display there is nothing to show.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     run_line="xvfb-run -a -s '-screen 0 1280x800x24' $(printf %q "$root/scripts/run.sh")"

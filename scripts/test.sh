@@ -4,6 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Started through sudo out of habit: what it builds would be root's, in the user's own checkout.
+if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$(stat -c %U .)" = "$SUDO_USER" ]; then
+    echo "Run it as $SUDO_USER, without sudo: it calls sudo for apt-get alone, and build/ stays yours."
+    exit 1
+fi
+
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
 cmake --build build
