@@ -193,10 +193,10 @@ void CTabMain::StartUp() {
 void CTabMain::FillComboBox() {
     // Without an account there are no lists or saved searches to ask for; saving one in the
     // settings dialog resets the page, which fills the box then.
-    if (gSetting->GetAccountName().empty()) {
+    const std::string credential = gSetting->Credential();
+    if (credential.empty()) {
         return;
     }
-    const std::string credential = gSetting->Credential();
     const auto addList = [this](const std::string& entry) {
         // Every entry holds "name,owner"; one without a comma names no owner and is left out.
         const std::vector<std::string> parts = SplitAtCommas(entry);

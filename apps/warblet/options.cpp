@@ -18,21 +18,23 @@ const char* const kUsage =
 
 SOptions ParseOptions(int argc, char** argv) {
     SOptions options;
-    for (int i = 0; i < argc; ++i) {
+    options.mQtArguments.push_back(argv[0]);
+    constexpr std::string_view kDataDirIs = "--data-dir=";
+    for (int i = 1; i < argc; ++i) {
         const std::string_view word = argv[i];
-        if (i > 0 && (word == "--help" || word == "-h")) {
+        if (word == "--help" || word == "-h") {
             options.mHelp = true;
-        } else if (i > 0 && word == "--version") {
+        } else if (word == "--version") {
             options.mVersion = true;
-        } else if (i > 0 && word == "--demo") {
+        } else if (word == "--demo") {
             options.mDemo = true;
-        } else if (i > 0 && word == "--data-dir") {
-            if (i + 1 >= argc || *argv[i + 1] == '\0') {
+        } else if (word == "--data-dir" || word.starts_with(kDataDirIs)) {
+            const std::string_view folder = word == "--data-dir" ? (i + 1 < argc ? argv[++i] : "")
+                                                                 : word.substr(kDataDirIs.size());
+            if (folder.empty()) {
                 throw Exception("--data-dir needs a folder");
             }
-            options.mDataDir = argv[++i];
-        } else if (i > 0 && word.starts_with("--data-dir=")) {
-            options.mDataDir = std::string(word.substr(std::string_view("--data-dir=").size()));
+            options.mDataDir = std::string(folder);
         } else {
             options.mQtArguments.push_back(argv[i]);
         }
