@@ -73,8 +73,11 @@ QT_QPA_PLATFORM=offscreen timeout -s TERM 8 "$usr/bin/warblet" --demo >"$work/de
 demo="$HOME/.cache/warblet/demo"
 ls "$demo"/log/demo/timeline/*.dat >/dev/null 2>&1 || fail "--demo logged nothing in $demo: $(cat "$work/demo.log")"
 sleep 0.5
-pgrep -f -- "^$usr/bin/warblet-standin --seed $usr/share/warblet/standin-seed.json --live --quiet" &&
-    fail "the demo's stand-in outlived the window"
+for proc in /proc/[0-9]*; do
+    command_line=$(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null) || continue
+    [[ $command_line == "$usr/bin/warblet-standin --seed $usr/share/warblet/standin-seed.json --live --quiet "* ]] &&
+        fail "the demo's stand-in outlived the window: ${proc#/proc/}"
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failed"
