@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include "IconFiles.h"
 #include "common/errors.h"
 
 PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
@@ -76,7 +77,7 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
 QIcon LoadIconFile(const std::string& path) {
     // Every size the file holds, read now: a file that cannot be read fails here and not later
     // when the icon is first drawn.
-    QImageReader reader(QString::fromStdString(path));
+    QImageReader reader(QString::fromStdString(FindIconFile(path)));
     QIcon icon;
     for (int index = 0; reader.jumpToImage(index) || index == 0; ++index) {
         const QImage image = reader.read();

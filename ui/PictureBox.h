@@ -38,6 +38,6 @@ class PictureBox : public QLabel {
     bool mShowingOwn = true;  // the normal or the hover image
 };
 
-// The icon in an .ico file (every image it holds); a file that is missing or holds no readable
-// image throws Exception naming the file.
+// The icon in an .ico file (every image it holds), found as FindIconFile says; a file that is
+// missing or holds no readable image throws Exception naming the file.
 QIcon LoadIconFile(const std::string& path);

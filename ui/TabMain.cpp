@@ -197,12 +197,17 @@ void CTabMain::RequestChoices() {
     if (mTabType != LISTS && mTabType != SEARCH) {
         return;
     }
+    // Without an account there are no lists or saved searches to ask for; saving one in the
+    // settings dialog resets the page, which asks then.
+    const std::string credential = gSetting->Credential();
+    if (credential.empty()) {
+        return;
+    }
     const uint64_t request = ++mChoiceRequest;
     comboBox1->setEnabled(false);
     comboBox1->setPlaceholderText(tr("読み込み中"));
     const ETabType kind = mTabType;
     const Service service = mContext.service;
-    const std::string credential = gSetting->Credential();
     mCalls.Start<std::vector<std::string>>(
         this,
         [kind, service, credential] {

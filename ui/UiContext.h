@@ -18,8 +18,8 @@ struct UiContext {
     std::shared_ptr<std::string> postDraft = std::make_shared<std::string>();
 };
 
-// The real clock, keyboard and service hosts (from the environment), with diagnostics on standard
-// output: what the programs run with.
+// The real clock, keyboard and service hosts (the data folder's service file under the
+// environment's), with diagnostics on standard output: what the programs run with.
 struct SystemUiContext {
     SystemUiContext();
     SystemUiContext(const SystemUiContext&) = delete;

@@ -81,6 +81,9 @@ struct CounterCase {
     QString typed;
     QString pasted;
     QString label;
+
+    // The case's name, where a failure or the test list would show its bytes.
+    friend void PrintTo(const CounterCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class PostDialogCounter : public PostDialog, public ::testing::WithParamInterface<CounterCase> {};
@@ -205,6 +208,8 @@ struct PostCase {
     QString text;
     int64_t replyId;
     std::string requestLine;
+
+    friend void PrintTo(const PostCase& c, std::ostream* out) { *out << c.name; }
 };
 
 // Waits for the post under way to be answered and applied.
