@@ -1,6 +1,8 @@
 // One mapping of the service's documents (chosen by WARBLET_FUZZ_MAPPING when built) over any
 // document: it agrees with the well-formedness check, hands out nothing from a malformed document,
-// and fails only with a conversion Exception of a well-formed one.
+// and fails, if at all, only with an Exception on a well-formed one.
+#include <type_traits>
+
 #include "common/errors.h"
 #include "support.h"
 #include "twitter_api/exchange/xmlmapping.h"
@@ -8,9 +10,8 @@
 
 namespace {
 
-template <class Record>
-void Check(std::optional<std::string> (*map)(std::string_view, std::vector<Record>&),
-           std::string_view document) {
+template <class Record, class Map>
+void Check(Map map, std::string_view document) {
     const bool wellFormed = !twitter_api::CheckWellFormed(document).has_value();
     std::vector<Record> out;
     std::optional<std::string> malformed;
@@ -35,6 +36,14 @@ void Check(std::optional<std::string> (*map)(std::string_view, std::vector<Recor
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Check(twitter_api::WARBLET_FUZZ_MAPPING, fuzzing::Bytes(data, size));
+    using Record =
+        std::conditional_t<std::is_invocable_v<decltype(twitter_api::WARBLET_FUZZ_MAPPING),
+                                               std::string_view, std::vector<std::string>&>,
+                           std::string, twitter_api::ContributionPtr>;
+    Check<Record>(
+        [](std::string_view document, std::vector<Record>& out) {
+            return twitter_api::WARBLET_FUZZ_MAPPING(document, out);
+        },
+        fuzzing::Bytes(data, size));
     return 0;
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, when they are missing.
-# Runs apt-get directly as root, through sudo otherwise.
+# Installs the Debian packages the build, the tests and the program need, when they are missing,
+# plus any named as arguments. As root it runs apt-get itself; as another user it runs apt-get
+# alone through sudo; with neither it prints the line for root to run and stops.
 set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
     libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev libcpp-httplib-dev
-    qt6-base-dev libgl-dev famfamfam-silk
+    qt6-base-dev libgl-dev famfamfam-silk help2man
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools dbus-daemon dbus-session-bus-common
     "$@"
 )
@@ -20,8 +21,22 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+install_line="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
 as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "These Debian packages are missing: ${missing[*]}"
+        echo "Install them as root, then run this again:"
+        echo "  $install_line"
+        exit 1
+    fi
+    as_root=(sudo)
+fi
 echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if ! "${as_root[@]}" apt-get update -q ||
+    ! "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    echo "Could not install the packages. Install them as root, then run this again:"
+    echo "  $install_line"
+    exit 1
+fi

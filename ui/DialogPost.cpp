@@ -2,15 +2,20 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextCursor>
 #include <algorithm>
 
 #include "Guard.h"
+#include "ServiceCalls.h"
 #include "Shortcuts.h"
 #include "UiContext.h"
+#include "common/diagnostics.h"
+#include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/requests/status.h"
@@ -23,26 +28,25 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) 
     widget->setPalette(palette);
 }
 
-// The input limit counts as the platform's edit control does: UTF-16 units, and a line break is
-// the two units CR LF.
-qsizetype NativeLength(QStringView text) {
-    return text.size() + text.count(u'\n');
+bool StartsPair(QStringView text, qsizetype at) {
+    return text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
 }
 
-// How many leading UTF-16 units of an insertion fit into room native units, never splitting a
+// The input limit counts as the counter and the service do: code points, a line break one.
+qsizetype CountedLength(QStringView text) {
+    qsizetype length = 0;
+    for (qsizetype at = 0; at < text.size(); at += StartsPair(text, at) ? 2 : 1) {
+        ++length;
+    }
+    return length;
+}
+
+// How many leading UTF-16 units of an insertion fit into room characters, never splitting a
 // surrogate pair.
 qsizetype FittingLength(QStringView inserted, qsizetype room) {
-    qsizetype used = 0;
     qsizetype kept = 0;
-    while (kept < inserted.size()) {
-        const bool pair = inserted[kept].isHighSurrogate() && kept + 1 < inserted.size() &&
-                          inserted[kept + 1].isLowSurrogate();
-        const qsizetype units = pair || inserted[kept] == u'\n' ? 2 : 1;
-        if (used + units > room) {
-            break;
-        }
-        used += units;
-        kept += pair ? 2 : 1;
+    for (qsizetype used = 0; kept < inserted.size() && used < room; ++used) {
+        kept += StartsPair(inserted, kept) ? 2 : 1;
     }
     return kept;
 }
@@ -77,11 +81,17 @@ Insertion FindInsertion(QStringView before, QStringView after) {
 }  // namespace
 
 CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int64_t replyId,
-                         QWidget* parent)
-    : QDialog(parent), mService(context.service) {
+                         QWidget* parent, ServiceCalls* calls)
+    : QDialog(parent),
+      mService(context.service),
+      mDraft(context.postDraft),
+      mOwnCalls(calls != nullptr ? nullptr : std::make_unique<ServiceCalls>(this)),
+      mCalls(calls != nullptr ? calls : mOwnCalls.get()) {
     InitializeComponent();
     mReplyId = replyId;
-    txtTweet->setPlainText(QString::fromStdString(text));
+    // A new status starts from the draft left unsent; a reply from its own "@name ".
+    const bool fromDraft = IsNewStatus() && text.empty() && mDraft && !mDraft->empty();
+    txtTweet->setPlainText(QString::fromStdString(fromDraft ? *mDraft : text));
     // The writer starts in the box, after a reply's "@name ".
     txtTweet->moveCursor(QTextCursor::End);
     txtTweet->setFocus();
@@ -98,7 +108,10 @@ CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int6
     // 140 until the first edit.
     mRestCount = kMaxLength - twitter_api::GetTextLength(TweetText());
     UpdateRestString();
+    UpdateTweetButton();
 }
+
+CDialogPost::~CDialogPost() = default;
 
 void CDialogPost::InitializeComponent() {
     SetColour(this, QPalette::Window, QColor(20, 20, 20));
@@ -141,21 +154,86 @@ void CDialogPost::OnTextChanged() {
     RefuseInputBeyondLimit();
     mRestCount = kMaxLength - twitter_api::GetTextLength(TweetText());
     UpdateRestString();
+    UpdateTweetButton();
+}
+
+// Empty or blank-only text is nothing to post.
+void CDialogPost::UpdateTweetButton() {
+    btnTweet->setEnabled(!mSending && !txtTweet->toPlainText().trimmed().isEmpty());
 }
 
 void CDialogPost::OnTweetClicked() {
-    twitter_api::Post(mService, gSetting->Credential(), TweetText(), mReplyId);
-    accept();
+    if (mSending || txtTweet->toPlainText().trimmed().isEmpty()) {
+        return;
+    }
+    mSending = true;
+    txtTweet->setReadOnly(true);
+    UpdateTweetButton();
+    setCursor(Qt::BusyCursor);
+
+    const twitter_api::Service service = mService;
+    const std::string credential = gSetting->Credential();
+    const std::string status = TweetText();
+    const int64_t replyId = mReplyId;
+    const bool isNew = IsNewStatus();
+    mCalls->Start<bool>(
+        mCalls->Owner(),
+        [service, credential, status, replyId] {
+            std::string failure;
+            const bool posted = twitter_api::Post(service, credential, status, replyId, &failure);
+            if (!posted && !failure.empty()) {
+                throw Exception(failure);
+            }
+            return posted;
+        },
+        [dialog = QPointer<CDialogPost>(this), draft = mDraft, sent = txtTweet->toPlainText(),
+         isNew](CallOutcome<bool> outcome) {
+            const bool posted = outcome.value && *outcome.value;
+            // A window closed while posting left its text as the draft; it is sent now.
+            if (posted && isNew && (dialog || QString::fromStdString(*draft) == sent)) {
+                draft->clear();
+            }
+            if (dialog) {
+                dialog->ApplyPost(posted, outcome.failure);
+            }
+        });
+}
+
+void CDialogPost::ApplyPost(bool posted, const std::string& failure) {
+    mSending = false;
+    unsetCursor();
+    if (posted) {
+        accept();
+        return;
+    }
+    txtTweet->setReadOnly(false);
+    UpdateTweetButton();
+    const QString message =
+        failure.empty() ? tr("応答を読めませんでした") : QString::fromStdString(failure);
+    mService.diagnostics->WriteLine("Post failed: " + message.toStdString());
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, windowTitle(),
+                        tr("書き込めませんでした。\n%1").arg(message), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("msgPostFailed"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void CDialogPost::reject() {
+    if (IsNewStatus() && mDraft) {
+        *mDraft = txtTweet->toPlainText().toStdString();
+    }
+    QDialog::reject();
 }
 
 // Typing or pasting beyond the limit keeps only the part of the insertion that fits; the removal
 // joins the user's edit, so one undo takes back both.
 void CDialogPost::RefuseInputBeyondLimit() {
     const QString text = txtTweet->toPlainText();
-    if (NativeLength(text) > kMaxLength) {
+    if (CountedLength(text) > kMaxLength) {
         const Insertion insertion = FindInsertion(mAcceptedText, text);
         const QStringView inserted = QStringView(text).mid(insertion.start, insertion.length);
-        const qsizetype room = kMaxLength - (NativeLength(text) - NativeLength(inserted));
+        const qsizetype room = kMaxLength - (CountedLength(text) - CountedLength(inserted));
         const qsizetype kept = FittingLength(inserted, std::max<qsizetype>(room, 0));
 
         QTextCursor cursor(txtTweet->document());

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +70,7 @@ void MakeExclusiveGroup(QGroupBox* owner, QRadioButton* first, QRadioButton* sec
 CDialogSetting::CDialogSetting(QWidget* parent) : QDialog(parent) {
     InitializeComponent();
     LoadFromSetting();
+    mOpenedWith = Values();
     mPreferences = new PreferencesPart(*this);
     PressFocusedButtonsOnEnter(*this);
     connect(btnOk, &QPushButton::clicked, this,
@@ -86,8 +88,9 @@ void CDialogSetting::InitializeComponent() {
     lblId = MakeLabel(this, "lblId", tr("TwitterID"), {8, 8, 88, 24});
     txtId = MakeTextBox(this, "txtId", {104, 8, 176, 24});
     lblPassword = MakeLabel(this, "lblPassword", tr("Password"), {8, 40, 88, 24});
-    // The password is shown in clear, as typed.
+    // Someone looking over the shoulder sees dots, not the password.
     txtPassword = MakeTextBox(this, "txtPassword", {104, 40, 176, 24});
+    txtPassword->setEchoMode(QLineEdit::Password);
 
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -148,4 +151,22 @@ void CDialogSetting::OnOkClicked() {
     DialogSetting::SaveSettingInfo();
     mPreferences->Save();
     accept();
+}
+
+CDialogSetting::SValues CDialogSetting::Values() const {
+    return {txtId->text(), txtPassword->text(), radioNickName->isChecked(),
+            radioAutoReloadNone->isChecked()};
+}
+
+bool CDialogSetting::Changed() const {
+    return !(Values() == mOpenedWith);
+}
+
+void CDialogSetting::reject() {
+    if (Changed() && QMessageBox::question(this, windowTitle(), tr("変更を保存せずに閉じますか?"),
+                                           QMessageBox::Discard | QMessageBox::Cancel,
+                                           QMessageBox::Cancel) != QMessageBox::Discard) {
+        return;
+    }
+    QDialog::reject();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QGroupBox;
 class PreferencesPart;
@@ -11,7 +12,8 @@ class QRadioButton;
 
 // The modal window for the account name, the password and the two display choices. It shows
 // gSetting; OK writes the new values into it, resets every timeline tab when the account name has
-// changed, saves the settings file and closes. Closing by the frame discards the edits.
+// changed, saves the settings file and closes. Closing by the frame or Esc discards the edits,
+// after asking when something was changed.
 class CDialogSetting : public QDialog {
     Q_OBJECT
 
@@ -19,10 +21,24 @@ class CDialogSetting : public QDialog {
     // Throws the decoder's Exception when gSetting's credential cannot be decoded.
     explicit CDialogSetting(QWidget* parent = nullptr);
 
+    // True when a value differs from what the window opened with.
+    bool Changed() const;
+
+    void reject() override;
+
   private:
+    struct SValues {
+        QString id;
+        QString password;
+        bool nickName;
+        bool autoReloadNone;
+        bool operator==(const SValues&) const = default;
+    };
+
     void InitializeComponent();
     void LoadFromSetting();
     void OnOkClicked();
+    SValues Values() const;
 
     QLabel* lblId = nullptr;
     QLineEdit* txtId = nullptr;
@@ -35,5 +51,6 @@ class CDialogSetting : public QDialog {
     QGroupBox* grpAutoReload = nullptr;
     QRadioButton* radioAutoReloadNone = nullptr;
     QRadioButton* radioAutoReload3Minutes = nullptr;
+    SValues mOpenedWith;
     PreferencesPart* mPreferences = nullptr;
 };

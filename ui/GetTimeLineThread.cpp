@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Guard.h"
 #include "TabMain.h"
 #include "common/errors.h"
 #include "settings/settinginfo.h"
@@ -26,37 +27,41 @@ CGetTimeLineThread::CGetTimeLineThread(CTabMain& page, const Service& service, E
       mPage(page),
       mService(service),
       mSinceId(std::max(page.mYesterdayList->GetLastId(), page.mTodayList->GetLastId())),
-      mCredential(gSetting->Credential()) {
+      mCredential(gSetting->Credential()),
+      mGeneration(page.Generation()) {
     Enforce(kind >= TIMELINE && kind <= SEARCH, "CGetTimeLineThread mTabType error");
 }
 
-std::vector<ContributionPtr> CGetTimeLineThread::Fetch() const {
-    std::vector<ContributionPtr> out;
+bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out, std::string& failure) const {
     switch (mTabType) {
         case TIMELINE:
-            GetUserPrivateTimeLine(mService, out, mCredential, mSinceId, kStatusCount);
-            break;
+            return GetUserPrivateTimeLine(mService, out, mCredential, mSinceId, kStatusCount,
+                                          &failure);
         case MENTIONS:
-            GetUserMentions(mService, out, mCredential, mSinceId, kStatusCount);
-            break;
+            return GetUserMentions(mService, out, mCredential, mSinceId, kStatusCount, &failure);
         case DIRECTMESSAGES:
-            GetUserDirectMessage(mService, out, mCredential, mSinceId, kDirectMessageCount);
-            break;
+            return GetUserDirectMessage(mService, out, mCredential, mSinceId, kDirectMessageCount,
+                                        &failure);
         case LISTS:
-            GetListTimeLine(mService, out, mParam1, mParam2, mCredential, mSinceId, kStatusCount);
-            break;
+            return GetListTimeLine(mService, out, mParam1, mParam2, mCredential, mSinceId,
+                                   kStatusCount, &failure);
         case SEARCH:
-            GetSearchTimeLine(mService, out, mParam1, kSearchResultsPerPage, kSearchPage);
-            break;
+            return GetSearchTimeLine(mService, out, mParam1, kSearchResultsPerPage, kSearchPage,
+                                     &failure);
     }
-    return out;
+    return false;
 }
 
 void CGetTimeLineThread::run() {
+    std::vector<ContributionPtr> out;
+    std::string failure;
     try {
-        mPage.StoreGetResult(Fetch());
+        if (!Fetch(out, failure) && failure.empty()) {
+            failure = CTabMain::tr("応答を読めませんでした").toStdString();
+        }
     } catch (...) {
-        // A network or conversion failure: the fetch ends without a result, and the page only
-        // notices that the thread has ended.
+        // A network or conversion failure: the page shows it and writes it to the diagnostics.
+        failure = CurrentErrorText();
     }
+    mPage.StoreGetResult(mGeneration, std::move(out), std::move(failure));
 }

@@ -12,9 +12,9 @@
 class CTabMain;
 
 // One fetch of a page's timeline, off the interface thread. Everything the request needs from the
-// page and the settings (the since id, the credential) is read when the thread is made, on the
-// interface thread; the thread's only way back is CTabMain::StoreGetResult. A request that fails
-// with an exception ends the thread without a result.
+// page and the settings (the since id, the credential, the page's generation) is read when the
+// thread is made, on the interface thread; the thread's only way back is CTabMain::StoreGetResult,
+// which takes the contributions or, for a request that failed, the failure's message.
 class CGetTimeLineThread : public QThread {
   public:
     // param1: the list's owner, or the search query already URL-encoded; param2: the list's name.
@@ -29,10 +29,12 @@ class CGetTimeLineThread : public QThread {
     void run() override;
 
   private:
-    std::vector<twitter_api::ContributionPtr> Fetch() const;
+    // False when the service refused the request or its answer was no document; failure says why.
+    bool Fetch(std::vector<twitter_api::ContributionPtr>& out, std::string& failure) const;
 
     CTabMain& mPage;
     twitter_api::Service mService;
     int64_t mSinceId;
     std::string mCredential;
+    uint64_t mGeneration;
 };

@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
+#include "IconFiles.h"
 #include "common/errors.h"
 
 PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
@@ -19,26 +21,50 @@ void PictureBox::SetImages(const QIcon& normal, const QIcon& hover) {
     ShowNormalImage();
 }
 
-void PictureBox::ShowImage(const QIcon& image) {
+void PictureBox::Show(const QIcon& image, bool own) {
+    mShowingOwn = own;
     // The image's own size up to the box's size, centred.
     setPixmap(image.pixmap(image.actualSize(size())));
 }
 
+void PictureBox::ShowImage(const QIcon& image) {
+    Show(image, false);
+}
+
 void PictureBox::ShowNormalImage() {
-    ShowImage(mNormal);
+    Show(mNormal, true);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    if (isEnabled() || mShowingOwn) {
+        QLabel::paintEvent(event);
+        if (hasFocus()) {
+            // The focused button is framed so that the keyboard user sees where Enter goes.
+            QPainter painter(this);
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+        return;
+    }
+    // A disabled label would draw the image greyed.
+    const QPixmap image = pixmap();
+    const QSize shown = image.deviceIndependentSize().toSize();
+    QPainter painter(this);
+    painter.drawPixmap(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, shown, rect()),
+                       image);
 }
 
 void PictureBox::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
     if (isEnabled()) {
-        ShowImage(mHover);
+        Show(mHover, true);
     }
 }
 
 void PictureBox::leaveEvent(QEvent* event) {
     QLabel::leaveEvent(event);
     if (isEnabled()) {
-        ShowImage(mNormal);
+        Show(mNormal, true);
     }
 }
 
@@ -68,20 +94,10 @@ void PictureBox::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-void PictureBox::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    if (hasFocus()) {
-        // The focused button is framed so that the keyboard user sees where Enter goes.
-        QPainter painter(this);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-}
-
 QIcon LoadIconFile(const std::string& path) {
     // Every size the file holds, read now: a file that cannot be read fails here and not later
     // when the icon is first drawn.
-    QImageReader reader(QString::fromStdString(path));
+    QImageReader reader(QString::fromStdString(FindIconFile(path)));
     QIcon icon;
     for (int index = 0; reader.jumpToImage(index) || index == 0; ++index) {
         const QImage image = reader.read();

@@ -6,8 +6,8 @@
 
 // An image button: it shows its normal image, its hover image while the mouse is over it, and
 // reports a click, or Enter or Space while it has the keyboard focus (Tab reaches it). While
-// disabled it keeps whatever image it was given (the refresh button shows the cancel image during a
-// fetch).
+// disabled it keeps whatever image it was given: its own images greyed, an other image (the
+// refresh button's cancel image during a fetch) in that image's own colours.
 class PictureBox : public QLabel {
     Q_OBJECT
 
@@ -32,11 +32,14 @@ class PictureBox : public QLabel {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void Show(const QIcon& image, bool own);
+
     QIcon mNormal;
     QIcon mHover;
     bool mPressed = false;
+    bool mShowingOwn = true;  // the normal or the hover image
 };
 
-// The icon in an .ico file (every image it holds); a file that is missing or holds no readable
-// image throws Exception naming the file.
+// The icon in an .ico file (every image it holds), found as FindIconFile says; a file that is
+// missing or holds no readable image throws Exception naming the file.
 QIcon LoadIconFile(const std::string& path);

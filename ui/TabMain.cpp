@@ -9,6 +9,7 @@
 #include "PictureBox.h"
 #include "TabMain.h"
 #include "TimelineView.h"
+#include "common/diagnostics.h"
 #include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/datetime.h"
@@ -20,6 +21,8 @@ using namespace twitter_api;
 namespace {
 
 constexpr int kPanelHeight = 28;
+const QColor kStatusText(255, 255, 255);
+const QColor kFailureText(255, 110, 110);  // stands out from the white count on the dark strip
 
 void SetColors(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     QPalette colors = widget->palette();
@@ -72,7 +75,7 @@ void CTabMain::BuildControls() {
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setGeometry(128, 2, 64, 20);
     lblStatus->setAlignment(Qt::AlignCenter);
-    SetColors(lblStatus, QPalette::WindowText, QColor(255, 255, 255));
+    SetColors(lblStatus, QPalette::WindowText, kStatusText);
 
     panelMain = new QWidget(this);
     panelMain->setObjectName(QStringLiteral("panelMain"));
@@ -182,7 +185,7 @@ void CTabMain::ReplaceDayLists() {
 void CTabMain::StartUp() {
     if (mTabType == LISTS || mTabType == SEARCH) {
         comboBox1->show();
-        FillComboBox();
+        RequestChoices();
         pictPost->hide();
         pictSetting->hide();
     }
@@ -190,29 +193,76 @@ void CTabMain::StartUp() {
     LoadLogs();
 }
 
-void CTabMain::FillComboBox() {
+void CTabMain::RequestChoices() {
+    if (mTabType != LISTS && mTabType != SEARCH) {
+        return;
+    }
+    // Without an account there are no lists or saved searches to ask for; saving one in the
+    // settings dialog resets the page, which asks then.
     const std::string credential = gSetting->Credential();
-    const auto addList = [this](const std::string& entry) {
+    if (credential.empty()) {
+        return;
+    }
+    const uint64_t request = ++mChoiceRequest;
+    comboBox1->setEnabled(false);
+    comboBox1->setPlaceholderText(tr("読み込み中"));
+    const ETabType kind = mTabType;
+    const Service service = mContext.service;
+    mCalls.Start<std::vector<std::string>>(
+        this,
+        [kind, service, credential] {
+            // A refused request or an answer that is no document fails the whole choice.
+            std::string failure;
+            const auto checked = [&failure](std::vector<std::string> entries) {
+                if (!failure.empty()) {
+                    throw Exception(failure);
+                }
+                return entries;
+            };
+            if (kind == SEARCH) {
+                return checked(GetUserSavedSearches(service, credential, &failure));
+            }
+            std::vector<std::string> entries = checked(GetUserLists(service, credential, &failure));
+            const std::vector<std::string> subscribed =
+                checked(GetUserListSubscriptions(service, credential, &failure));
+            entries.insert(entries.end(), subscribed.begin(), subscribed.end());
+            return entries;
+        },
+        [this, request](CallOutcome<std::vector<std::string>> outcome) {
+            // A later reset asked again; only its answer counts.
+            if (request == mChoiceRequest) {
+                ApplyChoices(std::move(outcome));
+            }
+        });
+}
+
+void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
+    comboBox1->setEnabled(true);
+    comboBox1->setPlaceholderText(QString());
+    if (!outcome.value) {
+        mContext.service.diagnostics->WriteLine("FillComboBox failed: " + outcome.failure);
+        ShowFailure(tr("取得失敗"), outcome.failure);
+        return;
+    }
+    FillComboBox(*outcome.value);
+    comboBox1->setCurrentIndex(0);
+    LoadLogs();
+}
+
+void CTabMain::FillComboBox(const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries) {
+        if (mTabType == SEARCH) {
+            mComboValues.push_back({entry, entry});
+            comboBox1->addItem(QString::fromStdString(DecodeCharacterReferences(entry)));
+            continue;
+        }
         // Every entry holds "name,owner"; one without a comma names no owner and is left out.
         const std::vector<std::string> parts = SplitAtCommas(entry);
         if (parts.size() < 2) {
-            return;
+            continue;
         }
         mComboValues.push_back({parts[1], parts[0]});
         comboBox1->addItem(QString::fromStdString(parts[0]));
-    };
-    if (mTabType == LISTS) {
-        for (const std::string& entry : GetUserLists(mContext.service, credential)) {
-            addList(entry);
-        }
-        for (const std::string& entry : GetUserListSubscriptions(mContext.service, credential)) {
-            addList(entry);
-        }
-    } else if (mTabType == SEARCH) {
-        for (const std::string& search : GetUserSavedSearches(mContext.service, credential)) {
-            mComboValues.push_back({search, search});
-            comboBox1->addItem(QString::fromStdString(DecodeCharacterReferences(search)));
-        }
     }
 }
 
@@ -233,5 +283,13 @@ int32_t CTabMain::UnreadCount() const {
 void CTabMain::ShowUnreadCount() {
     const int32_t unread = UnreadCount();
     lblStatus->setText(tr("未読 %1 件").arg(unread));
+    SetColors(lblStatus, QPalette::WindowText, kStatusText);
+    lblStatus->setToolTip(QString());
     emit UnreadCountChanged(unread);
+}
+
+void CTabMain::ShowFailure(const QString& shortText, const std::string& message) {
+    lblStatus->setText(shortText);
+    SetColors(lblStatus, QPalette::WindowText, kFailureText);
+    lblStatus->setToolTip(QString::fromStdString(message));
 }

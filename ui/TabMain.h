@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ServiceCalls.h"
 #include "UiContext.h"
 #include "twitter_api/model/contributionlistofday.h"
 #include "twitter_api/model/tabtype.h"
@@ -23,7 +24,9 @@ class TimelineView;
 // One page of the main window's tab control, showing the timeline of one kind. The page owns its
 // day lists (yesterday's and today's) and renders them into txtTimeLine; fetch threads hand their
 // results back through mGetContributions and mLastGetState under mStateLock, and the main window's
-// tick collects them on the interface thread.
+// tick collects them on the interface thread. The other requests (the choice lists, favourites and
+// posts) run through mCalls and are applied as soon as they end. Every replacement of the day
+// lists starts a new generation; a result of an earlier generation is dropped.
 class CTabMain : public QWidget {
     Q_OBJECT
 
@@ -59,13 +62,24 @@ class CTabMain : public QWidget {
     // is filled and the logs of the last days are shown.
     void StartUp();
 
-    // The one way a fetch thread hands its result over: the result, then COMPLETED, under the
-    // state lock.
-    void StoreGetResult(std::vector<twitter_api::ContributionPtr> contributions);
+    // The one way a fetch thread hands its result over: the result (or the failure's message),
+    // then COMPLETED, under the state lock. A result of another generation than the page's is
+    // dropped: the lists it was asked for have been replaced.
+    void StoreGetResult(uint64_t generation,
+                        std::vector<twitter_api::ContributionPtr> contributions,
+                        std::string failure = {});
+    uint64_t Generation();
 
-    // Waits until the page's fetch threads have ended or the deadline has passed; true when none
-    // is still running.
+    // Waits until the page's fetch threads and other requests have ended or the deadline has
+    // passed; true when none is still running.
     bool WaitForFetches(QDeadlineTimer deadline);
+
+    // Shows in the status label that something failed: a short text in the failure colour, the
+    // full message as its tooltip. The next unread count replaces it.
+    void ShowFailure(const QString& shortText, const std::string& message);
+
+    // The choice lists, favourites and posts under way for this page.
+    ServiceCalls& Calls() { return mCalls; }
 
     // Marks the entries as read; with onlyBeforeCaret, those that start before the caret. The
     // click asks the keyboard whether Control is held.
@@ -127,7 +141,11 @@ class CTabMain : public QWidget {
     void SetCaption(twitter_api::ETabType kind);
     void LoadIcons();
     void Subscribe();
-    void FillComboBox();
+    // Asks for the lists or saved searches off the interface thread; the chooser is disabled
+    // until they are there, then filled, its first item chosen and its logs shown.
+    void RequestChoices();
+    void ApplyChoices(CallOutcome<std::vector<std::string>> outcome);
+    void FillComboBox(const std::vector<std::string>& entries);
     void OpenLink(const QString& text);
 
     void ReplaceDayLists();
@@ -142,8 +160,16 @@ class CTabMain : public QWidget {
     std::vector<twitter_api::ContributionPtr> AllContributions() const;
     void RenderEntry(twitter_api::CContribution& contribution, int32_t& position);
     void CollectFinishedThreads();
+    bool FetchRunning() const;
     void DropGetResult();
+    void ApplyFavorite(const twitter_api::ContributionPtr& contribution, int32_t end,
+                       uint64_t generation, CallOutcome<bool> outcome);
 
     UiContext mContext;
     std::mutex mStateLock;
+    uint64_t mGeneration = 0;     // under mStateLock
+    std::string mGetFailure;      // under mStateLock: the message of a failed fetch
+    uint64_t mChoiceRequest = 0;  // the choice request whose answer is awaited
+    int mShownChoice = -1;        // the chooser's item whose logs are shown
+    ServiceCalls mCalls{this};    // declared last: gone first, waiting for its threads
 };

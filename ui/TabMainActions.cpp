@@ -2,14 +2,18 @@
 // links and the choice of list or saved search.
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <limits>
 
 #include "DialogPost.h"
 #include "DialogSetting.h"
 #include "OpenUrl.h"
+#include "PictureBox.h"
 #include "TabMain.h"
 #include "TabMainStyle.h"
 #include "TimelineView.h"
+#include "common/diagnostics.h"
+#include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
@@ -83,7 +87,7 @@ void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
 
 void CTabMain::OpenNewPost() {
     // A dialog with a parent opens centred on the parent's window.
-    CDialogPost dialog(mContext, std::string(), -1, this);
+    CDialogPost dialog(mContext, std::string(), -1, this, &mCalls);
     dialog.exec();
 }
 
@@ -97,34 +101,77 @@ void CTabMain::ReplyToSelected() {
     if (!contribution) {
         return;
     }
-    CDialogPost dialog(mContext, "@" + contribution->mScreenName + " ", contribution->mId, this);
+    CDialogPost dialog(mContext, "@" + contribution->mScreenName + " ", contribution->mId, this,
+                       &mCalls);
     dialog.exec();
 }
 
+// The request runs off the interface thread while the button shows that it is busy; the star and
+// the flag change only once the service has accepted the change.
 void CTabMain::ToggleFavorite() {
     const auto [contribution, end] = ContributionAtCaret(LastEntry::EndsWithText);
-    if (!contribution) {
+    // One change at a time: the next waits until the service has answered the last.
+    if (!contribution || !pictFavorite->isEnabled()) {
         return;
     }
-    txtTimeLine->Select(end - 2, 1);
-    txtTimeLine->SetSelectionColor(contribution->mFavorited ? kHiddenStar : kFavoriteStar);
-    txtTimeLine->Select(contribution->mTextPosition, 0);
-    // The service's answer is not looked at: the star and the flag follow the click.
+    pictFavorite->setEnabled(false);
+    const Service service = mContext.service;
     const std::string credential = gSetting->Credential();
-    if (contribution->mFavorited) {
-        DestroyFavorite(mContext.service, credential, contribution->mId);
-        contribution->mFavorited = false;
-    } else {
-        CreateFavorite(mContext.service, credential, contribution->mId);
-        contribution->mFavorited = true;
+    const int64_t id = contribution->mId;
+    const bool favorited = contribution->mFavorited;
+    mCalls.Start<bool>(
+        this,
+        [service, credential, id, favorited] {
+            std::string failure;
+            const bool done = favorited ? DestroyFavorite(service, credential, id, &failure)
+                                        : CreateFavorite(service, credential, id, &failure);
+            if (!done && !failure.empty()) {
+                throw Exception(failure);
+            }
+            return done;
+        },
+        [this, contribution, end, generation = Generation()](CallOutcome<bool> outcome) {
+            ApplyFavorite(contribution, end, generation, std::move(outcome));
+        });
+}
+
+void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, uint64_t generation,
+                             CallOutcome<bool> outcome) {
+    pictFavorite->setEnabled(true);
+    if (!outcome.value || !*outcome.value) {
+        const std::string message =
+            outcome.value ? tr("お気に入りを変更できませんでした").toStdString() : outcome.failure;
+        mContext.service.diagnostics->WriteLine("ToggleFavorite failed: " + message);
+        ShowFailure(tr("★ 失敗"), message);
+        return;
     }
+    // After a reset the entry is no longer in the box; the flag alone changes.
+    if (generation == Generation()) {
+        txtTimeLine->Select(end - 2, 1);
+        txtTimeLine->SetSelectionColor(contribution->mFavorited ? kHiddenStar : kFavoriteStar);
+        txtTimeLine->Select(contribution->mTextPosition, 0);
+    }
+    contribution->mFavorited = !contribution->mFavorited;
 }
 
 void CTabMain::OpenLink(const QString& text) {
-    OpenUrl(text.toStdString());
+    if (!OpenUrl(text.toStdString())) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warblet"),
+                                    tr("ブラウザを起動できませんでした。\n%1").arg(text),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("msgOpenUrl"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
 }
 
 void CTabMain::OnComboSelectionChanged() {
+    // Choosing what is already shown keeps the page as it is, unsaved stars and a waiting result
+    // included.
+    if (comboBox1->currentIndex() == mShownChoice) {
+        return;
+    }
+    mShownChoice = comboBox1->currentIndex();
     ReplaceDayLists();
     DropGetResult();
     txtTimeLine->Clear();

@@ -1,6 +1,7 @@
 // Fetching, the periodic tick and filling a page from the log files.
 #include <QComboBox>
 #include <QLabel>
+#include <algorithm>
 
 #include "GetTimeLineThread.h"
 #include "PictureBox.h"
@@ -32,15 +33,32 @@ CTabMain::ELastGetState CTabMain::GetLastGetState() {
     return mLastGetState;
 }
 
-void CTabMain::StoreGetResult(std::vector<ContributionPtr> contributions) {
+void CTabMain::StoreGetResult(uint64_t generation, std::vector<ContributionPtr> contributions,
+                              std::string failure) {
     std::lock_guard lock(mStateLock);
-    mGetContributions = std::move(contributions);
+    if (generation != mGeneration) {
+        return;
+    }
+    // A failure keeps a result that still waits to be applied.
+    if (failure.empty()) {
+        mGetContributions = std::move(contributions);
+    }
+    mGetFailure = std::move(failure);
     mLastGetState = COMPLETED;
 }
 
+uint64_t CTabMain::Generation() {
+    std::lock_guard lock(mStateLock);
+    return mGeneration;
+}
+
+// The day lists are being replaced: a result waiting or still on its way belongs to the old ones.
 void CTabMain::DropGetResult() {
     std::lock_guard lock(mStateLock);
+    ++mGeneration;
     mGetContributions.clear();
+    mGetFailure.clear();
+    mLastGetState = NOTHING;
 }
 
 void CTabMain::StartGetTimeLine() {
@@ -73,6 +91,12 @@ void CTabMain::StartGetTimeLine() {
 
 void CTabMain::OnRefreshClick() {
     try {
+        // A chooser left empty (its lists failed to come) asks for them again.
+        if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0 &&
+            comboBox1->isEnabled()) {
+            RequestChoices();
+            return;
+        }
         StartGetTimeLine();
     } catch (const std::exception& error) {
         mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
@@ -92,10 +116,15 @@ void CTabMain::OnTimerTick() {
     mCurrentDate = today;
     if (gSetting->mAutoReloadType == DialogSetting::EVERY3MINUTES) {
         const int64_t now = mContext.clock->NowMs();
-        if (mLastAutoReloadTime + kAutoReloadIntervalMs <= now) {
+        // One fetch per page at a time: a page whose fetch still runs reloads once it has ended.
+        if (mLastAutoReloadTime + kAutoReloadIntervalMs <= now && !FetchRunning()) {
+            // A chooser still waiting for its lists starts nothing; its reload stays due.
+            const size_t started = mGetThreads.size();
             StartGetTimeLine();
-            mLastAutoReloadTime = now;
-            return;
+            if (mGetThreads.size() > started) {
+                mLastAutoReloadTime = now;
+                return;
+            }
         }
     }
     CollectFinishedThreads();
@@ -118,8 +147,14 @@ void CTabMain::CollectFinishedThreads() {
     }
 }
 
+bool CTabMain::FetchRunning() const {
+    return std::any_of(
+        mGetThreads.begin(), mGetThreads.end(),
+        [](const std::unique_ptr<CGetTimeLineThread>& thread) { return thread->isRunning(); });
+}
+
 bool CTabMain::WaitForFetches(QDeadlineTimer deadline) {
-    bool allEnded = true;
+    bool allEnded = mCalls.WaitForAll(deadline);
     for (const std::unique_ptr<CGetTimeLineThread>& thread : mGetThreads) {
         allEnded = thread->wait(deadline) && allEnded;
     }
@@ -128,22 +163,32 @@ bool CTabMain::WaitForFetches(QDeadlineTimer deadline) {
 
 void CTabMain::ApplyGetResult() {
     std::vector<ContributionPtr> result;
+    std::string failure;
     {
         // Taking the result and resetting the state in one step: a fetch that ends meanwhile
         // leaves its result for the next tick instead of being reset unseen.
         std::lock_guard lock(mStateLock);
-        if (mLastGetState != COMPLETED || mGetContributions.empty()) {
+        if (mLastGetState != COMPLETED) {
             return;
         }
         result = std::move(mGetContributions);
         mGetContributions.clear();
+        failure = std::move(mGetFailure);
+        mGetFailure.clear();
         mLastGetState = NOTHING;
     }
-    AddContributions(result, mTodayList, mYesterdayList);
-    if (const std::optional<std::string> param = LogParam()) {
-        SaveLog(mTodayList, mTabType, *param);
+    if (!result.empty()) {
+        AddContributions(result, mTodayList, mYesterdayList);
+        if (const std::optional<std::string> param = LogParam()) {
+            SaveLog(mTodayList, mTabType, *param);
+        }
     }
-    ShowUnreadCount();
+    if (failure.empty()) {
+        ShowUnreadCount();
+    } else {
+        mContext.service.diagnostics->WriteLine("GetTimeLine failed: " + failure);
+        ShowFailure(tr("取得失敗"), failure);
+    }
     if (!result.empty()) {
         emit ContributionsArrived(result);
     }
@@ -165,6 +210,7 @@ void CTabMain::LoadDays(const std::string& param, int daysBack) {
 }
 
 void CTabMain::LoadLogs() {
+    mShownChoice = comboBox1->currentIndex();
     txtTimeLine->hide();
     if (const std::optional<std::string> param = LogParam()) {
         const bool chosen = mTabType == LISTS || mTabType == SEARCH;
@@ -180,7 +226,8 @@ void CTabMain::ResetTab() {
     txtTimeLine->Clear();
     comboBox1->clear();
     mComboValues.clear();
-    FillComboBox();
+    mShownChoice = -1;
+    RequestChoices();
     comboBox1->setCurrentIndex(0);
     LoadLogs();
 }

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <algorithm>
@@ -57,7 +58,9 @@ void AppendWithLineFeeds(QString& to, std::string_view utf8) {
     const qsizetype start = to.size();
     // UTF-16 never takes more units than UTF-8 takes bytes.
     to.resize(start + static_cast<qsizetype>(utf8.size()));
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // A leading U+FEFF is text like any other: GetTextLength counts it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                       QStringConverter::Flag::ConvertInitialBom);
     const QChar* decodedEnd = decoder.appendToBuffer(to.data() + start, utf8);
     QChar* const begin = to.data() + start;
     const qsizetype decoded = decodedEnd - begin;
@@ -434,14 +437,21 @@ void TimelineView::setVisible(bool visible) {
 void TimelineView::showEvent(QShowEvent* event) {
     // Text appended while hidden goes in before the layout is switched on, so that it is laid out
     // once.
+    const bool caretMoved = mSelectionPending;
     CommitTail();
     document()->setLayoutEnabled(true);
     QPlainTextEdit::showEvent(event);
     ApplySelection();
-    ensureCursorVisible();
+    // Shown again as it was (its tab chosen again): the place the reader scrolled to stays.
+    if (caretMoved || mKeptScroll < 0) {
+        ensureCursorVisible();
+    } else {
+        verticalScrollBar()->setValue(mKeptScroll);
+    }
 }
 
 void TimelineView::hideEvent(QHideEvent* event) {
+    mKeptScroll = verticalScrollBar()->value();
     QPlainTextEdit::hideEvent(event);
     document()->setLayoutEnabled(false);
 }

@@ -133,4 +133,5 @@ class TimelineView : public QPlainTextEdit {
     std::vector<Link> mLinks;   // ascending by start
     int mPressedLink = -1;      // index into mLinks of the link under the last press
     bool mIgnorePress = false;  // the press that gave the box the focus leaves the caret alone
+    int mKeptScroll = -1;       // the scroll bar's place when the box was last hidden
 };

@@ -1,9 +1,10 @@
 #include "UiContext.h"
 
 #include "common/diagnostics.h"
+#include "settings/serviceconf.h"
 
 SystemUiContext::SystemUiContext() {
-    context.service.hosts = twitter_api::HostConfig::FromEnvironment();
+    context.service.hosts = settings::ServiceHosts();
     context.service.diagnostics = &StandardOutputSink();
     context.clock = &clock;
     context.keyboard = &keyboard;

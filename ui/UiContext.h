@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "Clock.h"
 #include "Keyboard.h"
 #include "twitter_api/exchange/service.h"
@@ -10,10 +13,13 @@ struct UiContext {
     twitter_api::Service service;
     Clock* clock = nullptr;
     Keyboard* keyboard = nullptr;
+    // The text of a new status that was closed unsent, shared by every copy of the context so
+    // that any page's new post offers it again.
+    std::shared_ptr<std::string> postDraft = std::make_shared<std::string>();
 };
 
-// The real clock, keyboard and service hosts (from the environment), with diagnostics on standard
-// output: what the programs run with.
+// The real clock, keyboard and service hosts (the data folder's service file under the
+// environment's), with diagnostics on standard output: what the programs run with.
 struct SystemUiContext {
     SystemUiContext();
     SystemUiContext(const SystemUiContext&) = delete;

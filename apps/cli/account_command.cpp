@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "json.h"
+#include "password.h"
 #include "settings/settinginfo.h"
 
 namespace {
@@ -15,22 +16,30 @@ bool Has(const Arguments& args, size_t from, const std::string& flag) {
     return false;
 }
 
-// Stores the account and both choices exactly as the settings dialog's OK does.
+bool IsFlag(const std::string& word) {
+    return word == "--screen-names" || word == "--auto-reload";
+}
+
+// Stores the account and both choices exactly as the settings dialog's OK does. The password is
+// the word after NAME, or read as ReadPassword says when the next word is a flag or none follows.
 int SetAccount(const Arguments& args) {
-    if (args.size() < 3) {
-        throw UsageError{"account set needs NAME and PASSWORD"};
+    if (args.size() < 2 || IsFlag(args[1])) {
+        throw UsageError{"account set needs NAME"};
     }
-    for (size_t i = 3; i < args.size(); ++i) {
-        if (args[i] != "--screen-names" && args[i] != "--auto-reload") {
+    const bool passwordGiven = args.size() > 2 && !IsFlag(args[2]);
+    const size_t flagsFrom = passwordGiven ? 3 : 2;
+    for (size_t i = flagsFrom; i < args.size(); ++i) {
+        if (!IsFlag(args[i])) {
             throw UsageError{"unknown option " + args[i]};
         }
     }
+    const std::string password = passwordGiven ? args[2] : ReadPassword();
     DialogSetting::LoadSettingInfo();
-    gSetting->SetCredential(DialogSetting::MakeCredential(args[1], args[2]));
-    gSetting->mUserNameShowType =
-        Has(args, 3, "--screen-names") ? DialogSetting::SCREENNAME : DialogSetting::NICKNAME;
+    gSetting->SetCredential(DialogSetting::MakeCredential(args[1], password));
+    gSetting->mUserNameShowType = Has(args, flagsFrom, "--screen-names") ? DialogSetting::SCREENNAME
+                                                                         : DialogSetting::NICKNAME;
     gSetting->mAutoReloadType =
-        Has(args, 3, "--auto-reload") ? DialogSetting::EVERY3MINUTES : DialogSetting::NONE;
+        Has(args, flagsFrom, "--auto-reload") ? DialogSetting::EVERY3MINUTES : DialogSetting::NONE;
     DialogSetting::SaveSettingInfo();
     return 0;
 }

@@ -8,6 +8,8 @@ using Arguments = std::vector<std::string>;
 
 int RunAccountCommand(const Arguments& args);
 int RunDumpCommand(const Arguments& args);
+// service set and service show: the hosts in the data folder's service file.
+int RunServiceConfCommand(const Arguments& args);
 // fetch, lists, subscriptions, saved-searches, post, favorite and unfavorite: 0 when the request
 // reported success; 1 when it returned its failure value (the service refused it, or answered
 // with something that is not a document), after the request's message on standard error.

@@ -1,30 +1,42 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 
 #include "commands.h"
+#include "settings/datafolder.h"
 #include "twitter_api/archivableclasses.h"
 
 namespace {
 
 const char* const kUsage =
-    "usage: warblet-cli account set NAME PASSWORD [--screen-names] [--auto-reload]\n"
-    "       warblet-cli account show\n"
-    "       warblet-cli dump FILE\n"
-    "       warblet-cli fetch timeline|mentions|directmessages [--since ID] [--count N]\n"
-    "       warblet-cli fetch list OWNER NAME [--since ID] [--count N]\n"
-    "       warblet-cli fetch search QUERY [--rpp N] [--page N]\n"
-    "       warblet-cli lists | subscriptions | saved-searches\n"
-    "       warblet-cli post TEXT [--reply ID]\n"
-    "       warblet-cli favorite ID | unfavorite ID\n"
-    "Service hosts come from WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST.\n";
+    "usage: warblet-cli [--data-dir DIR] COMMAND ...\n"
+    "       warblet-cli --help | --version\n"
+    "commands:\n"
+    "  account set NAME [PASSWORD] [--screen-names] [--auto-reload]\n"
+    "                    without PASSWORD it is read from the terminal, or from standard input\n"
+    "  account show\n"
+    "  service set HOST | service set [--main HOST] [--api HOST] [--search HOST]\n"
+    "  service show      the hosts in setting/service.conf, as the variables leave them\n"
+    "  dump FILE         a settings or day-log archive as JSON\n"
+    "  fetch timeline|mentions|directmessages [--since ID] [--count N]\n"
+    "  fetch list OWNER NAME [--since ID] [--count N]\n"
+    "  fetch search QUERY [--rpp N] [--page N]\n"
+    "  lists | subscriptions | saved-searches\n"
+    "  post TEXT [--reply ID]\n"
+    "  favorite ID | unfavorite ID\n"
+    "The data folder (setting/, log/) is DIR; without --data-dir the current folder when it\n"
+    "holds setting/setting.dat, else $XDG_DATA_HOME/warblet (~/.local/share/warblet).\n"
+    "A HOST is a name or name:port. WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST\n"
+    "override the hosts of setting/service.conf.\n";
 
-}  // namespace
+using Command = std::function<int(const Arguments&)>;
 
-int main(int argc, char** argv) {
-    std::map<std::string, std::function<int(const Arguments&)>> commands = {
+std::map<std::string, Command> Commands() {
+    std::map<std::string, Command> commands = {
         {"account", RunAccountCommand},
         {"dump", RunDumpCommand},
+        {"service", RunServiceConfCommand},
     };
     const auto service = [](const std::string& name) {
         return [name](const Arguments& args) { return RunServiceCommand(name, args); };
@@ -33,15 +45,70 @@ int main(int argc, char** argv) {
          {"fetch", "lists", "subscriptions", "saved-searches", "post", "favorite", "unfavorite"}) {
         commands.emplace(name, service(name));
     }
-    const Arguments words(argv + 1, argv + argc);
-    const auto command = words.empty() ? commands.end() : commands.find(words[0]);
-    if (command == commands.end()) {
-        std::cerr << kUsage;
-        return 2;
+    return commands;
+}
+
+// The options before the command word.
+struct SGlobalOptions {
+    bool mHelp = false;
+    bool mVersion = false;
+    std::optional<std::string> mDataDir;
+    Arguments mCommand;  // the command word and what follows it
+};
+
+SGlobalOptions ParseGlobalOptions(const Arguments& words) {
+    SGlobalOptions options;
+    size_t i = 0;
+    for (; i < words.size() && words[i].rfind("-", 0) == 0; ++i) {
+        if (words[i] == "--help" || words[i] == "-h") {
+            options.mHelp = true;
+        } else if (words[i] == "--version") {
+            options.mVersion = true;
+        } else if (words[i] == "--data-dir" && i + 1 < words.size() && !words[i + 1].empty()) {
+            options.mDataDir = words[++i];
+        } else {
+            throw UsageError{"unknown option or missing value: " + words[i]};
+        }
     }
+    options.mCommand.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
+    return options;
+}
+
+// Every command but dump works in the data folder; dump reads the file it is given, from where
+// it is called.
+void EnterDataFolderFor(const std::string& command, const std::optional<std::string>& dataDir) {
+    if (command != "dump") {
+        settings::EnterDataFolder(settings::ChooseDataFolder(settings::CurrentPlace(dataDir)));
+    }
+}
+
+int Run(const Arguments& words) {
+    const SGlobalOptions options = ParseGlobalOptions(words);
+    if (options.mHelp) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (options.mVersion) {
+        std::cout << "warblet-cli " WARBLET_VERSION "\n";
+        return 0;
+    }
+    const std::map<std::string, Command> commands = Commands();
+    const auto command =
+        options.mCommand.empty() ? commands.end() : commands.find(options.mCommand[0]);
+    if (command == commands.end()) {
+        throw UsageError{options.mCommand.empty() ? "no command given"
+                                                  : "unknown command " + options.mCommand[0]};
+    }
+    EnterDataFolderFor(command->first, options.mDataDir);
     twitter_api::RegisterArchivableClasses();
+    return command->second(Arguments(options.mCommand.begin() + 1, options.mCommand.end()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
     try {
-        return command->second(Arguments(words.begin() + 1, words.end()));
+        return Run(Arguments(argv + 1, argv + argc));
     } catch (const UsageError& e) {
         std::cerr << e.message << '\n' << kUsage;
         return 2;

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "common/diagnostics.h"
 #include "json.h"
+#include "settings/serviceconf.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/number.h"
 #include "twitter_api/conversions/text.h"
@@ -18,7 +19,7 @@ using twitter_api::ContributionPtr;
 // The library's diagnostic lines go to standard error; results alone to standard output.
 twitter_api::Service ServiceFromEnvironment(DiagnosticSink& diagnostics) {
     twitter_api::Service service;
-    service.hosts = twitter_api::HostConfig::FromEnvironment();
+    service.hosts = settings::ServiceHosts();
     service.diagnostics = &diagnostics;
     return service;
 }

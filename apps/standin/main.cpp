@@ -25,7 +25,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]";
+    "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]\n"
+    "                       [--quiet]\n"
+    "       warblet-standin --help | --version\n"
+    "A local stand-in of the service's version-1 interface on 127.0.0.1, for trying the client.\n"
+    "  --seed FILE        accounts and statuses to start with (the installed standin-seed.json)\n"
+    "  --port N           the port to listen on; by default any free one\n"
+    "  --live             add a status every interval and a direct message every fourth\n"
+    "  --interval-ms N    the live interval, 5000 by default\n"
+    "  --port-file FILE   write the port there once listening\n"
+    "  --quiet            no line for each request\n"
+    "The demo account is demo / demo.";
 
 struct SOptions {
     std::string mSeed;
@@ -33,6 +43,9 @@ struct SOptions {
     bool mLive = false;
     int mIntervalMs = 5000;
     std::string mPortFile;
+    bool mQuiet = false;
+    bool mHelp = false;
+    bool mVersion = false;
 };
 
 int ToNumber(std::string_view text, int least, int most) {
@@ -65,11 +78,17 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mIntervalMs = ToNumber(value(), 1, 86'400'000);
         } else if (option == "--port-file") {
             options.mPortFile = value();
+        } else if (option == "--quiet") {
+            options.mQuiet = true;
+        } else if (option == "--help") {
+            options.mHelp = true;
+        } else if (option == "--version") {
+            options.mVersion = true;
         } else {
             throw Exception("unknown option " + std::string(option));
         }
     }
-    if (options.mSeed.empty()) {
+    if (options.mSeed.empty() && !options.mHelp && !options.mVersion) {
         throw Exception("--seed is required");
     }
     return options;
@@ -104,16 +123,25 @@ sigset_t StopSignals() {
     return signals;
 }
 
+// Milliseconds of the clock: statuses and messages take ids no lower, so that a client that kept
+// the newest id of an earlier run still sees what this run adds.
+int64_t ClockIdFloor() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
+
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
-    standin::CStore store;
+    standin::CStore store(ClockIdFloor);
     standin::CLiveFeed live(store, standin::LoadSeedFile(options.mSeed, standin::Now(), store));
     httplib::Server server;
     standin::ConfigureServer(server, store);
-    server.set_logger(
-        [&diagnostics](const httplib::Request& request, const httplib::Response& response) {
-            diagnostics.WriteLine(request.method + " " + request.target + " " +
-                                  std::to_string(response.status));
-        });
+    if (!options.mQuiet) {
+        server.set_logger(
+            [&diagnostics](const httplib::Request& request, const httplib::Response& response) {
+                diagnostics.WriteLine(request.method + " " + request.target + " " +
+                                      std::to_string(response.status));
+            });
+    }
     const int port = Bind(server, options.mPort);
     if (!options.mPortFile.empty()) {
         WritePortFile(options.mPortFile, port);
@@ -148,6 +176,10 @@ int main(int argc, char** argv) {
     } catch (const Exception& failure) {
         std::cerr << "warblet-standin: " << failure.what() << '\n' << kUsage << std::endl;
         return 2;
+    }
+    if (options.mHelp || options.mVersion) {
+        std::cout << (options.mHelp ? kUsage : "warblet-standin " WARBLET_VERSION) << std::endl;
+        return 0;
     }
     try {
         return Serve(options, StandardOutputSink());

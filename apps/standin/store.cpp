@@ -74,6 +74,12 @@ int64_t CStore::AddUser(SUser user, std::string password) {
     return id;
 }
 
+int64_t CStore::TakeId(int64_t& next) {
+    const int64_t id = mIdFloor ? std::max(next, mIdFloor()) : next;
+    next = id + 1;
+    return id;
+}
+
 void CStore::Follow(int64_t followerId, int64_t followedId) {
     std::lock_guard lock(mLock);
     mAccounts.at(followerId).mFollowing.insert(followedId);
@@ -83,7 +89,7 @@ SStatusView CStore::AddStatus(int64_t userId, std::string text, std::string sour
                               int64_t inReplyToStatusId) {
     std::lock_guard lock(mLock);
     SStatus status;
-    status.mId = mNextStatusId++;
+    status.mId = TakeId(mNextStatusId);
     status.mUserId = userId;
     status.mText = std::move(text);
     status.mSource = std::move(source);
@@ -99,7 +105,8 @@ SStatusView CStore::AddStatus(int64_t userId, std::string text, std::string sour
 
 int64_t CStore::AddDirectMessage(int64_t senderId, int64_t recipientId, std::string text, Time at) {
     std::lock_guard lock(mLock);
-    mDirectMessages.push_back({mNextDirectMessageId++, senderId, recipientId, std::move(text), at});
+    mDirectMessages.push_back(
+        {TakeId(mNextDirectMessageId), senderId, recipientId, std::move(text), at});
     return mDirectMessages.back().mId;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,13 @@ namespace standin {
 // answers on several threads while the live feed adds records.
 class CStore {
   public:
+    // The least id the next status or direct message may take; above it ids grow one by one.
+    // Without it they start from fixed numbers, the same on every start.
+    using IdFloor = std::function<int64_t()>;
+
+    CStore() = default;
+    explicit CStore(IdFloor idFloor) : mIdFloor(std::move(idFloor)) {}
+
     int64_t AddUser(SUser user, std::string password);
     void Follow(int64_t followerId, int64_t followedId);
     // The new status gets the next, highest id. A reply to an unknown status (or to 0) is stored
@@ -64,7 +72,9 @@ class CStore {
     bool MayView(const SList& list, int64_t viewerId) const;
     bool IsMentionOf(const SStatus& status, const SUser& user) const;
     const SStatus* FindStatus(int64_t statusId) const;
+    int64_t TakeId(int64_t& next);
 
+    IdFloor mIdFloor;
     mutable std::mutex mLock;
     std::map<int64_t, SAccount> mAccounts;
     std::vector<SStatus> mStatuses;                    // oldest first; ids grow with time

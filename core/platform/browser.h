@@ -11,9 +11,9 @@ namespace platform {
 // nothing when no handler is registered.
 std::optional<RegisteredCommand> ReadRegisteredHttpCommand();
 
-// Starts the program with its argument and returns at once, without waiting for it. Standard
-// input is empty; standard output and standard error are the caller's standard output. A failure
-// to start is not reported.
-void StartDetached(const LaunchCommand& command);
+// Starts the program with its argument and returns at once, without waiting for it to end.
+// Standard input is empty; standard output and standard error are the caller's standard output.
+// False when the program could not be started.
+bool StartDetached(const LaunchCommand& command);
 
 }  // namespace platform

@@ -51,34 +51,57 @@ std::optional<RegisteredCommand> ReadRegisteredHttpCommand() {
     return registered;
 }
 
-void StartDetached(const LaunchCommand& command) {
+bool StartDetached(const LaunchCommand& command) {
     // Everything the children need is prepared here: between fork and exec only async-signal-safe
     // calls are allowed. The middle child exits at once and is reaped below, so the program's
-    // grandchild belongs to init and never lingers as our zombie.
+    // grandchild belongs to init and never lingers as our zombie. The grandchild reports a failed
+    // exec through a pipe that a successful exec closes.
     std::string program = command.program;
     std::string argument = command.argument;
     char* const arguments[] = {program.data(), argument.data(), nullptr};
     const int emptyInput = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        if (emptyInput >= 0) {
+            ::close(emptyInput);
+        }
+        return false;
+    }
 
     const pid_t middle = ::fork();
     if (middle == 0) {
-        if (::fork() == 0) {
+        ::close(report[0]);
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
             if (emptyInput >= 0) {
                 ::dup2(emptyInput, STDIN_FILENO);
             }
             ::dup2(STDOUT_FILENO, STDERR_FILENO);
             ::execv(program.c_str(), arguments);
+            const int failure = errno;
+            [[maybe_unused]] const auto written = ::write(report[1], &failure, sizeof failure);
             ::_exit(127);
         }
-        ::_exit(0);
+        ::_exit(grandchild > 0 ? 0 : 1);
     }
+    ::close(report[1]);
+    int middleStatus = 0;
     if (middle > 0) {
-        while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+        while (::waitpid(middle, &middleStatus, 0) < 0 && errno == EINTR) {
         }
     }
+    // End of file without a word: the exec went through.
+    int failure = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(report[0], &failure, sizeof failure);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
     if (emptyInput >= 0) {
         ::close(emptyInput);
     }
+    const bool forked = middle > 0 && WIFEXITED(middleStatus) && WEXITSTATUS(middleStatus) == 0;
+    return forked && got == 0;
 }
 
 }  // namespace platform

@@ -23,7 +23,7 @@ std::optional<RegisteredCommand> ReadRegisteredHttpCommand() {
     return registered;
 }
 
-void StartDetached(const LaunchCommand& command) {
+bool StartDetached(const LaunchCommand& command) {
     std::string commandLine = CommandLine(command);
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     STARTUPINFOA startup{};
@@ -37,7 +37,9 @@ void StartDetached(const LaunchCommand& command) {
                        nullptr, nullptr, &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+        return true;
     }
+    return false;
 }
 
 }  // namespace platform

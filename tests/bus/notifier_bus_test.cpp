@@ -80,7 +80,7 @@ class NotifierBusTest : public UiTest {
 
     void Arrive(twitter_api::ETabType kind, const std::vector<Entry>& entries) {
         CTabMain& page = *mWindow->mTabPages[kind];
-        page.StoreGetResult(MakeContributions(entries));
+        page.StoreGetResult(page.Generation(), MakeContributions(entries));
         page.ApplyGetResult();
     }
 

@@ -20,7 +20,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 run() {
     local expected=$1 status=0
     shift
-    out=$("$cli" "$@" 2>"$work/err") || status=$?
+    out=$("$cli" --data-dir "$work" "$@" 2>"$work/err") || status=$?
     err=$(cat "$work/err")
     [ "$status" -eq "$expected" ] || fail "warblet-cli $* exited $status, expected $expected: $err"
 }

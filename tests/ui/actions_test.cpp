@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "DialogPost.h"
+#include "PictureBox.h"
 #include "TabMainStyle.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
@@ -120,6 +121,9 @@ TEST_F(ActionsTest, FavoriteTogglesTheEntryAtTheCaret) {
         CTabMain& page = PageWithEntries();
         page.txtTimeLine->Select(c.caret, 0);
         page.ToggleFavorite();
+        EXPECT_EQ(page.pictFavorite->isEnabled(), !c.request) << "busy while the request runs";
+        ASSERT_TRUE(SettleCalls(page));
+        EXPECT_TRUE(page.pictFavorite->isEnabled());
 
         const auto& items = page.mTodayList->mContributions;
         if (!c.request) {

@@ -27,7 +27,7 @@ namespace {
 using ComfortsTest = UiTest;
 
 void Arrive(CTabMain& page, const std::vector<Entry>& entries) {
-    page.StoreGetResult(MakeContributions(entries));
+    page.StoreGetResult(page.Generation(), MakeContributions(entries));
     page.ApplyGetResult();
 }
 

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +81,9 @@ struct CounterCase {
     QString typed;
     QString pasted;
     QString label;
+
+    // The case's name, where a failure or the test list would show its bytes.
+    friend void PrintTo(const CounterCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class PostDialogCounter : public PostDialog, public ::testing::WithParamInterface<CounterCase> {};
@@ -124,52 +132,55 @@ TEST_F(PostDialog, APasteKeepsOnlyWhatFits) {
     EXPECT_EQ(label->text(), "0");
 }
 
-TEST_F(PostDialog, ALineBreakTakesTwoOfTheLimit) {
+// The limit counts as the counter does: a line break is one character, and so is a character
+// outside the Basic Multilingual Plane.
+TEST_F(PostDialog, ALineBreakTakesOneOfTheLimit) {
     const auto dialog = Open();
-    // Each "a" and line break takes three units: 46 pairs fill 138, one more "a" 139, and the
-    // following line break would need two.
-    Paste(QString("a\n").repeated(60));
-    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(46) + "a");
-    EXPECT_EQ(label->text(), QString::number(140 - 93));
+    Paste(QString("a\n").repeated(80));
+    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(70));
+    EXPECT_EQ(label->text(), "0");
+    Type("\n");
+    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(70));
 }
 
-TEST_F(PostDialog, ACharacterOutsideTheBasicPlaneTakesTwoOfTheLimit) {
+TEST_F(PostDialog, CharactersOutsideTheBasicPlaneFillTheLimitAsTheCounterShows) {
     const auto dialog = Open();
     const QString face = QString::fromUcs4(U"\U0001F600");
-    Paste(QString(139, 'a'));
-    Paste(face);
-    EXPECT_EQ(box->toPlainText(), QString(139, 'a')) << "half a character must not be kept";
-    Paste(face.repeated(3));
-    EXPECT_EQ(box->toPlainText(), QString(139, 'a'));
-    Type("b");
-    EXPECT_EQ(box->toPlainText(), QString(139, 'a') + "b");
+    for (int typed = 0; typed < 70; ++typed) {
+        Press(0, face);
+    }
+    EXPECT_EQ(label->text(), "70");
+    Paste(face.repeated(80));
+    EXPECT_EQ(box->toPlainText(), face.repeated(140));
     EXPECT_EQ(label->text(), "0");
+    Type("b");
+    EXPECT_EQ(box->toPlainText(), face.repeated(140));
 }
 
 TEST_F(PostDialog, ARefusedCharacterBesideOneOfTheSamePlaneLeavesBothWhole) {
     const auto dialog = Open();
     // U+1F600 and U+1F601 share their first UTF-16 unit.
-    const QString before = QString(137, 'a') + QString::fromUcs4(U"\U0001F600");
+    const QString before = QString(139, 'a') + QString::fromUcs4(U"\U0001F600");
     Paste(before);
     QTextCursor cursor = box->textCursor();
-    cursor.setPosition(137);
+    cursor.setPosition(139);
     box->setTextCursor(cursor);
     Paste(QString::fromUcs4(U"\U0001F601"));
     EXPECT_EQ(box->toPlainText(), before);
-    EXPECT_EQ(label->text(), "2");
+    EXPECT_EQ(label->text(), "0");
 }
 
 TEST_F(PostDialog, AReplacedSelectionKeepsOnlyWhatFitsOfTheNewText) {
     const auto dialog = Open();
     // U+1F200 and U+1F600 share their second UTF-16 unit.
-    Paste(QString(136, 'a') + QString::fromUcs4(U"\U0001F200"));
+    Paste(QString(137, 'a') + QString::fromUcs4(U"\U0001F200"));
     QTextCursor cursor = box->textCursor();
-    cursor.setPosition(136);
-    cursor.setPosition(138, QTextCursor::KeepAnchor);
+    cursor.setPosition(137);
+    cursor.setPosition(139, QTextCursor::KeepAnchor);
     box->setTextCursor(cursor);
     Paste("xxx" + QString::fromUcs4(U"\U0001F600"));
-    EXPECT_EQ(box->toPlainText(), QString(136, 'a') + "xxx");
-    EXPECT_EQ(label->text(), "1");
+    EXPECT_EQ(box->toPlainText(), QString(137, 'a') + "xxx");
+    EXPECT_EQ(label->text(), "0");
 }
 
 TEST_F(PostDialog, AnInsertionInTheMiddleKeepsTheTextAroundIt) {
@@ -197,7 +208,21 @@ struct PostCase {
     QString text;
     int64_t replyId;
     std::string requestLine;
+
+    friend void PrintTo(const PostCase& c, std::ostream* out) { *out << c.name; }
 };
+
+// Waits for the post under way to be answered and applied.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10'000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
 
 class PostDialogPost : public PostDialog, public ::testing::WithParamInterface<PostCase> {};
 
@@ -212,13 +237,17 @@ TEST_P(PostDialogPost, SendsTheStatusAndCloses) {
     dialog->show();
 
     button->click();
+    EXPECT_TRUE(dialog->Sending());
+    EXPECT_FALSE(button->isEnabled()) << "busy while the post is under way";
+    EXPECT_TRUE(box->isReadOnly());
 
+    ASSERT_TRUE(WaitUntil([&] { return !dialog->isVisible(); }));
     const std::string received = host.Received();
     EXPECT_EQ(received.substr(0, received.find("\r\n")), c.requestLine);
     EXPECT_NE(received.find("\r\nAuthorization: Basic YWxpY2U6c2VjcmV0\r\n"), std::string::npos)
         << received;
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(context.postDraft->empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -230,26 +259,119 @@ INSTANTIATE_TEST_SUITE_P(
         PostCase{"NewStatus", QString::fromUtf8("日本"), -1,
                  "POST /statuses/update.xml?status=%E6%97%A5%E6%9C%AC HTTP/1.0"},
         PostCase{"LineBreakAsCrLf", "a\nb", -1,
-                 "POST /statuses/update.xml?status=a%0D%0Ab HTTP/1.0"},
-        PostCase{"Empty", "", -1, "POST /statuses/update.xml?status= HTTP/1.0"}),
+                 "POST /statuses/update.xml?status=a%0D%0Ab HTTP/1.0"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
-TEST_F(PostDialog, ANetworkFailureIsShownAndTheDialogStaysOpen) {
-    std::vector<std::string> shown;
-    const ErrorWindow previous = ReplaceErrorWindow([&](QWidget*, const std::string& text) {
-        shown.push_back(text);
-        return ErrorChoice::Continue;
-    });
+TEST_F(PostDialog, EmptyOrBlankTextCannotBeSent) {
+    testing_support::LoopbackListener host;
+    context.service.hosts.main = host.Address();
+    const auto dialog = Open();
+    dialog->show();
+    for (const QString& text : {QString(), QString(" \n\t "), QString::fromUtf8("\u3000")}) {
+        box->setPlainText(text);
+        EXPECT_FALSE(button->isEnabled()) << text.toStdString();
+        button->click();
+        EXPECT_FALSE(dialog->Sending());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(host.HasWaitingConnection()) << "nothing was sent";
+    Type("x");
+    EXPECT_TRUE(button->isEnabled());
+}
+
+struct FailedPostCase {
+    const char* name;
+    std::optional<std::string> response;  // none: the host refuses the connection
+};
+
+class PostDialogFailure : public PostDialog,
+                          public ::testing::WithParamInterface<FailedPostCase> {};
+
+// Whatever the failure, the window stays open with its text and says what happened.
+TEST_P(PostDialogFailure, KeepsTheDialogOpenWithItsTextAndShowsTheMessage) {
+    testing_support::LoopbackListener host;
+    if (GetParam().response) {
+        host.Serve(*GetParam().response);
+        context.service.hosts.main = host.Address();
+    }
     const auto dialog = Open("hello", -1);
     dialog->show();
+    button->click();
 
-    button->click();  // the fixture's hosts refuse connections
-
-    ReplaceErrorWindow(previous);
-    EXPECT_EQ(shown.size(), 1u);
+    QMessageBox* message = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        message = dialog->findChild<QMessageBox*>("msgPostFailed");
+        return message != nullptr;
+    }));
+    EXPECT_FALSE(message->text().isEmpty());
+    if (std::string(GetParam().name) == "Refused") {
+        EXPECT_TRUE(message->text().contains("Status is a duplicate.")) << "the service's word";
+    }
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_NE(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(box->toPlainText(), "hello");
+    EXPECT_FALSE(box->isReadOnly());
+    EXPECT_TRUE(button->isEnabled()) << "the user can try again";
+    EXPECT_TRUE(errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PostDialogFailure,
+    ::testing::Values(FailedPostCase{"NetworkFailure", std::nullopt},
+                      FailedPostCase{
+                          "NotADocument",
+                          "HTTP/1.0 502 Bad Gateway\r\n\r\n<html><body>Bad gateway</body>"},
+                      FailedPostCase{"EmptyBody", "HTTP/1.0 200 OK\r\n\r\n"},
+                      FailedPostCase{"Refused",
+                                     "HTTP/1.0 403 Forbidden\r\n\r\n<?xml version=\"1.0\"?>\n<hash>"
+                                     "<error>Status is a duplicate.</error></hash>"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// A new status closed unsent (Esc or the frame) is offered again by the next new status; a
+// reply starts from its own "@name " and leaves the draft alone.
+TEST_F(PostDialog, AnUnsentNewStatusIsKeptAsTheDraft) {
+    {
+        const auto dialog = Open();
+        dialog->show();
+        Type("half a thought");
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        EXPECT_FALSE(dialog->isVisible());
+    }
+    {
+        const auto reply = Open("@abc ", 7);
+        EXPECT_EQ(box->toPlainText(), "@abc ");
+        reply->show();
+        Type("x");
+        reply->close();
+    }
+    {
+        const auto dialog = Open();
+        EXPECT_EQ(box->toPlainText(), "half a thought");
+        EXPECT_EQ(label->text(), QString::number(140 - 14));
+        dialog->show();
+        Type("!");
+        dialog->close();
+    }
+    const auto dialog = Open();
+    EXPECT_EQ(box->toPlainText(), "half a thought!");
+}
+
+TEST_F(PostDialog, ASentDraftIsNotOfferedAgain) {
+    *context.postDraft = "draft";
+    testing_support::LoopbackListener host;
+    host.Serve(testing_support::ResponseWith("<?xml version=\"1.0\"?>\n<status/>"));
+    context.service.hosts.main = host.Address();
+    {
+        const auto dialog = Open();
+        EXPECT_EQ(box->toPlainText(), "draft");
+        dialog->show();
+        Type(" sent");
+        button->click();
+        ASSERT_TRUE(WaitUntil([&] { return !dialog->isVisible(); }));
+    }
+    EXPECT_EQ(host.Received().rfind("POST /statuses/update.xml?status=draft%20sent ", 0), 0u);
+    const auto dialog = Open();
+    EXPECT_EQ(box->toPlainText(), "");
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -169,7 +174,9 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
         } else if (const auto* group = qobject_cast<const QGroupBox*>(widget)) {
             text = group->title();
         } else if (const auto* box = qobject_cast<const QLineEdit*>(widget)) {
-            EXPECT_EQ(box->echoMode(), QLineEdit::Normal) << "the password is shown in clear";
+            EXPECT_EQ(box->echoMode(),
+                      control.name == "txtPassword" ? QLineEdit::Password : QLineEdit::Normal)
+                << "the password shows as dots";
             EXPECT_EQ(box->palette().color(QPalette::Base), QColor(102, 102, 102));
             EXPECT_EQ(box->palette().color(QPalette::Text), QColor(255, 255, 255));
         }
@@ -302,6 +309,52 @@ TEST_F(SettingDialog, AFailingResetIsShownAndLeavesTheDialogOpenAndTheFileUnwrit
     EXPECT_EQ(gSetting->GetAccountName(), "bob");
     EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
 }
+
+// Esc and the frame close a dialog without changes at once; with changes they ask first, and
+// only discarding closes it. Nothing reaches gSetting or the file either way.
+struct CloseCase {
+    const char* name;
+    bool edit;
+    std::optional<QMessageBox::StandardButton> answer;  // none: no question may come
+    bool closes;
+};
+
+class SettingDialogClose : public SettingDialog, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(SettingDialogClose, AsksBeforeDiscardingChanges) {
+    const CloseCase& c = GetParam();
+    SignIn("alice");
+    const auto dialog = Open();
+    dialog->show();
+    if (c.edit) {
+        txtId->setText("bob");
+    }
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = true;
+            box->button(c.answer.value_or(QMessageBox::Discard))->click();
+        }
+    });
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(asked, c.answer.has_value());
+    EXPECT_EQ(dialog->isVisible(), !c.closes);
+    if (!c.closes) {
+        EXPECT_EQ(txtId->text(), "bob") << "the edit stays";
+    }
+    EXPECT_EQ(gSetting->GetAccountName(), "alice");
+    EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
+    EXPECT_TRUE(resets.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingDialogClose,
+    ::testing::Values(CloseCase{"Unchanged", false, std::nullopt, true},
+                      CloseCase{"ChangedAndDiscarded", true, QMessageBox::Discard, true},
+                      CloseCase{"ChangedAndKept", true, QMessageBox::Cancel, false}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(SettingDialog, AnUndecodableCredentialFailsTheConstruction) {
     gSetting->SetCredential("not base64!");

@@ -44,6 +44,13 @@ class EndToEndTest : public UiTest {
         ASSERT_TRUE(QMetaObject::invokeMethod(ticker, "timeout"));
     }
 
+    // The choice lists asked for at start-up have arrived and been applied.
+    static void SettleAll(CDialogMain& window) {
+        for (CTabMain* page : window.mTabPages) {
+            EXPECT_TRUE(SettleCalls(*page));
+        }
+    }
+
     struct Shown {
         size_t today = 0;
         std::string text;
@@ -62,6 +69,7 @@ TEST_F(EndToEndTest, TheFirstStartFetchesAndLogsEveryTimelineTheSecondShowsThemF
         CDialogMain window(context);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        SettleAll(window);
         EXPECT_GT(window.mTabPages[twitter_api::LISTS]->comboBox1->count(), 0);
         EXPECT_GT(window.mTabPages[twitter_api::SEARCH]->comboBox1->count(), 0);
 
@@ -94,6 +102,7 @@ TEST_F(EndToEndTest, TheFirstStartFetchesAndLogsEveryTimelineTheSecondShowsThemF
     CDialogMain window(context);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    SettleAll(window);
     for (CTabMain* page : window.mTabPages) {
         SCOPED_TRACE(page->mTabType);
         const Shown& shown = first[static_cast<size_t>(page->mTabType)];

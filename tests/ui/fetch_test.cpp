@@ -20,7 +20,8 @@ class FetchTest : public PageTest {
   protected:
     // Hands a result over as a fetch thread does, from a thread of its own.
     void StoreFromAnotherThread(const std::vector<Entry>& entries) {
-        std::thread fetch([&] { mPage->StoreGetResult(MakeContributions(entries)); });
+        const uint64_t generation = mPage->Generation();
+        std::thread fetch([&] { mPage->StoreGetResult(generation, MakeContributions(entries)); });
         fetch.join();
     }
 
@@ -50,18 +51,19 @@ TEST_F(FetchTest, ATickAppliesAStoredResultAndSavesTodaysLog) {
               (std::vector<int64_t>{1, 2}));
 }
 
-TEST_F(FetchTest, AnEmptyResultLeavesTheStateCompletedAndTheLabelAsItWas) {
+TEST_F(FetchTest, AnEmptyResultShowsTheUnreadCountAgain) {
     CTabMain& page = MakePage(twitter_api::TIMELINE);
+    Render({{3, "a", "x"}});
     page.lblStatus->setText(QString::fromUtf8("取得中"));
     StoreFromAnotherThread({});
     page.OnTimerTick();
-    EXPECT_EQ(page.GetLastGetState(), CTabMain::COMPLETED);
-    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得中"));
+    EXPECT_EQ(page.GetLastGetState(), CTabMain::NOTHING);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 1 件"));
     // The next result is applied normally.
     StoreFromAnotherThread({{4, "a", "x"}});
     page.OnTimerTick();
     EXPECT_EQ(page.GetLastGetState(), CTabMain::NOTHING);
-    EXPECT_EQ(Ids(page.mTodayList), (std::vector<int64_t>{4}));
+    EXPECT_EQ(Ids(page.mTodayList), (std::vector<int64_t>{3, 4}));
 }
 
 TEST_F(FetchTest, ATickThatStartsAnAutomaticReloadCollectsNothing) {

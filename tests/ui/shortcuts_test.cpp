@@ -160,7 +160,8 @@ TEST_F(ShortcutsTest, CtrlDTogglesTheFavouriteAtTheCaret) {
 
     QTest::keyClick(mWindow.get(), Qt::Key_D, Qt::ControlModifier);
 
-    EXPECT_TRUE(page.mTodayList->mContributions[2]->mFavorited);
+    // The request runs off the interface thread; its answer comes back through the event loop.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.mTodayList->mContributions[2]->mFavorited; }));
     const std::string received = host.Received();
 
     EXPECT_EQ(received.substr(0, received.find("\r\n")), "POST /1/favorites/create/3.xml HTTP/1.0");
@@ -203,7 +204,7 @@ TEST_F(ShortcutsTest, CtrlEnterSendsThePostAndEnterPressesTheFocusedButton) {
     const std::string received = host.Received();
     EXPECT_EQ(received.substr(0, received.find("\r\n")),
               "POST /statuses/update.xml?status=hello HTTP/1.0");
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }));
     EXPECT_TRUE(dialog.findChild<QPushButton*>("btnTweet")->toolTip().contains("Ctrl+Return"));
 
     CDialogSetting settings;

@@ -11,6 +11,16 @@
         <source>書き込む</source>
         <translation>Post</translation>
     </message>
+    <message>
+        <source>応答を読めませんでした</source>
+        <translation>The response could not be read</translation>
+    </message>
+    <message>
+        <source>書き込めませんでした。
+%1</source>
+        <translation>The status could not be posted.
+%1</translation>
+    </message>
 </context>
 <context>
     <name>CDialogSetting</name>
@@ -50,6 +60,10 @@
         <source>する(3分毎)</source>
         <translation>Every 3 minutes</translation>
     </message>
+    <message>
+        <source>変更を保存せずに閉じますか?</source>
+        <translation>Close without saving the changes?</translation>
+    </message>
 </context>
 <context>
     <name>CTabMain</name>
@@ -80,6 +94,32 @@
     <message>
         <source>取得中</source>
         <translation>Fetching…</translation>
+    </message>
+    <message>
+        <source>応答を読めませんでした</source>
+        <translation>The response could not be read</translation>
+    </message>
+    <message>
+        <source>読み込み中</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>取得失敗</source>
+        <translation>Fetch failed</translation>
+    </message>
+    <message>
+        <source>お気に入りを変更できませんでした</source>
+        <translation>The favourite could not be changed</translation>
+    </message>
+    <message>
+        <source>★ 失敗</source>
+        <translation>★ failed</translation>
+    </message>
+    <message>
+        <source>ブラウザを起動できませんでした。
+%1</source>
+        <translation>The web browser could not be started.
+%1</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "twitter_api/exchange/service.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "common/errors.h"
 
@@ -28,12 +29,16 @@ const std::string& HostConfig::For(HostKind kind) const {
     throw AssertionError("Unknown host kind");
 }
 
-HostConfig HostConfig::FromEnvironment() {
-    HostConfig hosts;
+HostConfig HostConfig::FromEnvironment(HostConfig base) {
+    HostConfig hosts = std::move(base);
     OverrideFromEnvironment(hosts.main, "WARBLET_MAIN_HOST");
     OverrideFromEnvironment(hosts.versioned, "WARBLET_API_HOST");
     OverrideFromEnvironment(hosts.search, "WARBLET_SEARCH_HOST");
     return hosts;
+}
+
+HostConfig HostConfig::FromEnvironment() {
+    return FromEnvironment(HostConfig());
 }
 
 }  // namespace twitter_api

@@ -22,8 +22,9 @@ struct HostConfig {
 
     const std::string& For(HostKind kind) const;
 
-    // The defaults, each replaced by WARBLET_MAIN_HOST, WARBLET_API_HOST or WARBLET_SEARCH_HOST
-    // when that variable is set.
+    // The hosts of base (without it the defaults), each replaced by WARBLET_MAIN_HOST,
+    // WARBLET_API_HOST or WARBLET_SEARCH_HOST when that variable is set.
+    static HostConfig FromEnvironment(HostConfig base);
     static HostConfig FromEnvironment();
 };
 

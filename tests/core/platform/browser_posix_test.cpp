@@ -95,7 +95,7 @@ TEST_F(BrowserLauncher, StartsTheProgramWithTheUrlAsOneArgumentAndLeavesNoChild)
                 "mv \"$0.part\" '" +
                     result.string() + "'\n");
 
-    platform::StartDetached({program.string(), "http://example.com/a b?c=d e"});
+    EXPECT_TRUE(platform::StartDetached({program.string(), "http://example.com/a b?c=d e"}));
 
     const auto recorded = WaitForFile(result);
     ASSERT_TRUE(recorded.has_value()) << "the program did not run";
@@ -104,8 +104,11 @@ TEST_F(BrowserLauncher, StartsTheProgramWithTheUrlAsOneArgumentAndLeavesNoChild)
         << "the program is our own child and would have to be reaped";
 }
 
-TEST_F(BrowserLauncher, AProgramThatCannotStartIsNotReported) {
-    EXPECT_NO_THROW(platform::StartDetached({(dir.path() / "missing").string(), "http://x/"}));
+TEST_F(BrowserLauncher, AProgramThatCannotStartIsReported) {
+    EXPECT_FALSE(platform::StartDetached({(dir.path() / "missing").string(), "http://x/"}));
+    const fs::path notExecutable = dir.path() / "plain";
+    WriteBytes(notExecutable.string(), "#!/bin/sh\n");
+    EXPECT_FALSE(platform::StartDetached({notExecutable.string(), "http://x/"}));
 }
 
 }  // namespace

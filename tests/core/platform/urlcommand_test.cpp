@@ -27,6 +27,9 @@ struct CommandCase {
     const char* name;
     std::string registered;
     std::optional<std::string> program;
+
+    // The case's name, where a failure or the test list would show its bytes.
+    friend void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class RegisteredCommandParsing : public ::testing::TestWithParam<CommandCase> {};

@@ -270,6 +270,9 @@ struct Damage {
     std::string bytes;
     std::string message;
     uint64_t position;
+
+    // The case's name, where a failure or the test list would show its bytes.
+    friend void PrintTo(const Damage& c, std::ostream* out) { *out << c.name; }
 };
 
 class DamagedArchive : public Archive, public ::testing::WithParamInterface<Damage> {};

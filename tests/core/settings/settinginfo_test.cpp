@@ -11,6 +11,7 @@
 #include "platform/file.h"
 #include "settings/settinginfo.h"
 #include "support/bytes.h"
+#include "support/casename.h"
 #include "support/workdir.h"
 #include "twitter_api/conversions/base64.h"
 
@@ -24,6 +25,8 @@ struct Split {
     std::string decoded;
     std::string accountName;
     std::string password;
+
+    friend void PrintTo(const Split& c, std::ostream* out) { *out << '"' << c.decoded << '"'; }
 };
 
 class CredentialSplit : public ::testing::TestWithParam<Split> {};
@@ -34,13 +37,13 @@ TEST_P(CredentialSplit, AccessorsSplitAtTheFirstColon) {
     EXPECT_EQ(GetPassword(Base64Encode(c.decoded)), c.password) << c.decoded;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CredentialSplit,
-                         ::testing::Values(Split{"alice:secret", "alice", "secret"},
-                                           Split{":secret", "", "secret"},
-                                           Split{"alice:", "alice", ""}, Split{":", "", ""},
-                                           Split{"alice", "", ""}, Split{"a:b:c", "a", "b:c"},
-                                           Split{"alice:pa:ss:", "alice", "pa:ss:"},
-                                           Split{"", "", ""}, Split{"日本:パス", "日本", "パス"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CredentialSplit,
+    ::testing::Values(Split{"alice:secret", "alice", "secret"}, Split{":secret", "", "secret"},
+                      Split{"alice:", "alice", ""}, Split{":", "", ""}, Split{"alice", "", ""},
+                      Split{"a:b:c", "a", "b:c"}, Split{"alice:pa:ss:", "alice", "pa:ss:"},
+                      Split{"", "", ""}, Split{"日本:パス", "日本", "パス"}),
+    [](const auto& testCase) { return CaseName(testCase.index, testCase.param.decoded); });
 
 TEST(Credential, IsBase64OfNameColonPassword) {
     EXPECT_EQ(DialogSetting::MakeCredential("", ""), "Og==");

@@ -108,6 +108,8 @@ inline std::vector<twitter_api::ContributionPtr> MakeContributions(
 
 }  // namespace ui_testing
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTextCharFormat>
 
 #include "TabMain.h"
@@ -129,13 +131,30 @@ inline QColor ColorAt(TimelineView& view, int32_t position) {
                                                             : QColor();
 }
 
-// A page of one kind, started up as the main window does once it is shown.
+// Lets the interface thread apply the outcomes of the page's requests until none is under way;
+// false when they are still running at the deadline.
+inline bool SettleCalls(CTabMain& page, int timeoutMs = 10'000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (page.Calls().Pending()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// A page of one kind, started up as the main window does once it is shown; by default the
+// choice lists of the lists and search pages have arrived when it returns.
 class PageTest : public UiTest {
   protected:
-    CTabMain& MakePage(twitter_api::ETabType kind) {
+    CTabMain& MakePage(twitter_api::ETabType kind, bool settle = true) {
         mPage = std::make_unique<CTabMain>(context, kind);
         mPage->resize(372, 480);
         mPage->StartUp();
+        if (settle) {
+            EXPECT_TRUE(SettleCalls(*mPage));
+        }
         return *mPage;
     }
 

@@ -1,0 +1,87 @@
+#include "demo.h"
+
+#include <sys/prctl.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <csignal>
+
+#include "common/errors.h"
+#include "settings/settinginfo.h"
+
+namespace {
+
+constexpr int kStartWaitMs = 10'000;
+constexpr int kStopWaitMs = 3000;
+constexpr int kPollMs = 50;
+
+QString Installed(const QString& relative) {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/") + relative;
+}
+
+QString RequireFile(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        throw Exception("Cannot find " + path.toStdString() +
+                        ": --demo needs the stand-in installed beside the program");
+    }
+    return path;
+}
+
+}  // namespace
+
+CDemoService::CDemoService() {
+    const QString program = RequireFile(Installed(QStringLiteral("warblet-standin")));
+    const QString seed =
+        RequireFile(Installed(QStringLiteral(WARBLET_DATA_FROM_BIN "/standin-seed.json")));
+    if (!mFolder.isValid()) {
+        throw Exception("Cannot make a temporary folder: " + mFolder.errorString().toStdString());
+    }
+    mProcess.setStandardOutputFile(QProcess::nullDevice());
+    mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    mProcess.start(program, {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
+                             QStringLiteral("--quiet"), QStringLiteral("--port-file"),
+                             mFolder.filePath(QStringLiteral("port"))});
+    if (!mProcess.waitForStarted()) {
+        throw Exception("Cannot start " + program.toStdString() + ": " +
+                        mProcess.errorString().toStdString());
+    }
+    WaitForPort();
+}
+
+CDemoService::~CDemoService() {
+    mProcess.terminate();
+    if (!mProcess.waitForFinished(kStopWaitMs)) {
+        mProcess.kill();
+        mProcess.waitForFinished(kStopWaitMs);
+    }
+}
+
+// The stand-in writes the file whole, by renaming, once it listens.
+void CDemoService::WaitForPort() {
+    QFile portFile(mFolder.filePath(QStringLiteral("port")));
+    const QDeadlineTimer deadline(kStartWaitMs);
+    while (!portFile.exists()) {
+        if (mProcess.state() == QProcess::NotRunning || deadline.hasExpired()) {
+            throw Exception("The stand-in of the service did not start within " +
+                            std::to_string(kStartWaitMs) + " ms");
+        }
+        QThread::msleep(kPollMs);
+    }
+    if (!portFile.open(QIODevice::ReadOnly)) {
+        throw Exception("Cannot read the stand-in's port file");
+    }
+    mHost = "127.0.0.1:" + portFile.readAll().trimmed().toStdString();
+}
+
+void PrepareDemoAccount() {
+    if (!gSetting->GetAccountName().empty()) {
+        return;
+    }
+    gSetting->SetCredential(DialogSetting::MakeCredential("demo", "demo"));
+    gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
+    DialogSetting::SaveSettingInfo();
+}

@@ -1,0 +1,145 @@
+#include "settings/serviceconf.h"
+
+#include <charconv>
+
+#include "common/errors.h"
+#include "platform/file.h"
+#include "twitter_api/logstore/logstore.h"
+
+namespace settings {
+namespace {
+
+using twitter_api::HostConfig;
+
+struct SKey {
+    const char* mName;
+    std::string HostConfig::*mHost;
+};
+
+constexpr SKey kKeys[] = {
+    {"main_host", &HostConfig::main},
+    {"api_host", &HostConfig::versioned},
+    {"search_host", &HostConfig::search},
+};
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool IsHostNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_';
+}
+
+// Why the value is no host name or name:port; empty when it is one.
+std::string HostFault(std::string_view host) {
+    const auto colon = host.find(':');
+    const std::string_view name = host.substr(0, colon);
+    if (name.empty()) {
+        return "no host name";
+    }
+    for (char c : name) {
+        if (!IsHostNameCharacter(c)) {
+            return "'" + std::string(1, c) + "' cannot stand in a host name";
+        }
+    }
+    if (colon == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view port = host.substr(colon + 1);
+    int number = 0;
+    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
+    if (port.empty() || error != std::errc() || end != port.data() + port.size() || number < 1 ||
+        number > 65535) {
+        return "the port is no number from 1 to 65535";
+    }
+    return {};
+}
+
+const SKey* FindKey(std::string_view name) {
+    for (const SKey& key : kKeys) {
+        if (name == key.mName) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+void ApplyLine(std::string_view line, HostConfig& hosts) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        throw Exception("no '=' in the line");
+    }
+    const std::string_view name = Trimmed(line.substr(0, equals));
+    const SKey* key = FindKey(name);
+    if (key == nullptr) {
+        throw Exception("unknown key '" + std::string(name) +
+                        "' (main_host, api_host or search_host)");
+    }
+    const std::string value(Trimmed(line.substr(equals + 1)));
+    const std::string fault = HostFault(value);
+    if (!fault.empty()) {
+        throw Exception(fault);
+    }
+    hosts.*(key->mHost) = value;
+}
+
+}  // namespace
+
+HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, HostConfig base) {
+    size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        const std::string_view line = Trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line.front() == '#') {
+            continue;
+        }
+        try {
+            ApplyLine(line, base);
+        } catch (const Exception& fault) {
+            throw Exception(fileName + " line " + std::to_string(lineNumber) + ": " + fault.what());
+        }
+    }
+    return base;
+}
+
+std::string FormatServiceConf(const HostConfig& hosts) {
+    std::string text;
+    for (const SKey& key : kKeys) {
+        text += std::string(key.mName) + "=" + hosts.*(key.mHost) + "\n";
+    }
+    return text;
+}
+
+void CheckHost(const std::string& host) {
+    const std::string fault = HostFault(host);
+    if (!fault.empty()) {
+        throw Exception("Not a host name or name:port: '" + host + "': " + fault);
+    }
+}
+
+HostConfig LoadServiceConf() {
+    if (!platform::PathExists(kServiceConfFile)) {
+        return HostConfig();
+    }
+    return ParseServiceConf(platform::ReadWholeFile(kServiceConfFile), kServiceConfFile,
+                            HostConfig());
+}
+
+void SaveServiceConf(const HostConfig& hosts) {
+    twitter_api::CreateSettingDirectory();
+    platform::AtomicFileWriter(kServiceConfFile).Commit(FormatServiceConf(hosts));
+}
+
+HostConfig ServiceHosts() {
+    return HostConfig::FromEnvironment(LoadServiceConf());
+}
+
+}  // namespace settings

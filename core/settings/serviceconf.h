@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "twitter_api/exchange/service.h"
+
+// The service hosts kept in the data folder, beside the settings file and apart from it, so the
+// settings archive stays as it is. One "key=value" line each:
+//   main_host=twitter.com
+//   api_host=api.twitter.com
+//   search_host=search.twitter.com
+// A value is a host name or name:port. Blank lines and lines starting with "#" are skipped.
+namespace settings {
+
+inline constexpr const char* kServiceConfFile = "setting/service.conf";
+
+// The hosts the file sets over base; a line that cannot be read throws Exception naming the file,
+// the line and what is wrong with it.
+twitter_api::HostConfig ParseServiceConf(std::string_view text, const std::string& fileName,
+                                         twitter_api::HostConfig base);
+
+// All three lines, in the order above.
+std::string FormatServiceConf(const twitter_api::HostConfig& hosts);
+
+// Throws Exception for a value that is no host name or name:port.
+void CheckHost(const std::string& host);
+
+// The hosts in "setting/service.conf" over the defaults; the defaults alone without the file.
+twitter_api::HostConfig LoadServiceConf();
+// Replaces "setting/service.conf", making "setting/" when needed.
+void SaveServiceConf(const twitter_api::HostConfig& hosts);
+
+// What the programs talk to: the defaults, then the file, then WARBLET_MAIN_HOST,
+// WARBLET_API_HOST and WARBLET_SEARCH_HOST, each overriding what came before.
+twitter_api::HostConfig ServiceHosts();
+
+}  // namespace settings

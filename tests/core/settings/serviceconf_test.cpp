@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/errors.h"
+#include "settings/serviceconf.h"
+#include "support/casename.h"
+#include "support/workdir.h"
+
+namespace {
+
+using twitter_api::HostConfig;
+
+TEST(ServiceConfTest, LinesSetTheirRoleAndLeaveTheOthers) {
+    const HostConfig hosts = settings::ParseServiceConf(
+        "# the stand-in\n\n  api_host = 127.0.0.1:8080 \r\nsearch_host=search.local\n",
+        "service.conf", HostConfig());
+    EXPECT_EQ(hosts.main, "twitter.com");
+    EXPECT_EQ(hosts.versioned, "127.0.0.1:8080");
+    EXPECT_EQ(hosts.search, "search.local");
+}
+
+TEST(ServiceConfTest, WrittenFileReadsBackTheSameHosts) {
+    const HostConfig written{"a.example", "b.example:81", "c_host:65535"};
+    const std::string text = settings::FormatServiceConf(written);
+    EXPECT_EQ(text, "main_host=a.example\napi_host=b.example:81\nsearch_host=c_host:65535\n");
+    const HostConfig read = settings::ParseServiceConf(text, "service.conf", HostConfig());
+    EXPECT_EQ(read.main, written.main);
+    EXPECT_EQ(read.versioned, written.versioned);
+    EXPECT_EQ(read.search, written.search);
+}
+
+struct SBadLine {
+    std::string mText;
+    std::string mMessage;
+
+    friend void PrintTo(const SBadLine& c, std::ostream* out) { *out << '"' << c.mText << '"'; }
+};
+
+class ServiceConfBadLine : public ::testing::TestWithParam<SBadLine> {};
+
+TEST_P(ServiceConfBadLine, FailsNamingFileLineAndFault) {
+    const SBadLine& c = GetParam();
+    try {
+        settings::ParseServiceConf("main_host=fine\n" + c.mText + "\n", "setting/service.conf",
+                                   HostConfig());
+        FAIL() << "no failure";
+    } catch (const Exception& failure) {
+        EXPECT_EQ(std::string(failure.what()), "setting/service.conf line 2: " + c.mMessage);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ServiceConfBadLine,
+    ::testing::Values(SBadLine{"main_host", "no '=' in the line"},
+                      SBadLine{"mian_host=x",
+                               "unknown key 'mian_host' (main_host, api_host or search_host)"},
+                      SBadLine{"api_host=", "no host name"},
+                      SBadLine{"api_host=:80", "no host name"},
+                      SBadLine{"api_host=a b", "' ' cannot stand in a host name"},
+                      SBadLine{"api_host=h/x", "'/' cannot stand in a host name"},
+                      SBadLine{"api_host=h:", "the port is no number from 1 to 65535"},
+                      SBadLine{"api_host=h:0", "the port is no number from 1 to 65535"},
+                      SBadLine{"api_host=h:65536", "the port is no number from 1 to 65535"},
+                      SBadLine{"api_host=h:8o", "the port is no number from 1 to 65535"}),
+    [](const auto& testCase) { return CaseName(testCase.index, testCase.param.mText); });
+
+TEST(ServiceConfTest, FileUnderEnvironmentUnderDefaults) {
+    const ScopedWorkingDirectory work;
+    EXPECT_EQ(settings::LoadServiceConf().main, "twitter.com") << "no file: the defaults";
+    settings::SaveServiceConf({"file-main", "file-api", "twitter.com"});
+    ::setenv("WARBLET_API_HOST", "env-api:9", 1);
+    const HostConfig hosts = settings::ServiceHosts();
+    ::unsetenv("WARBLET_API_HOST");
+    EXPECT_EQ(hosts.main, "file-main");
+    EXPECT_EQ(hosts.versioned, "env-api:9");
+    EXPECT_EQ(hosts.search, "twitter.com");
+    EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
+}
+
+}  // namespace

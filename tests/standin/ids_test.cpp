@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "live.h"
+#include "seed.h"
+#include "store.h"
+
+namespace standin {
+namespace {
+
+const Time kStart = std::chrono::sys_days{std::chrono::year{2026} / 12 / 10};
+
+// A stand-in started on a settable clock, with ids taken from it in milliseconds as the program
+// does; it keeps the ids of every status and direct message it hands out.
+struct SRun {
+    explicit SRun(const int64_t& clockMs) : mStore([&clockMs] { return clockMs; }) {
+        const SLivePool pool = LoadSeedFile(WARBLET_STANDIN_SEED, kStart, mStore);
+        mLive = std::make_unique<CLiveFeed>(mStore, pool);
+        mDemo = *mStore.Authenticate("demo", "demo");
+    }
+
+    void Step(int times) {
+        for (int i = 0; i < times; ++i) {
+            mLive->Step(kStart);
+        }
+    }
+
+    int64_t NewestStatus() const {
+        return mStore.HomeTimeline(mDemo, {0, 1, 1}).front().mStatus.mId;
+    }
+    int64_t OldestStatus() const {
+        return mStore.HomeTimeline(mDemo, {0, 200, 1}).back().mStatus.mId;
+    }
+    int64_t NewestMessage() const {
+        return mStore.DirectMessages(mDemo, {0, 1, 1}).front().mMessage.mId;
+    }
+    int64_t OldestMessage() const {
+        return mStore.DirectMessages(mDemo, {0, 200, 1}).back().mMessage.mId;
+    }
+
+    CStore mStore;
+    std::unique_ptr<CLiveFeed> mLive;
+    int64_t mDemo = 0;
+};
+
+// A second start must show new statuses to a client that logged the first start's newest id.
+TEST(StandinIdsTest, ASecondStartHandsOutIdsAboveEveryIdOfTheFirst) {
+    int64_t clockMs = 1'796'000'000'000;
+    SRun first(clockMs);
+    first.Step(40);  // forty statuses and ten messages within the same millisecond
+    const int64_t firstNewestStatus = first.NewestStatus();
+    const int64_t firstNewestMessage = first.NewestMessage();
+
+    clockMs += 1000;  // restarted a second later
+    SRun second(clockMs);
+    EXPECT_GT(second.OldestStatus(), firstNewestStatus);
+    EXPECT_GT(second.OldestMessage(), firstNewestMessage);
+}
+
+TEST(StandinIdsTest, IdsKeepGrowingWhenTheClockStandsStillOrGoesBack) {
+    int64_t clockMs = 1'796'000'000'000;
+    SRun run(clockMs);
+    std::vector<int64_t> newest = {run.NewestStatus()};
+    for (const int64_t step : {0, 5, -60'000, 1}) {
+        clockMs += step;
+        run.Step(4);
+        newest.push_back(run.NewestStatus());
+    }
+    EXPECT_TRUE(std::ranges::adjacent_find(newest, std::greater_equal<>()) == newest.end());
+    EXPECT_GE(run.OldestStatus(), 1'796'000'000'000);
+}
+
+}  // namespace
+}  // namespace standin
