@@ -12,9 +12,6 @@ Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::mov
     }
     mDirection = WriteRead::Write;
     mWriter.emplace(mFileName);
-    if (platform::PathExists(mFileName)) {
-        mImage = platform::ReadWholeFile(mFileName);
-    }
 }
 
 Serializer::~Serializer() = default;

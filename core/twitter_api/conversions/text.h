@@ -6,9 +6,11 @@
 
 namespace twitter_api {
 
-// Replaces each "&#DIGITS;" by its character in UTF-8. A "&#" without a later ";" ends the work,
-// the rest copied unchanged; "&#;" yields nothing. Digits that are not a decimal number throw the
-// conversion Exception of ToInt32; the value 0 throws Exception "Enforcement failed".
+// Replaces each "&#DIGITS;" by its character in UTF-8. A surrogate pair written as two references
+// in a row is the one character it encodes; a lone surrogate gives U+FFFD. A "&#" without a later
+// ";" ends the work, the rest copied unchanged; "&#;" yields nothing. Digits that are not a decimal
+// number throw the conversion Exception of ToInt32; the value 0 throws Exception "Enforcement
+// failed".
 std::string DecodeCharacterReferences(std::string_view text);
 
 // UTF-8 of a code point; negative values, surrogates and values above 0x10FFFF give U+FFFD.

@@ -41,9 +41,20 @@ TEST(DecodeCharacterReferences, ReplacesDecimalReferencesByUtf8) {
         {"x&#", "x&#"},
         // Beyond the Basic Multilingual Plane: four bytes.
         {"&#128512;", "\xF0\x9F\x98\x80"},
-        // Values that are no character become U+FFFD.
+        // A surrogate pair written as two references in a row is one character.
+        {"&#55357;&#56832;", "\xF0\x9F\x98\x80"},
+        {"a&#55296;&#56320;&#56319;&#57343;b",
+         "a\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"
+         "b"},
+        // Values that are no character become U+FFFD, and so does a surrogate without its half.
         {"&#-1;", kReplacement},
-        {"&#55357;&#56832;", kReplacement + kReplacement},
+        {"&#55357;", kReplacement},
+        {"&#56832;&#55357;", kReplacement + kReplacement},
+        {"&#55357; &#56832;", kReplacement + " " + kReplacement},
+        {"&#55357;&#;&#56832;", kReplacement + kReplacement},
+        {"&#55357;&#55357;&#56832;x", kReplacement + "\xF0\x9F\x98\x80" + "x"},
+        {"&#55357;&#65;", kReplacement + "A"},
+        {"&#55357;&#56832", kReplacement + "&#56832"},
         {"&#1114112;", kReplacement},
         {"&#1114111;", "\xF4\x8F\xBF\xBF"},
     };

@@ -6,6 +6,7 @@
 
 #include "exchange/loopback.h"
 #include "platform/file.h"
+#include "support/captured.h"
 #include "twitter_api/exchange/exchange.h"
 #include "twitter_api/requests/mappings.h"
 
@@ -15,11 +16,7 @@ using namespace twitter_api;
 
 class CapturedDocuments : public testing::Test {
   protected:
-    void SetUp() override {
-        if (!std::filesystem::is_directory(WARBLET_SHARED_FIXTURES)) {
-            GTEST_SKIP() << "no captured documents at " << WARBLET_SHARED_FIXTURES;
-        }
-    }
+    void SetUp() override { REQUIRE_CAPTURED_DOCUMENTS(); }
 
     // The file as the body of a response, turned into the document the mappings receive.
     static std::string Document(const std::string& file) {

@@ -217,10 +217,14 @@ TEST(MapSearchEntries, AtomIdsPublishedTitleAndAuthorNames) {
                      "<entry><id>a:b:c:4</id><author><name>x (</name></author></entry>\n"
                      "<entry><id>a:b:9223372036854775807</id><author><name>y ()</name></author>"
                      "</entry>\n"
+                     // The split is made on the text as written, before references are decoded.
+                     "<entry><author><name>z&amp;#233; (&amp;#55357;&amp;#56832; &amp;#65;)"
+                     "</name></author></entry>\n"
+                     "<entry><author><name>w&amp;#32;(v)</name></author></entry>\n"
                      "</feed>\n"),
             out),
         std::nullopt);
-    ASSERT_EQ(out.size(), 4U);
+    ASSERT_EQ(out.size(), 6U);
     EXPECT_EQ(out[0]->mId, 12345);
     EXPECT_EQ(out[0]->mCreatedAt, "2009-02-20T08:39:02Z");
     EXPECT_EQ(out[0]->mText, "bas\xC3\xA9 \xC3\xA9");
@@ -236,6 +240,10 @@ TEST(MapSearchEntries, AtomIdsPublishedTitleAndAuthorNames) {
     EXPECT_EQ(out[3]->mId, 9'223'372'036'854'775'807);
     EXPECT_EQ(out[3]->mScreenName, "y");
     EXPECT_EQ(out[3]->mName, "");
+    EXPECT_EQ(out[4]->mScreenName, "z&#233;");
+    EXPECT_EQ(out[4]->mName, "\xF0\x9F\x98\x80 A");
+    EXPECT_EQ(out[5]->mScreenName, "w&#32;(v)");
+    EXPECT_EQ(out[5]->mName, "w (v)");
 }
 
 TEST(MapLists, ListNameCommaOwnerScreenName) {
