@@ -7,47 +7,20 @@
 #include <filesystem>
 #include <vector>
 
+#include "dayfixture.h"
 #include "platform/file.h"
 #include "serialization/serializer.h"
 #include "twitter_api/model/contributionlistofday.h"
 
 namespace {
 
-using twitter_api::CContribution;
 using twitter_api::CContributionListOfDay;
 using twitter_api::ContributionListPtr;
 
 constexpr int kContributions = 10'000;
 
-std::string Text(int i) {
-    if (i % 3 == 0) {  // about 45 Japanese characters of three bytes each
-        std::string japanese;
-        for (int k = 0; k < 5; ++k) {
-            japanese += "今日の日本語のつぶやき";
-        }
-        return japanese + " #" + std::to_string(i);
-    }
-    std::string latin = "Reading the logs of the day again at start-up, http://example.com/";
-    latin += std::to_string(i);
-    latin.resize(140, '.');
-    return latin;
-}
-
 ContributionListPtr MakeDay() {
-    auto list = std::make_shared<CContributionListOfDay>("20261210");
-    for (int i = 0; i < kContributions; ++i) {
-        auto c = std::make_shared<CContribution>();
-        c->mId = 1'000'000'000'000LL + i;
-        c->mCreatedAt = "2026-12-10 09:41:07";
-        c->mScreenName = "user" + std::to_string(i % 97);
-        c->mName = i % 2 ? "ユーザー" + std::to_string(i % 97) : "User " + std::to_string(i % 97);
-        c->mText = Text(i);
-        c->mFavorited = i % 11 == 0;
-        c->mSource = "<a href=\"http://example.com/client\">client</a>";
-        c->mIsRead = i % 4 == 0;
-        list->mContributions.push_back(std::move(c));
-    }
-    return list;
+    return MakeBenchDay(kContributions);
 }
 
 const std::string& FilePath() {

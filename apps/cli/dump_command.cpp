@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "json.h"
+#include "jsonstream.h"
 #include "platform/file.h"
 #include "serialization/serializer.h"
 #include "settings/settinginfo.h"
@@ -33,15 +34,6 @@ nlohmann::ordered_json DumpSettings(const std::string& path) {
             {"auto_reload_type", AutoReloadTypeJson(record->mAutoReloadType)}};
 }
 
-nlohmann::ordered_json DumpDayList(const std::string& path) {
-    const auto list = ReadRoot<twitter_api::CContributionListOfDay>(path);
-    nlohmann::ordered_json contributions = nlohmann::ordered_json::array();
-    for (const auto& c : list->mContributions) {
-        contributions.push_back(ToJson(*c));
-    }
-    return {{"date", list->mDate}, {"contributions", std::move(contributions)}};
-}
-
 }  // namespace
 
 int RunDumpCommand(const Arguments& args) {
@@ -51,7 +43,11 @@ int RunDumpCommand(const Arguments& args) {
     const std::string& path = args[0];
     try {
         const bool settings = IsSettingsArchive(platform::ReadWholeFile(path));
-        std::cout << Print(settings ? DumpSettings(path) : DumpDayList(path), 2) << '\n';
+        if (settings) {
+            std::cout << Print(DumpSettings(path), 2) << '\n';
+        } else {
+            WriteDayListJson(*ReadRoot<twitter_api::CContributionListOfDay>(path), std::cout);
+        }
         return 0;
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
