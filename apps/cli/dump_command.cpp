@@ -3,7 +3,7 @@
 #include "commands.h"
 #include "json.h"
 #include "jsonstream.h"
-#include "platform/file.h"
+#include "platform/fileimage.h"
 #include "serialization/serializer.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/model/contributionlistofday.h"
@@ -14,21 +14,21 @@ const std::string kSettingTag = "C13DialogSetting12CSettingInfo";
 
 // The archive's type tag tells a settings file from a day list: after the signal byte comes the
 // tag as a 32-bit length and its bytes.
-bool IsSettingsArchive(const std::string& bytes) {
+bool IsSettingsArchive(std::string_view bytes) {
     const std::string lead = std::string(1, '\0') + std::string("\x1e\0\0\0", 4) + kSettingTag;
     return bytes.compare(0, lead.size(), lead) == 0;
 }
 
 template <class T>
-std::shared_ptr<T> ReadRoot(const std::string& path) {
+std::shared_ptr<T> ReadRoot(const std::shared_ptr<const platform::FileImage>& image) {
     auto root = std::make_shared<T>();
-    serialization::Serializer archive(path, serialization::FileMode::In);
+    serialization::Serializer archive(image);
     archive.transfer(root, serialization::Tracking::Tracked);
     return root;
 }
 
-nlohmann::ordered_json DumpSettings(const std::string& path) {
-    const auto record = ReadRoot<DialogSetting::CSettingInfo>(path);
+nlohmann::ordered_json DumpSettings(const std::shared_ptr<const platform::FileImage>& image) {
+    const auto record = ReadRoot<DialogSetting::CSettingInfo>(image);
     return {{"account", record->GetAccountName()},
             {"user_name_show_type", UserNameShowTypeJson(record->mUserNameShowType)},
             {"auto_reload_type", AutoReloadTypeJson(record->mAutoReloadType)}};
@@ -42,11 +42,11 @@ int RunDumpCommand(const Arguments& args) {
     }
     const std::string& path = args[0];
     try {
-        const bool settings = IsSettingsArchive(platform::ReadWholeFile(path));
-        if (settings) {
-            std::cout << Print(DumpSettings(path), 2) << '\n';
+        const auto image = platform::FileImage::Read(path);
+        if (IsSettingsArchive(image->Bytes())) {
+            std::cout << Print(DumpSettings(image), 2) << '\n';
         } else {
-            WriteDayListJson(*ReadRoot<twitter_api::CContributionListOfDay>(path), std::cout);
+            WriteDayListJson(*ReadRoot<twitter_api::CContributionListOfDay>(image), std::cout);
         }
         return 0;
     } catch (const std::exception& e) {
