@@ -42,7 +42,7 @@ int RunDumpCommand(const Arguments& args) {
     }
     const std::string& path = args[0];
     try {
-        const auto image = platform::FileImage::Read(path);
+        const auto image = platform::FileImage::Read(path, platform::FileImage::Memory::Prefaulted);
         if (IsSettingsArchive(image->Bytes())) {
             std::cout << Print(DumpSettings(image), 2) << '\n';
         } else {

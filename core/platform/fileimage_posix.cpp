@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "common/errors.h"
 #include "platform/fileimage.h"
@@ -25,28 +26,38 @@ struct Descriptor {
 }  // namespace
 
 FileImage::~FileImage() {
-    if (mBytes) {
+    if (mMemory == Memory::Prefaulted && mBytes) {
         ::munmap(mBytes, mCapacity);
+    } else {
+        delete[] mBytes;
     }
 }
 
-// Anonymous memory with its pages present from the start: a log of megabytes would otherwise take
-// a page fault per four kilobytes as it is read in.
 void FileImage::Reserve(size_t capacity) {
-    void* memory = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (memory == MAP_FAILED) {
-        throw std::bad_alloc();
+    char* memory = nullptr;
+    if (mMemory == Memory::Prefaulted) {
+        void* mapped = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (mapped == MAP_FAILED) {
+            throw std::bad_alloc();
+        }
+        memory = static_cast<char*>(mapped);
+    } else {
+        memory = new char[capacity];
     }
     if (mBytes) {
         std::memcpy(memory, mBytes, mSize);
-        ::munmap(mBytes, mCapacity);
     }
-    mBytes = static_cast<char*>(memory);
-    mCapacity = capacity;
+    std::swap(memory, mBytes);
+    std::swap(capacity, mCapacity);
+    if (mMemory == Memory::Prefaulted && memory) {
+        ::munmap(memory, capacity);
+    } else {
+        delete[] memory;
+    }
 }
 
-std::shared_ptr<const FileImage> FileImage::Read(const std::string& path) {
+std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory memory) {
     const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) {
         throw Exception("Cannot open or create file '" + path + "'");
@@ -55,6 +66,7 @@ std::shared_ptr<const FileImage> FileImage::Read(const std::string& path) {
     // grows meanwhile is read on.
     struct stat info {};
     auto image = std::make_shared<FileImage>();
+    image->mMemory = memory;
     image->Reserve((::fstat(file.fd, &info) == 0 ? static_cast<size_t>(info.st_size) : 0) + 1);
     for (;;) {
         if (image->mSize == image->mCapacity) {
