@@ -1,5 +1,7 @@
 // Mapping a full home timeline against a bare expat pass over the same bytes: the handler tables,
-// the text collection and the conversions should cost little next to the parse itself.
+// the text collection and the conversions should cost little next to the parse itself. And two
+// crafted documents that once made the mappings quadratic, at doubling sizes: their time per byte
+// must stay flat.
 #include <benchmark/benchmark.h>
 #include <expat.h>
 
@@ -126,6 +128,61 @@ void BM_MapHomeTimeline(benchmark::State& state) {
         static_cast<double>(document.size()) / static_cast<double>(kStatuses);
 }
 BENCHMARK(BM_MapHomeTimeline)->Repetitions(kRepetitions)->DisplayAggregatesOnly();
+
+// One list whose owner block repeats: every screen_name end once copied the growing entry.
+std::string ListWithOwners(int64_t owners) {
+    std::string document = std::string(XmlProlog) + "<lists><list><name>l</name>";
+    for (int64_t i = 0; i < owners; ++i) {
+        document += "<user><screen_name>owner_name_" + std::to_string(i) + "</screen_name></user>";
+    }
+    return document + "</list></lists>\n";
+}
+
+// Distinct element names that share their length, first and last eight bytes.
+std::string CraftedNames(int64_t names) {
+    std::string document = std::string(XmlProlog) + "<statuses>";
+    char name[48];
+    for (int64_t i = 0; i < names; ++i) {
+        std::snprintf(name, sizeof name, "headhead%08llxtailtail", static_cast<long long>(i));
+        document += "<" + std::string(name) + "/>";
+    }
+    return document + "</statuses>\n";
+}
+
+template <typename Map>
+void RunOnSize(benchmark::State& state, const std::string& document, Map map) {
+    for (auto _ : state) {
+        map(document);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(document.size()));
+    state.SetComplexityN(static_cast<int64_t>(document.size()));
+}
+
+void BM_MapListsRepeatedOwner(benchmark::State& state) {
+    RunOnSize(state, ListWithOwners(state.range(0)), [](const std::string& document) {
+        std::vector<std::string> out;
+        MapLists(document, out);
+        benchmark::DoNotOptimize(out.data());
+    });
+}
+BENCHMARK(BM_MapListsRepeatedOwner)
+    ->RangeMultiplier(2)
+    ->Range(4'000, 64'000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+
+void BM_MapCraftedNames(benchmark::State& state) {
+    RunOnSize(state, CraftedNames(state.range(0)), [](const std::string& document) {
+        std::vector<ContributionPtr> out;
+        MapStatuses(document, out);
+        benchmark::DoNotOptimize(out.data());
+    });
+}
+BENCHMARK(BM_MapCraftedNames)
+    ->RangeMultiplier(2)
+    ->Range(4'000, 64'000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
 
 // Shows the runs as usual and keeps the median CPU time of each benchmark for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -70,18 +70,29 @@ void RequirePositional(const Words& words, size_t count, const char* what) {
     }
 }
 
-int PrintContributions(bool success, const std::vector<ContributionPtr>& contributions) {
+// The status of a request that returned: 0, or 1 after its failure message on standard error.
+int Outcome(bool success, const std::string& failure) {
+    if (success) {
+        return 0;
+    }
+    std::cerr << failure << '\n';
+    return 1;
+}
+
+int PrintContributions(bool success, const std::string& failure,
+                       const std::vector<ContributionPtr>& contributions) {
     for (const auto& c : contributions) {
         std::cout << Print(ToJson(*c)) << '\n';
     }
-    return success ? 0 : 1;
+    return Outcome(success, failure);
 }
 
-int PrintStrings(const std::vector<std::string>& strings) {
+// The list requests return an empty list for a failure too; only a message tells them apart.
+int PrintStrings(const std::string& failure, const std::vector<std::string>& strings) {
     for (const auto& s : strings) {
         std::cout << Print(nlohmann::ordered_json(s)) << '\n';
     }
-    return 0;
+    return Outcome(failure.empty(), failure);
 }
 
 int Fetch(const twitter_api::Service& service, const Arguments& args) {
@@ -93,57 +104,66 @@ int Fetch(const twitter_api::Service& service, const Arguments& args) {
         Parse(Arguments(args.begin() + 1, args.end()), {"--since", "--count", "--rpp", "--page"});
     std::vector<ContributionPtr> out;
     bool success = false;
+    std::string failure;
     if (kind == "timeline" || kind == "mentions" || kind == "directmessages") {
         RequirePositional(words, 0, "fetch timeline|mentions|directmessages takes no names");
         const int64_t since = Option64(words, "--since", -1);
         const std::string credential = StoredCredential();
         if (kind == "timeline") {
             success = GetUserPrivateTimeLine(service, out, credential, since,
-                                             Option32(words, "--count", 200));
+                                             Option32(words, "--count", 200), &failure);
         } else if (kind == "mentions") {
-            success =
-                GetUserMentions(service, out, credential, since, Option32(words, "--count", 200));
+            success = GetUserMentions(service, out, credential, since,
+                                      Option32(words, "--count", 200), &failure);
         } else {
             success = GetUserDirectMessage(service, out, credential, since,
-                                           Option32(words, "--count", 20));
+                                           Option32(words, "--count", 20), &failure);
         }
     } else if (kind == "list") {
         RequirePositional(words, 2, "fetch list needs OWNER and NAME");
         success = GetListTimeLine(service, out, words.positional[0], words.positional[1],
                                   StoredCredential(), Option64(words, "--since", -1),
-                                  Option32(words, "--count", 200));
+                                  Option32(words, "--count", 200), &failure);
     } else if (kind == "search") {
         RequirePositional(words, 1, "fetch search needs QUERY");
         success = GetSearchTimeLine(service, out, twitter_api::UriEncode(words.positional[0]),
-                                    Option32(words, "--rpp", 100), Option32(words, "--page", 1));
+                                    Option32(words, "--rpp", 100), Option32(words, "--page", 1),
+                                    &failure);
     } else {
         throw UsageError{"unknown timeline kind " + kind};
     }
-    return PrintContributions(success, out);
+    return PrintContributions(success, failure, out);
 }
 
 int PostStatus(const twitter_api::Service& service, const Arguments& args) {
     const Words words = Parse(args, {"--reply"});
     RequirePositional(words, 1, "post needs TEXT");
+    std::string failure;
     const bool success = twitter_api::Post(service, StoredCredential(), words.positional[0],
-                                           Option64(words, "--reply", -1));
-    return success ? 0 : 1;
+                                           Option64(words, "--reply", -1), &failure);
+    return Outcome(success, failure);
 }
 
-template <bool (*Request)(const twitter_api::Service&, const std::string&, int64_t)>
+template <bool (*Request)(const twitter_api::Service&, const std::string&, int64_t, std::string*)>
 int Favorite(const twitter_api::Service& service, const Arguments& args) {
     if (args.size() != 1) {
         throw UsageError{"favorite and unfavorite need one status ID"};
     }
-    return Request(service, StoredCredential(), twitter_api::ToInt64(args[0])) ? 0 : 1;
+    std::string failure;
+    const bool success =
+        Request(service, StoredCredential(), twitter_api::ToInt64(args[0]), &failure);
+    return Outcome(success, failure);
 }
 
-template <std::vector<std::string> (*Request)(const twitter_api::Service&, const std::string&)>
+template <std::vector<std::string> (*Request)(const twitter_api::Service&, const std::string&,
+                                              std::string*)>
 int Names(const twitter_api::Service& service, const Arguments& args) {
     if (!args.empty()) {
         throw UsageError{"this command takes no arguments"};
     }
-    return PrintStrings(Request(service, StoredCredential()));
+    std::string failure;
+    const std::vector<std::string> names = Request(service, StoredCredential(), &failure);
+    return PrintStrings(failure, names);
 }
 
 }  // namespace

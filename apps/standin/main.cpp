@@ -76,8 +76,7 @@ SOptions ParseOptions(int argc, char** argv) {
 }
 
 int Bind(httplib::Server& server, int port) {
-    const int bound = port == 0 ? server.bind_to_any_port("127.0.0.1")
-                                : (server.bind_to_port("127.0.0.1", port) ? port : -1);
+    const int bound = standin::BindToLoopback(server, port);
     if (bound <= 0) {
         throw Exception("cannot listen on 127.0.0.1:" + std::to_string(port));
     }

@@ -1,6 +1,7 @@
 #include "routes.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <charconv>
@@ -13,6 +14,7 @@
 #include "basicauth.h"
 #include "documents.h"
 #include "store.h"
+#include "twitter_api/conversions/text.h"
 #include "xmltext.h"
 
 namespace standin {
@@ -25,6 +27,7 @@ using AccountHandler = std::function<void(int64_t account, const Request&, Respo
 
 constexpr const char* kXmlType = "application/xml; charset=utf-8";
 constexpr const char* kAtomType = "application/atom+xml; charset=utf-8";
+constexpr int32_t kMaxStatusLength = 140;
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -55,9 +58,8 @@ std::string PercentDecode(std::string_view text) {
 }
 
 // The parameters of a raw query string that have one of the given names, percent-decoded.
-// The client leaves "&", "=" and "+" unencoded in the texts it sends, so a parameter ends only
-// where "&" and another of the given names with "=" follow, and "+" stays a plus. (It leaves "#"
-// unencoded too; the server library cuts the target there before any route sees it.)
+// Older clients left "&", "=" and "+" unencoded in the texts they sent, so a parameter ends only
+// where "&" and another of the given names with "=" follow, and "+" stays a plus.
 Parameters QueryParameters(std::string_view query, std::initializer_list<std::string_view> names) {
     struct SStart {
         size_t mAt;  // where the name begins
@@ -259,6 +261,10 @@ void InstallUpdateRoutes(httplib::Server& server, CStore& store) {
                             SendError(response, request, 403, "Status is not valid UTF-8.");
                             return;
                         }
+                        if (twitter_api::GetTextLength(status->second) > kMaxStatusLength) {
+                            SendError(response, request, 403, "Status is over 140 characters.");
+                            return;
+                        }
                         const auto reply = parameters.find("in_reply_to_status_id");
                         const int64_t replyTo =
                             reply == parameters.end() ? 0 : ToInteger(reply->second).value_or(0);
@@ -284,6 +290,7 @@ void InstallUpdateRoutes(httplib::Server& server, CStore& store) {
 void ConfigureServer(httplib::Server& server, CStore& store) {
     // One exchange per connection: the answer says "Connection: close" and the server closes.
     server.set_keep_alive_max_count(1);
+    server.set_payload_max_length(kMaxRequestBodyBytes);
     server.set_error_handler([](const Request& request, Response& response) {
         if (response.body.empty()) {
             SendError(response, request, response.status,
@@ -294,6 +301,21 @@ void ConfigureServer(httplib::Server& server, CStore& store) {
     InstallListRoutes(server, store);
     InstallSearchRoute(server, store);
     InstallUpdateRoutes(server, store);
+}
+
+int BindToLoopback(httplib::Server& server, int port) {
+    // The library listens with a short backlog of its own; listening again sets ours.
+    int listening = -1;
+    server.set_socket_options([&listening](socket_t socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
+    const int bound = port == 0 ? server.bind_to_any_port("127.0.0.1")
+                                : (server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (bound <= 0 || listening < 0 || ::listen(listening, kListenBacklog) != 0) {
+        return -1;
+    }
+    return bound;
 }
 
 }  // namespace standin

@@ -1,7 +1,11 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstring>
 
@@ -11,13 +15,66 @@
 namespace platform {
 namespace {
 
+// Every temporary file of ours is named ".warblet-", the writing process's id, "-" and a unique
+// part, so that the files of processes that died can be told from those still being written.
+constexpr std::string_view kTemporaryPrefix = ".warblet-";
+// Earlier versions named them ".warblet-" and six characters of mkstemp, without a process id.
+constexpr size_t kOldUniquePartLength = 6;
+
 std::string CannotOpen(const std::string& path) {
     return "Cannot open or create file '" + path + "'";
 }
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+std::string TemporaryName(const std::string& folder, uint64_t unique) {
+    char digits[17];
+    const auto end = std::to_chars(digits, digits + sizeof digits, unique, 16).ptr;
+    return folder + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
+           std::string(digits, end);
+}
+
+bool IsLiveProcess(std::string_view id) {
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), pid);
+    if (error != std::errc() || end != id.data() + id.size() || pid <= 0) {
+        return false;
+    }
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// A temporary file whose writer can no longer finish it: one of an earlier version, or one whose
+// process has ended (a crash, a kill). Files of live processes are still being written.
+bool IsStaleTemporaryFile(std::string_view name) {
+    if (!name.starts_with(kTemporaryPrefix)) {
+        return false;
+    }
+    name.remove_prefix(kTemporaryPrefix.size());
+    const auto dash = name.find('-');
+    if (dash == std::string_view::npos) {
+        return name.size() == kOldUniquePartLength;
+    }
+    return !IsLiveProcess(name.substr(0, dash));
+}
+
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        return;  // opening the temporary file reports what is wrong with the folder
+    }
+    while (const dirent* entry = ::readdir(directory)) {
+        if (IsStaleTemporaryFile(entry->d_name)) {
+            ::unlinkat(::dirfd(directory), entry->d_name, 0);
+        }
+    }
+    ::closedir(directory);
+}
+
+bool LacksUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
 }  // namespace
@@ -28,24 +85,43 @@ bool PathExists(const std::string& path) {
 }
 
 void MakeDirectory(const std::string& path) {
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
         throw Exception("Cannot create directory '" + path + "': " + std::strerror(errno));
     }
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO planted at the path cannot hang the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         throw Exception(CannotOpen(path));
     }
-    // Read straight into a buffer one byte larger than the file, so the end shows without growing
-    // it; a file that grows meanwhile is read on.
+    const auto fail = [fd, &path](const std::string& reason) {
+        ::close(fd);
+        throw Exception("Cannot read file '" + path + "': " + reason);
+    };
     struct stat info {};
-    const size_t expected = ::fstat(fd, &info) == 0 ? static_cast<size_t>(info.st_size) : 0;
-    std::string content(expected + 1, '\0');
+    if (::fstat(fd, &info) != 0) {
+        fail(std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        fail("not a regular file");
+    }
+    const auto tooLarge = [&fail] {
+        fail("larger than the limit of " + std::to_string(kMaxReadableFileSize >> 20) + " MiB");
+    };
+    if (static_cast<uint64_t>(info.st_size) > kMaxReadableFileSize) {
+        tooLarge();
+    }
+    // Read straight into a buffer one byte larger than the file, so the end shows without growing
+    // it; a file that grows meanwhile is read on, up to the limit.
+    std::string content(static_cast<size_t>(info.st_size) + 1, '\0');
     size_t filled = 0;
     for (;;) {
         if (filled == content.size()) {
+            if (filled > kMaxReadableFileSize) {
+                tooLarge();
+            }
             content.resize(content.size() + (1 << 16));
         }
         const ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
@@ -53,9 +129,7 @@ std::string ReadWholeFile(const std::string& path) {
             continue;
         }
         if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw Exception("Cannot read file '" + path + "': " + std::strerror(error));
+            fail(std::strerror(errno));
         }
         if (got == 0) {
             break;
@@ -63,6 +137,9 @@ std::string ReadWholeFile(const std::string& path) {
         filled += static_cast<size_t>(got);
     }
     ::close(fd);
+    if (filled > kMaxReadableFileSize) {
+        tooLarge();
+    }
     content.resize(filled);
     return content;
 }
@@ -74,18 +151,26 @@ bool IsValidFileName(std::string_view name) {
     return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : mPath(std::move(path)) {
-    std::string pattern = FolderOf(mPath) + ".warblet-XXXXXX";
-    mDescriptor = ::mkstemp(pattern.data());  // created with owner read and write only
-    if (mDescriptor < 0) {
-        throw Exception(CannotOpen(mPath));
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : mPath(std::move(path)), mFolder(FolderOf(mPath)) {
+    RemoveStaleTemporaryFiles(mFolder);
+    mDescriptor = ::open(mFolder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (mDescriptor < 0 && LacksUnnamedFiles(errno)) {
+        std::string pattern = TemporaryName(mFolder, 0) + "XXXXXX";
+        mDescriptor = ::mkstemp(pattern.data());  // created with owner read and write only
+        mTemporaryPath = std::move(pattern);
     }
-    mTemporaryPath = std::move(pattern);
+    if (mDescriptor < 0) {
+        mTemporaryPath.clear();
+        throw Exception(CannotOpen(mPath) + ": " + std::strerror(errno));
+    }
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
     if (mDescriptor >= 0) {
         ::close(mDescriptor);
+    }
+    if (!mTemporaryPath.empty()) {
         ::unlink(mTemporaryPath.c_str());
     }
 }
@@ -110,18 +195,48 @@ void AtomicFileWriter::Commit(std::string_view bytes) {
     if (::fsync(mDescriptor) != 0) {
         fail("flush");
     }
-    if (::close(mDescriptor) != 0) {
-        mDescriptor = -1;
-        ::unlink(mTemporaryPath.c_str());
+    if (mTemporaryPath.empty()) {
+        LinkTemporaryFile();
+    }
+    const int closed = ::close(mDescriptor);
+    mDescriptor = -1;
+    if (closed != 0) {
         fail("close");
     }
-    mDescriptor = -1;
     if (::rename(mTemporaryPath.c_str(), mPath.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(mTemporaryPath.c_str());
-        errno = error;
         fail("rename");
     }
+    mTemporaryPath.clear();
+    // The rename lives in the folder; without flushing it a power cut may bring the old file back.
+    const int folder = ::open(mFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        fail("flush folder");
+    }
+    const int flushed = ::fsync(folder);
+    const int error = errno;
+    ::close(folder);
+    if (flushed != 0 && error != EINVAL) {  // EINVAL: the file system cannot flush folders
+        errno = error;
+        fail("flush folder");
+    }
+}
+
+// Gives the complete unnamed file a name beside the target, retrying on the rare name clash.
+void AtomicFileWriter::LinkTemporaryFile() {
+    const std::string self = "/proc/self/fd/" + std::to_string(mDescriptor);
+    auto unique =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt, unique = unique * 6364136223846793005u + 1) {
+        const std::string name = TemporaryName(mFolder, unique);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            mTemporaryPath = name;
+            return;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    throw Exception("Cannot write file '" + mPath + "': link: " + std::strerror(errno));
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/errors.h"
+#include "platform/file.h"
 #include "platform/fileimage.h"
 
 namespace platform {
@@ -58,19 +59,38 @@ void FileImage::Reserve(size_t capacity) {
 }
 
 std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory memory) {
-    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Non-blocking, so that a FIFO planted at the path cannot hang the open.
+    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0) {
         throw Exception("Cannot open or create file '" + path + "'");
     }
-    // One byte more than the file's size, so that the end shows without growing; a file that
-    // grows meanwhile is read on.
+    const auto fail = [&path](const std::string& reason) {
+        throw Exception("Cannot read file '" + path + "': " + reason);
+    };
+    const auto tooLarge = [&fail] {
+        fail("larger than the limit of " + std::to_string(kMaxReadableFileSize >> 20) + " MiB");
+    };
     struct stat info {};
+    if (::fstat(file.fd, &info) != 0) {
+        fail(std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        fail("not a regular file");
+    }
+    if (static_cast<uint64_t>(info.st_size) > kMaxReadableFileSize) {
+        tooLarge();
+    }
+    // One byte more than the file's size, so that the end shows without growing; a file that
+    // grows meanwhile is read on, up to the limit.
     auto image = std::make_shared<FileImage>();
     image->mMemory = memory;
-    image->Reserve((::fstat(file.fd, &info) == 0 ? static_cast<size_t>(info.st_size) : 0) + 1);
+    image->Reserve(static_cast<size_t>(info.st_size) + 1);
     for (;;) {
         if (image->mSize == image->mCapacity) {
-            image->Reserve(2 * image->mCapacity);
+            if (image->mSize > kMaxReadableFileSize) {
+                tooLarge();
+            }
+            image->Reserve(image->mCapacity + (size_t{1} << 16));
         }
         const ssize_t got =
             ::read(file.fd, image->mBytes + image->mSize, image->mCapacity - image->mSize);
@@ -78,7 +98,7 @@ std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory
             continue;
         }
         if (got < 0) {
-            throw Exception("Cannot read file '" + path + "': " + std::strerror(errno));
+            fail(std::strerror(errno));
         }
         if (got == 0) {
             return image;

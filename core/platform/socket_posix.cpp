@@ -14,7 +14,7 @@
 namespace platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = TcpConnection::Clock;
 
 std::string Reason(int error) {
     return std::strerror(error);
@@ -99,18 +99,23 @@ int TryConnect(const addrinfo& address, Clock::time_point deadline, int& error) 
     return fd;
 }
 
+// The earlier of a wait's own time-out and the connection's deadline.
+Clock::time_point WaitEnd(std::chrono::milliseconds timeout, Clock::time_point deadline) {
+    const auto now = Clock::now();
+    return deadline - now < timeout ? deadline : now + timeout;
+}
+
 }  // namespace
 
 TcpConnection::TcpConnection(const std::string& host, uint16_t port,
-                             std::chrono::milliseconds timeout)
-    : mHost(host), mTimeout(timeout), mSocket(kNoSocket) {
+                             std::chrono::milliseconds timeout, Clock::time_point deadline)
+    : mHost(host), mTimeout(timeout), mDeadline(deadline), mSocket(kNoSocket) {
     const AddressList addresses = Resolve(host, port);
-    const auto deadline = Clock::now() + timeout;
     const std::string target = host + ":" + std::to_string(port);
     int error = 0;
     for (const addrinfo* address = addresses.get(); address != nullptr;
          address = address->ai_next) {
-        const int fd = TryConnect(*address, deadline, error);
+        const int fd = TryConnect(*address, WaitEnd(timeout, deadline), error);
         if (fd >= 0) {
             mSocket = fd;
             return;
@@ -120,7 +125,9 @@ TcpConnection::TcpConnection(const std::string& host, uint16_t port,
         }
     }
     if (error == ETIMEDOUT) {
-        throw NetworkError("Timed out connecting to '" + target + "'");
+        throw NetworkError(Clock::now() >= deadline
+                               ? "Gave up on '" + host + "': the exchange ran past its deadline"
+                               : "Timed out connecting to '" + target + "'");
     }
     throw NetworkError("Cannot connect to '" + target + "': " + Reason(error));
 }
@@ -132,19 +139,38 @@ TcpConnection::~TcpConnection() {
 }
 
 TcpConnection::TcpConnection(TcpConnection&& other) noexcept
-    : mHost(std::move(other.mHost)), mTimeout(other.mTimeout), mSocket(other.mSocket) {
+    : mHost(std::move(other.mHost)),
+      mTimeout(other.mTimeout),
+      mDeadline(other.mDeadline),
+      mSocket(other.mSocket) {
     other.mSocket = kNoSocket;
+}
+
+void TcpConnection::ThrowTimeOut(const std::string& message, Clock::time_point waitEnd) const {
+    if (waitEnd == mDeadline) {
+        throw NetworkError("Gave up on '" + mHost + "': the exchange ran past its deadline");
+    }
+    throw NetworkError(message);
 }
 
 void TcpConnection::SendAll(std::string_view bytes) {
     const int fd = static_cast<int>(mSocket);
     while (!bytes.empty()) {
-        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
+        int error = 0;
+        const auto waitEnd = WaitEnd(mTimeout, mDeadline);
+        if (Clock::now() >= mDeadline || !WaitFor(fd, POLLOUT, waitEnd, error)) {
+            ThrowTimeOut("Timed out writing to '" + mHost + "'", waitEnd);
+        }
+        const ssize_t sent =
+            error != 0 ? -1 : ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && error == 0) {
+            error = errno;
+        }
+        if (sent < 0 && (error == EINTR || error == EAGAIN || error == EWOULDBLOCK)) {
             continue;
         }
         if (sent < 0) {
-            throw NetworkError("Cannot write to '" + mHost + "': " + Reason(errno));
+            throw NetworkError("Cannot write to '" + mHost + "': " + Reason(error));
         }
         bytes.remove_prefix(static_cast<size_t>(sent));
     }
@@ -152,20 +178,20 @@ void TcpConnection::SendAll(std::string_view bytes) {
 
 size_t TcpConnection::Receive(char* buffer, size_t size) {
     const int fd = static_cast<int>(mSocket);
-    const auto deadline = Clock::now() + mTimeout;
+    const auto waitEnd = WaitEnd(mTimeout, mDeadline);
     for (;;) {
         int error = 0;
-        if (!WaitFor(fd, POLLIN, deadline, error)) {
-            throw NetworkError("Timed out reading from '" + mHost + "'");
+        if (Clock::now() >= mDeadline || !WaitFor(fd, POLLIN, waitEnd, error)) {
+            ThrowTimeOut("Timed out reading from '" + mHost + "'", waitEnd);
         }
         if (error != 0) {
             throw NetworkError("Cannot read from '" + mHost + "': " + Reason(error));
         }
-        const ssize_t got = ::recv(fd, buffer, size, 0);
+        const ssize_t got = ::recv(fd, buffer, size, MSG_DONTWAIT);
         if (got >= 0) {
             return static_cast<size_t>(got);
         }
-        if (errno != EINTR && errno != EAGAIN) {
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             throw NetworkError("Cannot read from '" + mHost + "': " + Reason(errno));
         }
     }

@@ -61,12 +61,10 @@ class TBasicArchive {
         }
         count = 0;
         self().rawTransfer(&count, 4);
-        // Every character needs a byte of the file: a longer count is damage, not a reason to
-        // allocate what the file cannot hold.
-        if (count > self().bytesLeft()) {
-            throw Error("Inconsistent archive, string length beyond the end of the file.");
-        }
-        self().rawAssign(text, count);
+        // A file cut inside a string gives the bytes it still holds, as a cut scalar does; a
+        // count beyond the end never allocates more than the file holds.
+        const uint64_t available = self().bytesLeft();
+        self().rawAssign(text, count < available ? count : static_cast<size_t>(available));
     }
 
     // The same bytes as a string; read as a view into the archive's image, which the object that
@@ -81,10 +79,9 @@ class TBasicArchive {
         }
         uint32_t count = 0;
         self().rawTransfer(&count, 4);
-        if (count > self().bytesLeft()) {
-            throw Error("Inconsistent archive, string length beyond the end of the file.");
-        }
-        self().rawView(text, count);
+        // Cut by the file's end as a string is: the bytes the file still holds.
+        const uint64_t available = self().bytesLeft();
+        self().rawView(text, count < available ? count : static_cast<size_t>(available));
     }
 
     template <class T>
@@ -104,7 +101,9 @@ class TBasicArchive {
         if (array.size() > count) {
             array.resize(count);
         }
-        array.reserve(count < self().bytesLeft() ? count : static_cast<size_t>(self().bytesLeft()));
+        // Every element takes at least five bytes of the file (a back-reference).
+        const uint64_t room = self().bytesLeft() / 5;
+        array.reserve(count < room ? count : static_cast<size_t>(room));
         for (uint32_t i = 0; i < count; ++i) {
             if (i == array.size()) {
                 array.emplace_back();

@@ -122,12 +122,13 @@ class ClassRegister {
         if (!object) {
             throw Error("A null class reference cannot be written to an archive.");
         }
-        const std::type_index runtimeClass = typeid(*object);
+        const T& instance = *object;
+        const std::type_index runtimeClass = typeid(instance);
         auto found = mClassRegister.find(runtimeClass);
         if (found == mClassRegister.end()) {
             if (runtimeClass != std::type_index(typeid(T))) {
                 throw Exception("Trying to write unregistered class " +
-                                QualifiedName(typeid(*object)) +
+                                QualifiedName(typeid(instance)) +
                                 " through class reference of type " + QualifiedName(typeid(T)) +
                                 ".\nYou need to register the former ahead of time.");
             }
@@ -169,7 +170,11 @@ class ClassRegister {
     // most common case, needs no search of the class hierarchy.
     template <class T>
     static std::shared_ptr<T> Downcast(std::shared_ptr<Object> object) {
-        if (object && typeid(*object) == typeid(T)) {
+        if (!object) {
+            return nullptr;
+        }
+        const Object& instance = *object;
+        if (typeid(instance) == typeid(T)) {
             return std::static_pointer_cast<T>(std::move(object));
         }
         return std::dynamic_pointer_cast<T>(std::move(object));

@@ -13,9 +13,6 @@ Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::mov
     }
     mDirection = WriteRead::Write;
     mWriter.emplace(mFileName);
-    if (platform::PathExists(mFileName)) {
-        mImage = platform::ReadWholeFile(mFileName);
-    }
 }
 
 Serializer::Serializer(std::shared_ptr<const platform::FileImage> image)

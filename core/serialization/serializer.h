@@ -14,13 +14,13 @@ namespace serialization {
 
 // The archive core bound to one file, for one top-level transfer in one direction. Reading takes
 // the whole file into memory at once and decodes from there, and the image outlives the
-// serializer as long as objects read from it view it; writing builds the archive in memory
-// and close() puts it on the disk in one crash-safe step. Like the file it stands for, the image
-// keeps whatever lies past the end of a shorter new archive, and a read past the end delivers
-// nothing and leaves the target as it was.
+// serializer as long as objects read from it view it; a read past the end delivers nothing and
+// leaves the target as it was. Writing builds the archive in memory from nothing, and close()
+// puts it on the disk in one crash-safe step: the file then holds exactly the new archive, and
+// nothing of what it held before.
 class Serializer final : public Object, public TBasicArchive<Serializer> {
   public:
-    // mode must be In (an existing file) or Out (created when absent, never truncated).
+    // mode must be In (an existing file) or Out (created when absent, replaced whole).
     Serializer(std::string fileName, FileMode mode);
     // Reads from a file already in memory.
     explicit Serializer(std::shared_ptr<const platform::FileImage> image);

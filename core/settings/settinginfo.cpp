@@ -9,7 +9,7 @@ std::shared_ptr<DialogSetting::CSettingInfo> gSetting;
 namespace DialogSetting {
 namespace {
 
-// The two pieces of "name:password", or none when the decoded text does not split in exactly two.
+// The two pieces of "name:password", split at the first ":", or none when there is no ":".
 struct Pieces {
     std::string accountName;
     std::string password;
@@ -18,7 +18,7 @@ struct Pieces {
 Pieces Split(const std::string& credential) {
     const std::string text = twitter_api::Base64Decode(credential);
     const auto colon = text.find(':');
-    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos) {
+    if (colon == std::string::npos) {
         return {};
     }
     return {text.substr(0, colon), text.substr(colon + 1)};

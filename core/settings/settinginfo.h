@@ -34,8 +34,8 @@ class CSettingInfo : public serialization::Object {
     std::string mCredential;
 };
 
-// The account name and password held in a credential: the decoded text split at every ":" gives
-// exactly two pieces, or both are empty.
+// The account name and password held in a credential: the decoded text split at its first ":"
+// (an account name has none; a password may), or both empty when it has none.
 std::string GetAccountName(const std::string& credential);
 std::string GetPassword(const std::string& credential);
 

@@ -77,12 +77,32 @@ run 0 unfavorite "$posted"
 run 0 fetch timeline --since "$newest"
 grep -F "\"id\":$posted," <<<"$out" | grep -qF '"favorited":false' || fail "favourite not cleared"
 
-# A refused credential is answered with a well-formed error document: success, nothing in it.
+# What the service refuses: status 1, its own message on standard error, nothing on standard output.
+run 1 post ""
+expect_in "Status is empty." "$err"
+run 1 post "$(printf 'x%.0s' $(seq 141))"
+expect_in "Status is over 140 characters." "$err"
+run 1 fetch list demo no-such-list
+expect_in "Not found" "$err"
+[ -z "$out" ] || fail "an unknown list brought statuses"
+run 1 favorite 999999999
+expect_in "No status found with that ID." "$err"
+
+# A text with what would end or add a query parameter arrives whole.
+run 0 post "C++ & #tag&in_reply_to_status_id=5 100%"
+run 0 fetch timeline --since "$newest"
+expect_in '"text":"C++ & #tag&in_reply_to_status_id=5 100%"' "$out"
+
+# A refused credential is a failure: status 1, the service's own message on standard error.
 run 0 account set demo wrong
-run 0 fetch timeline
-[ -z "$out" ] || fail "a refused credential brought statuses"
-run 0 lists
-[ -z "$out" ] || fail "a refused credential brought lists"
+for command in "fetch timeline" "fetch mentions" "lists" "saved-searches" "favorite 1"; do
+    # shellcheck disable=SC2086
+    run 1 $command
+    [ -z "$out" ] || fail "a refused credential brought output for $command"
+    expect_in "Could not authenticate you." "$err"
+done
+run 1 post "refused"
+expect_in "Could not authenticate you." "$err"
 
 # No service at all: a network failure, status 2, its message on standard error.
 WARBLET_MAIN_HOST=127.0.0.1:1 run 2 fetch timeline

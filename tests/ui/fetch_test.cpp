@@ -195,7 +195,7 @@ TEST_F(FetchTest, EachKindSendsItsRequest) {
         for (const int64_t id : c.today) {
             page.mTodayList->mContributions.push_back(MakeContribution({id, "a", "x"}));
         }
-        page.mComboValues = {{"owner", "my%20list"}};
+        page.mComboValues = {{"owner", "my list"}};
         page.comboBox1->addItem(c.kind == twitter_api::SEARCH ? "a b" : "shown name");
         page.comboBox1->setCurrentIndex(0);
 

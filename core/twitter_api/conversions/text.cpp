@@ -59,7 +59,9 @@ size_t Utf8SequenceLength(std::string_view text) {
     return codePoint < lead.smallest || surrogate || codePoint > 0x10FFFF ? 0 : lead.length;
 }
 
-// Letters, digits, the marks "-_.!~*'()", the reserved ";/?:@&=+$," and "#" pass unencoded.
+// Letters, digits, the marks "-_.!~*'()" and the reserved "/?:@$," pass unencoded. What ends or
+// changes a query parameter ("&", ";", "=", "+", "#") is encoded with the rest, since every
+// encoded text goes into a query value.
 constexpr std::array<bool, 256> MakeKeptTable() {
     std::array<bool, 256> kept{};
     for (int c = 'A'; c <= 'Z'; ++c) {
@@ -69,7 +71,7 @@ constexpr std::array<bool, 256> MakeKeptTable() {
     for (int c = '0'; c <= '9'; ++c) {
         kept[static_cast<size_t>(c)] = true;
     }
-    for (char c : std::string_view("-_.!~*'();/?:@&=+$,#")) {
+    for (char c : std::string_view("-_.!~*'()/?:@$,")) {
         kept[static_cast<unsigned char>(c)] = true;
     }
     return kept;
@@ -86,31 +88,74 @@ void AppendPercentEncoded(std::string& out, unsigned char byte) {
 
 }  // namespace
 
+namespace {
+
+// Characters beyond U+FFFF arrive as a UTF-16 surrogate pair written as two references in a row;
+// the high half waits here for its low half, and turns into U+FFFD when anything else follows.
+class SurrogateJoiner {
+  public:
+    explicit SurrogateJoiner(std::string& out) : mOut(out) {}
+
+    void Append(int32_t codePoint) {
+        if (mHigh && codePoint >= 0xDC00 && codePoint <= 0xDFFF) {
+            mOut += CodePointToUtf8(0x10000 + ((mHigh - 0xD800) << 10) + (codePoint - 0xDC00));
+            mHigh = 0;
+            return;
+        }
+        Break();
+        if (codePoint >= 0xD800 && codePoint <= 0xDBFF) {
+            mHigh = codePoint;
+        } else {
+            mOut += CodePointToUtf8(codePoint);
+        }
+    }
+
+    // Anything but a reference comes next.
+    void Break() {
+        if (mHigh) {
+            mOut += kReplacementCharacter;
+            mHigh = 0;
+        }
+    }
+
+  private:
+    std::string& mOut;
+    int32_t mHigh = 0;
+};
+
+}  // namespace
+
 std::string DecodeCharacterReferences(std::string_view text) {
     std::string result;
     result.reserve(text.size());
+    SurrogateJoiner joiner(result);
     std::string_view rest = text;
     while (true) {
         const size_t start = rest.find("&#");
         if (start == std::string_view::npos) {
             break;
         }
-        result += rest.substr(0, start);
-        rest.remove_prefix(start);
-        const size_t end = rest.find(';');
+        const size_t end = rest.find(';', start);
         if (end == std::string_view::npos) {
             break;  // an unterminated reference: the rest is copied as it is
         }
-        const std::string_view digits = rest.substr(2, end - 2);
-        if (!digits.empty()) {
+        if (start > 0) {
+            joiner.Break();
+            result += rest.substr(0, start);
+        }
+        const std::string_view digits = rest.substr(start + 2, end - start - 2);
+        if (digits.empty()) {
+            joiner.Break();
+        } else {
             const int32_t codePoint = ToInt32(digits);
             if (codePoint == 0) {
                 throw Exception("Enforcement failed");
             }
-            result += CodePointToUtf8(codePoint);
+            joiner.Append(codePoint);
         }
         rest.remove_prefix(end + 1);
     }
+    joiner.Break();
     result += rest;
     return result;
 }

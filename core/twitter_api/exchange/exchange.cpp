@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "common/diagnostics.h"
 #include "twitter_api/conversions/number.h"
@@ -9,21 +10,26 @@
 namespace twitter_api {
 namespace {
 
-constexpr std::string_view kContentLength = "Content-Length: ";
+constexpr std::string_view kContentLength = "content-length:";
 
 // Cuts a stream into lines. A line ends at LF, at CR LF, at a lone CR or at the end of the
-// stream; reading at the end of the stream yields an empty line.
+// stream; reading at the end of the stream yields an empty line. A line longer than its limit
+// throws instead of growing further.
 class LineReader {
   public:
     explicit LineReader(ByteSource& source) : mSource(source) {}
 
-    std::string ReadLine() {
+    // tooLong gives the message for a line beyond limit.
+    std::string ReadLine(size_t limit, std::string (*tooLong)()) {
         std::string line;
         while (Fill()) {
             const char* begin = mBuffer.data() + mPosition;
             const char* end = mBuffer.data() + mLength;
             const char* stop =
                 std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
+            if (line.size() + static_cast<size_t>(stop - begin) > limit) {
+                throw platform::NetworkError(tooLong());
+            }
             line.append(begin, stop);
             mPosition += static_cast<size_t>(stop - begin);
             if (stop == end) {
@@ -38,6 +44,9 @@ class LineReader {
         return line;
     }
 
+    // True once anything at all has come from the source.
+    bool ReadAnything() const { return mReadAnything; }
+
   private:
     // True when an unread byte is in the buffer. Once the source has ended it is not asked again.
     bool Fill() {
@@ -50,6 +59,7 @@ class LineReader {
         mLength = mSource.Read(mBuffer.data(), mBuffer.size());
         mPosition = 0;
         mEnded = mLength == 0;
+        mReadAnything = mReadAnything || !mEnded;
         return !mEnded;
     }
 
@@ -58,23 +68,43 @@ class LineReader {
     size_t mPosition = 0;
     size_t mLength = 0;
     bool mEnded = false;
+    bool mReadAnything = false;
 };
+
+std::string HeaderLineTooLong() {
+    return "The service's answer has a header line longer than " +
+           std::to_string(kMaxHeaderLineBytes) + " bytes";
+}
+
+std::string TooManyHeaderLines() {
+    return "The service's answer has more than " + std::to_string(kMaxHeaderLines) +
+           " header lines";
+}
+
+std::string BodyTooLarge() {
+    return "The service's answer has a body larger than " + std::to_string(kMaxBodyBytes) +
+           " bytes";
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
 
 // The announced length must be a 32-bit number, but it does not bound the body: the service's
 // lengths are not to be trusted, the end of the stream is.
-void CheckContentLength(const std::string& line) {
-    if (line.find(kContentLength) == std::string::npos) {
+void CheckContentLength(std::string_view line) {
+    if (!StartsWithNoCase(line, kContentLength)) {
         return;
     }
-    std::string remainder;
-    size_t from = 0;
-    for (size_t at = line.find(kContentLength); at != std::string::npos;
-         at = line.find(kContentLength, from)) {
-        remainder.append(line, from, at - from);
-        from = at + kContentLength.size();
+    std::string_view value = line.substr(kContentLength.size());
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+        value.remove_prefix(1);
     }
-    remainder.append(line, from);
-    ToInt32(remainder);
+    ToInt32(value);
 }
 
 bool IsDigits(std::string_view text) {
@@ -103,6 +133,23 @@ std::string FormatPath(std::string_view format, std::initializer_list<PathArgume
     return path;
 }
 
+std::string EncodePathSegment(std::string_view name) {
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string segment;
+    segment.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte != 0x7F && c != '%' && c != '?' && c != '#' && c != '/') {
+            segment += c;
+            continue;
+        }
+        segment += '%';
+        segment += kHexDigits[byte >> 4];
+        segment += kHexDigits[byte & 0x0F];
+    }
+    return segment;
+}
+
 HostAddress ParseHostAddress(std::string_view host) {
     const size_t colon = host.rfind(':');
     if (colon == std::string_view::npos) {
@@ -118,49 +165,80 @@ HostAddress ParseHostAddress(std::string_view host) {
 
 ResponseStream SendRequest(const Service& service, std::string_view method, HostKind host,
                            const std::string& path, const Credential& credential) {
+    const auto deadline = platform::TcpConnection::Clock::now() + service.deadline;
     const std::string& hostName = service.hosts.For(host);
     const HostAddress address = ParseHostAddress(hostName);
-    platform::TcpConnection connection(address.name, address.port, service.timeout);
-    connection.SendAll(std::string(method) + path + " HTTP/1.0\r\n");
-    connection.SendAll("HOST: " + hostName + "\r\n");
+    platform::TcpConnection connection(address.name, address.port, service.timeout, deadline);
+    std::string request = std::string(method) + path + " HTTP/1.0\r\n";
+    request += "HOST: " + hostName + "\r\n";
     if (credential) {
-        connection.SendAll("Authorization: Basic " + *credential + "\r\n");
+        request += "Authorization: Basic " + *credential + "\r\n";
     }
-    connection.SendAll("\r\n");
-    return ResponseStream(std::move(connection));
+    request += "\r\n";
+    std::optional<std::string> sendFailure;
+    try {
+        connection.SendAll(request);
+    } catch (const platform::NetworkError& e) {
+        sendFailure = e.what();
+    }
+    return ResponseStream(std::move(connection), std::move(sendFailure));
 }
 
-Response ReadResponse(ByteSource& stream) {
+namespace {
+
+// Reads the response into response, appending its body to what response.body already holds.
+// Returns whether anything at all was read.
+bool ReadResponseInto(ByteSource& stream, Response& response) {
     LineReader reader(stream);
-    Response response;
-    for (std::string line = reader.ReadLine(); !line.empty(); line = reader.ReadLine()) {
+    std::string line = reader.ReadLine(kMaxHeaderLineBytes, HeaderLineTooLong);
+    response.statusLine = line;
+    for (size_t lines = 1; !line.empty(); ++lines) {
+        if (lines > kMaxHeaderLines) {
+            throw platform::NetworkError(TooManyHeaderLines());
+        }
         CheckContentLength(line);
         response.header += line;
+        line = reader.ReadLine(kMaxHeaderLineBytes, HeaderLineTooLong);
     }
-    reader.ReadLine();  // the service's own XML declaration; XmlProlog takes its place
+    // The service's own XML declaration; XmlProlog takes its place.
+    reader.ReadLine(kMaxBodyBytes, BodyTooLarge);
+    const size_t bodyStart = response.body.size();
     int emptyReads = 0;
     while (emptyReads < 2) {
-        const std::string line = reader.ReadLine();
+        const size_t used = response.body.size() - bodyStart;
+        line = reader.ReadLine(kMaxBodyBytes - used, BodyTooLarge);
         if (line.empty()) {
             ++emptyReads;
             continue;
         }
         emptyReads = 0;
+        if (used + line.size() + 1 > kMaxBodyBytes) {
+            throw platform::NetworkError(BodyTooLarge());
+        }
         response.body += line;
         response.body += '\n';
     }
+    return reader.ReadAnything();
+}
+
+}  // namespace
+
+Response ReadResponse(ByteSource& stream) {
+    Response response;
+    ReadResponseInto(stream, response);
     return response;
 }
 
-std::string FetchDocument(const Service& service, std::string_view method, HostKind host,
-                          const std::string& path, const Credential& credential) {
+Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
+                      const std::string& path, const Credential& credential) {
     ResponseStream stream = SendRequest(service, method, host, path, credential);
-    const Response response = ReadResponse(stream);
-    std::string document;
-    document.reserve(XmlProlog.size() + response.body.size());
-    document += XmlProlog;
-    document += response.body;
-    return document;
+    Response response;
+    response.body = XmlProlog;  // the body is read straight into the document
+    const bool answered = ReadResponseInto(stream, response);
+    if (stream.SendFailure() && !answered) {
+        throw platform::NetworkError(*stream.SendFailure());
+    }
+    return {std::move(response.statusLine), std::move(response.body)};
 }
 
 void ReportMalformed(const Service& service, std::optional<std::string_view> requestLine,

@@ -36,15 +36,27 @@ class ByteSource {
     virtual size_t Read(char* buffer, size_t size) = 0;
 };
 
+// Caps on what an answer may hold, far above anything the service sends (a page of 200 statuses
+// is about 330 KB), so that a hostile or broken server cannot exhaust memory. Passing one throws
+// NetworkError with a message that names it.
+inline constexpr size_t kMaxHeaderLineBytes = 64 * 1024;
+inline constexpr size_t kMaxHeaderLines = 256;
+inline constexpr size_t kMaxBodyBytes = 16 * 1024 * 1024;
+
 // The stream of one request: the connection it was sent on, read until the peer closes it.
 class ResponseStream final : public ByteSource {
   public:
-    explicit ResponseStream(platform::TcpConnection connection)
-        : mConnection(std::move(connection)) {}
+    ResponseStream(platform::TcpConnection connection, std::optional<std::string> sendFailure)
+        : mConnection(std::move(connection)), mSendFailure(std::move(sendFailure)) {}
     size_t Read(char* buffer, size_t size) override { return mConnection.Receive(buffer, size); }
+
+    // Why the request could not be written in full, when it could not: a server may answer
+    // before it has read the whole request and close, and that answer still counts.
+    const std::optional<std::string>& SendFailure() const { return mSendFailure; }
 
   private:
     platform::TcpConnection mConnection;
+    std::optional<std::string> mSendFailure;
 };
 
 // A host setting split into the name to resolve and the port: "name" (port 80) or "name:port".
@@ -55,25 +67,36 @@ struct HostAddress {
 };
 HostAddress ParseHostAddress(std::string_view host);
 
-// Connects to the host of the kind and writes the request line, the "HOST: " line, the
-// "Authorization: Basic " line when a credential is given, and the empty line, each as a write
-// of its own. Network failures throw NetworkError.
+// Connects to the host of the kind and writes, in one write, the request line, the "HOST: " line,
+// the "Authorization: Basic " line when a credential is given, and the empty line. A failure to
+// connect throws NetworkError; a failure to write is kept in the stream. The whole exchange must
+// end within service.deadline.
 ResponseStream SendRequest(const Service& service, std::string_view method, HostKind host,
                            const std::string& path, const Credential& credential);
 
 struct Response {
-    std::string header;  // the status line and header lines run together; no caller reads it
-    std::string body;    // every non-empty line after the service's declaration line, each + LF
+    std::string statusLine;  // the first line of the response
+    std::string header;      // the status line and header lines run together
+    std::string body;        // every non-empty line after the service's declaration line, + LF
 };
 
 // Reads the whole response as lines ended by LF, CR LF, a lone CR or the end of the stream. A
-// "Content-Length: " header must hold a 32-bit decimal number (else the conversion Exception),
-// which is then ignored: two empty reads in a row end the body.
+// "Content-Length" header (its name in any letter case) must hold a 32-bit decimal number (else
+// the conversion Exception), which is then ignored: two empty reads in a row end the body. An
+// answer beyond one of the caps throws NetworkError.
 Response ReadResponse(ByteSource& stream);
 
-// Sends the request and returns the document to check: XmlProlog followed by the response body.
-std::string FetchDocument(const Service& service, std::string_view method, HostKind host,
-                          const std::string& path, const Credential& credential);
+// What came back for one request: the status line, and the document to check (XmlProlog followed
+// by the response body).
+struct Fetched {
+    std::string statusLine;
+    std::string document;
+};
+
+// Sends the request and reads its answer. When the request could not be written in full and the
+// server closed without a word, the write's failure is thrown as NetworkError.
+Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
+                      const std::string& path, const Credential& credential);
 
 // The diagnostic lines of a document that failed the well-formedness check: the request's own
 // line, when it has one, then the failure's message.
@@ -101,5 +124,10 @@ class PathArgument {
 // "%s" the next argument, a text, verbatim. A placeholder without its kind of argument, or an
 // argument left over, is a programming error (AssertionError).
 std::string FormatPath(std::string_view format, std::initializer_list<PathArgument> arguments);
+
+// A name made fit for one path segment: every byte that is a control character, a blank, "%",
+// "?", "#" or "/" is percent-encoded, so that a name cannot end the segment, the path or the
+// request line. Other bytes are kept as they are.
+std::string EncodePathSegment(std::string_view name);
 
 }  // namespace twitter_api

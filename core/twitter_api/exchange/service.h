@@ -27,12 +27,18 @@ struct HostConfig {
     static HostConfig FromEnvironment();
 };
 
+// The longest one exchange may take, connecting, sending and reading the whole answer: a page of
+// 200 statuses comes in seconds, so a server still trickling after this is not going to finish.
+inline constexpr std::chrono::seconds kExchangeDeadline{120};
+
 // What every request needs besides its own arguments: where the hosts are, where diagnostic lines
-// go and how long a connect or a read may take before it counts as a network failure.
+// go, how long one wait (a connect, a read) may take and how long the whole exchange may take
+// before it counts as a network failure.
 struct Service {
     HostConfig hosts;
     DiagnosticSink* diagnostics = nullptr;  // never null in use
     std::chrono::milliseconds timeout{30'000};
+    std::chrono::milliseconds deadline{kExchangeDeadline};
 };
 
 }  // namespace twitter_api

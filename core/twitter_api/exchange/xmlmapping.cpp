@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <random>
 #include <type_traits>
 
 namespace twitter_api {
@@ -93,31 +94,38 @@ class XmlMapping::Pass {
     struct OpenElement {
         Slot* slot;
         size_t textStart;
+        size_t slotsAtStart;  // how many slots the mapping had when the element started
     };
 
     static void XMLCALL StartElement(void* pass, const XML_Char* name, const XML_Char**) {
         static_cast<Pass*>(pass)->Start(name);
     }
-    static void XMLCALL EndElement(void* pass, const XML_Char*) { static_cast<Pass*>(pass)->End(); }
+    static void XMLCALL EndElement(void* pass, const XML_Char* name) {
+        static_cast<Pass*>(pass)->End(name);
+    }
     static void XMLCALL CharacterData(void* pass, const XML_Char* text, int length) {
         static_cast<Pass*>(pass)->mText.Append(text, static_cast<size_t>(length));
     }
 
     // The slot found at the start is the one used at the end: slots are never removed, so an
-    // end handler stored in between is still found there.
+    // end handler stored in between is still found there. A name without a slot at its start is
+    // looked up again at its end when slots were added meanwhile.
     void Start(std::string_view name) {
-        Slot& slot = mMapping.SlotFor(name);
-        mOpen.push_back({&slot, mText.Size()});
-        if (slot.start) {
+        Slot* slot = mMapping.Find(name);
+        mOpen.push_back({slot, mText.Size(), mMapping.mSlots.size()});
+        if (slot != nullptr && slot->start) {
             // A copy, so that a handler may replace itself while it runs.
-            Guarded([handler = slot.start] { handler(); });
+            Guarded([handler = slot->start] { handler(); });
         }
     }
 
-    void End() {
-        const OpenElement element = mOpen.back();
+    void End(std::string_view name) {
+        OpenElement element = mOpen.back();
         mOpen.pop_back();
-        if (element.slot->end) {
+        if (element.slot == nullptr && mMapping.mSlots.size() != element.slotsAtStart) {
+            element.slot = mMapping.Find(name);
+        }
+        if (element.slot != nullptr && element.slot->end) {
             const std::string_view text = mText.From(element.textStart);
             Guarded([handler = element.slot->end, text] { handler(text); });
         }
@@ -155,52 +163,56 @@ void XmlMapping::OnEnd(std::string_view element, EndHandler handler) {
     SlotFor(element).end = std::move(handler);
 }
 
-XmlMapping::NameKey XmlMapping::KeyOf(std::string_view name) {
-    const char* bytes = name.data();
-    const size_t length = name.size();
-    NameKey key{length, 0, 0};
-    if (length >= 8) {
-        std::memcpy(&key.head, bytes, 8);
-        std::memcpy(&key.tail, bytes + length - 8, 8);
-    } else if (length >= 4) {
-        uint32_t head = 0;
-        uint32_t tail = 0;
-        std::memcpy(&head, bytes, 4);
-        std::memcpy(&tail, bytes + length - 4, 4);
-        key.head = head;
-        key.tail = tail;
-    } else if (length > 0) {
-        const auto byte = [bytes](size_t at) {
-            return uint64_t{static_cast<unsigned char>(bytes[at])};
-        };
-        key.head = byte(0) | byte(length / 2) << 8 | byte(length - 1) << 16;
-    }
-    return key;
+XmlMapping::XmlMapping() : mSeed(std::random_device()()) {
+    mSeed = mSeed << 32 | std::random_device()();
 }
 
-size_t XmlMapping::HashOf(const NameKey& key) {
-    const uint64_t mixed =
-        (key.head * 0x9E3779B97F4A7C15ULL) ^ ((key.tail + key.length) * 0xC2B2AE3D27D4EB4FULL);
-    return static_cast<size_t>(mixed ^ (mixed >> 29));
+uint64_t XmlMapping::HashOf(std::string_view name) const {
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    const auto mix = [](uint64_t value) {
+        value ^= value >> 32;
+        value *= 0xD6E8FEB86659FD93ULL;
+        return value ^ (value >> 32);
+    };
+    uint64_t hash = mix(mSeed ^ (name.size() * kMultiplier));
+    size_t at = 0;
+    for (; at + 8 <= name.size(); at += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, name.data() + at, 8);
+        hash = mix((hash ^ word) * kMultiplier + mSeed);
+    }
+    if (at < name.size()) {
+        uint64_t word = 0;
+        std::memcpy(&word, name.data() + at, name.size() - at);
+        hash = mix((hash ^ word) * kMultiplier + mSeed);
+    }
+    return hash;
+}
+
+XmlMapping::Slot* XmlMapping::Find(std::string_view element) const {
+    const uint64_t hash = HashOf(element);
+    const size_t mask = mBuckets.size() - 1;
+    for (size_t index = hash & mask; mBuckets[index].slot != nullptr; index = (index + 1) & mask) {
+        const Bucket& bucket = mBuckets[index];
+        if (bucket.hash == hash && bucket.slot->name == element) {
+            return bucket.slot;
+        }
+    }
+    return nullptr;
 }
 
 XmlMapping::Slot& XmlMapping::SlotFor(std::string_view element) {
-    const NameKey key = KeyOf(element);
-    const size_t mask = mBuckets.size() - 1;
-    size_t index = HashOf(key) & mask;
-    for (; mBuckets[index].slot != nullptr; index = (index + 1) & mask) {
-        const Bucket& bucket = mBuckets[index];
-        if (bucket.key == key && (key.length <= 16 || bucket.slot->name == element)) {
-            return *bucket.slot;
-        }
+    if (Slot* slot = Find(element)) {
+        return *slot;
     }
-    return AddSlot(element, key, index);
-}
-
-XmlMapping::Slot& XmlMapping::AddSlot(std::string_view element, const NameKey& key,
-                                      size_t freeBucket) {
+    const uint64_t hash = HashOf(element);
     Slot& slot = mSlots.emplace_back(Slot{std::string(element), nullptr, nullptr});
-    mBuckets[freeBucket] = {key, &slot};
+    const size_t mask = mBuckets.size() - 1;
+    size_t index = hash & mask;
+    while (mBuckets[index].slot != nullptr) {
+        index = (index + 1) & mask;
+    }
+    mBuckets[index] = {hash, &slot};
     if (mSlots.size() * 2 > mBuckets.size()) {
         Grow();
     }
@@ -214,7 +226,7 @@ void XmlMapping::Grow() {
         if (bucket.slot == nullptr) {
             continue;
         }
-        size_t index = HashOf(bucket.key) & mask;
+        size_t index = bucket.hash & mask;
         while (buckets[index].slot != nullptr) {
             index = (index + 1) & mask;
         }

@@ -33,7 +33,7 @@ class XmlMapping {
     // predefined entities and character references resolved; empty for an empty element.
     using EndHandler = std::function<void(std::string_view text)>;
 
-    XmlMapping() = default;
+    XmlMapping();
     // The name table points into the slots, so a mapping stays where it was made.
     XmlMapping(const XmlMapping&) = delete;
     XmlMapping& operator=(const XmlMapping&) = delete;
@@ -53,28 +53,23 @@ class XmlMapping {
         StartHandler start;
         EndHandler end;
     };
-    // An element name as its length and two words that hold all of its bytes when it is at most
-    // 16 bytes long (overlapping for shorter names), so that most names compare in three steps.
-    struct NameKey {
-        size_t length = 0;
-        uint64_t head = 0;
-        uint64_t tail = 0;
-        bool operator==(const NameKey&) const = default;
-    };
     struct Bucket {
-        NameKey key;
+        uint64_t hash = 0;
         Slot* slot = nullptr;  // null: free
     };
 
-    // The slot of an element name, made empty the first time the name is seen. Slots are never
-    // removed and their addresses never change. Every element of a document is looked up once,
-    // so this is an open-addressing table with a cheap hash rather than a general map.
+    // The slot of an element name, made empty the first time a handler is stored under it. Only
+    // handler names get slots, never the names a document brings, so no document can fill or
+    // degrade the table. Slots are never removed and their addresses never change.
     Slot& SlotFor(std::string_view element);
-    Slot& AddSlot(std::string_view element, const NameKey& key, size_t freeBucket);
+    // The slot of a name that has one, or null. Every element of a document is looked up.
+    Slot* Find(std::string_view element) const;
+    // A hash over every byte of the name, seeded per mapping so that a document cannot be made
+    // to collide in advance.
+    uint64_t HashOf(std::string_view name) const;
     void Grow();
-    static NameKey KeyOf(std::string_view name);
-    static size_t HashOf(const NameKey& key);
 
+    uint64_t mSeed;
     std::deque<Slot> mSlots;
     std::vector<Bucket> mBuckets = std::vector<Bucket>(64);  // a power of two, at most half full
 };

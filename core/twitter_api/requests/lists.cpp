@@ -2,6 +2,7 @@
 
 #include "settings/settinginfo.h"
 #include "twitter_api/exchange/exchange.h"
+#include "twitter_api/exchange/refusal.h"
 #include "twitter_api/requests/mappings.h"
 
 namespace twitter_api {
@@ -13,42 +14,57 @@ using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<std:
 constexpr std::string_view kDiagnosticLine = "GetUserLists XML PARSE ERROR!!";
 
 std::vector<std::string> GetChoices(const Service& service, HostKind host, const std::string& path,
-                                    const std::string& credential, Mapper map) {
-    const std::string document = FetchDocument(service, kGet, host, path, credential);
+                                    const std::string& credential, Mapper map,
+                                    std::string* failure) {
+    const Fetched fetched = FetchDocument(service, kGet, host, path, credential);
+    if (auto refusal = RefusalOf(fetched)) {
+        SetFailure(failure, std::move(*refusal));
+        return {};
+    }
     std::vector<std::string> choices;
-    if (const auto failure = map(document, choices)) {
-        ReportMalformed(service, kDiagnosticLine, *failure);
+    if (const auto malformed = map(fetched.document, choices)) {
+        ReportMalformed(service, kDiagnosticLine, *malformed);
+        SetFailure(failure, MalformedMessage(*malformed));
     }
     return choices;
 }
 
+std::string AccountSegment(const std::string& credential) {
+    return EncodePathSegment(DialogSetting::GetAccountName(credential));
+}
+
 }  // namespace
 
-std::vector<std::string> GetUserLists(const Service& service, const std::string& credential) {
+std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
+                                      std::string* failure) {
+    SetFailure(failure, {});
     if (credential.empty()) {
         return {};
     }
-    const std::string path =
-        FormatPath("/1/%s/lists.xml", {DialogSetting::GetAccountName(credential)});
-    return GetChoices(service, HostKind::Versioned, path, credential, MapLists);
+    const std::string path = FormatPath("/1/%s/lists.xml", {AccountSegment(credential)});
+    return GetChoices(service, HostKind::Versioned, path, credential, MapLists, failure);
 }
 
 std::vector<std::string> GetUserListSubscriptions(const Service& service,
-                                                  const std::string& credential) {
+                                                  const std::string& credential,
+                                                  std::string* failure) {
+    SetFailure(failure, {});
     if (credential.empty()) {
         return {};
     }
     const std::string path =
-        FormatPath("/1/%s/lists/subscriptions.xml", {DialogSetting::GetAccountName(credential)});
-    return GetChoices(service, HostKind::Versioned, path, credential, MapLists);
+        FormatPath("/1/%s/lists/subscriptions.xml", {AccountSegment(credential)});
+    return GetChoices(service, HostKind::Versioned, path, credential, MapLists, failure);
 }
 
-std::vector<std::string> GetUserSavedSearches(const Service& service,
-                                              const std::string& credential) {
+std::vector<std::string> GetUserSavedSearches(const Service& service, const std::string& credential,
+                                              std::string* failure) {
+    SetFailure(failure, {});
     if (credential.empty()) {
         return {};
     }
-    return GetChoices(service, HostKind::Main, "/saved_searches.xml", credential, MapSavedSearches);
+    return GetChoices(service, HostKind::Main, "/saved_searches.xml", credential, MapSavedSearches,
+                      failure);
 }
 
 }  // namespace twitter_api

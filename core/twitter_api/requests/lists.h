@@ -8,12 +8,15 @@
 namespace twitter_api {
 
 // "list name,owner screen name" per list, in document order. An empty credential returns nothing
-// without any network activity.
-std::vector<std::string> GetUserLists(const Service& service, const std::string& credential);
+// without any network activity. When the service refuses the request (an HTTP error status) or its
+// answer is not a well-formed document, the result is empty and *failure, when given, says why.
+std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
+                                      std::string* failure = nullptr);
 std::vector<std::string> GetUserListSubscriptions(const Service& service,
-                                                  const std::string& credential);
+                                                  const std::string& credential,
+                                                  std::string* failure = nullptr);
 // The saved searches' names, in document order.
-std::vector<std::string> GetUserSavedSearches(const Service& service,
-                                              const std::string& credential);
+std::vector<std::string> GetUserSavedSearches(const Service& service, const std::string& credential,
+                                              std::string* failure = nullptr);
 
 }  // namespace twitter_api

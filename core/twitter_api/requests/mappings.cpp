@@ -4,6 +4,8 @@
 #include <deque>
 #include <memory>
 
+#include "common/diagnostics.h"
+#include "common/errors.h"
 #include "twitter_api/conversions/datetime.h"
 #include "twitter_api/conversions/number.h"
 #include "twitter_api/conversions/text.h"
@@ -15,16 +17,47 @@ namespace {
 void Ignore(std::string_view) {}
 
 // The contributions of one pass. Every contribution begun stays alive to the end of the pass,
-// because the handlers bound to it stay in force after its record has ended.
+// because the handlers bound to it stay in force after its record has ended. A value that does
+// not convert spoils only its own record: that record is left out with a diagnostic line, and the
+// rest of the page is delivered.
 class Contributions {
   public:
-    CContribution& Begin() { return *mBegun.emplace_back(std::make_shared<CContribution>()); }
+    struct Record {
+        Contributions* owner;
+        ContributionPtr contribution;
+        std::optional<std::string> failure;
+        bool completed = false;
+    };
 
-    void Complete(const CContribution& record) {
-        const auto found =
-            std::find_if(mBegun.rbegin(), mBegun.rend(),
-                         [&record](const auto& begun) { return begun.get() == &record; });
-        mCompleted.push_back(*found);
+    Contributions(std::string_view kind, DiagnosticSink* diagnostics)
+        : mKind(kind), mDiagnostics(diagnostics) {}
+
+    Record& Begin() {
+        return mBegun.emplace_back(
+            Record{this, std::make_shared<CContribution>(), std::nullopt, false});
+    }
+
+    // An end handler that applies set to the record's contribution, keeping a conversion failure
+    // with the record instead of ending the pass. It captures the record alone, so that it is
+    // stored without an allocation.
+    template <typename Set>
+    static XmlMapping::EndHandler Converting(Record& record, Set set) {
+        return [&record, set](std::string_view text) {
+            try {
+                set(*record.contribution, text);
+            } catch (const Exception& e) {
+                record.owner->Fail(record, e.what());
+            }
+        };
+    }
+
+    void Complete(Record& record) {
+        record.completed = true;
+        if (record.failure) {
+            Report("Skipped " + Describe(record) + ": " + *record.failure);
+            return;
+        }
+        mCompleted.push_back(record.contribution);
     }
 
     std::optional<std::string> Publish(const PassOutcome& outcome,
@@ -33,22 +66,56 @@ class Contributions {
     }
 
   private:
-    std::vector<ContributionPtr> mBegun;
+    void Fail(Record& record, const std::string& message) {
+        if (record.completed) {
+            Report("Ignored a value after " + Describe(record) + ": " + message);
+        } else if (!record.failure) {
+            record.failure = message;
+        }
+    }
+
+    std::string Describe(const Record& record) const {
+        const int64_t id = record.contribution->mId;
+        return mKind + (id != 0 ? " " + std::to_string(id) : " without a known id");
+    }
+
+    void Report(const std::string& line) const {
+        if (mDiagnostics != nullptr) {
+            mDiagnostics->WriteLine(line);
+        }
+    }
+
+    std::string mKind;
+    DiagnosticSink* mDiagnostics;
+    std::deque<Record> mBegun;  // a deque, so that records stay where handlers see them
     std::vector<ContributionPtr> mCompleted;
 };
 
-// The same for the entries of a choice list, which are plain texts.
+// The same for the entries of a choice list, which are plain texts. An entry is handed over once,
+// when its record ends.
 class Entries {
   public:
-    std::string& Begin() { return mBegun.emplace_back(); }
-    void Complete(const std::string& entry) { mCompleted.push_back(entry); }
+    struct Entry {
+        std::string text;
+        bool complete = false;  // for a list: its owner has been named
+        bool delivered = false;
+    };
+
+    Entry& Begin() { return mBegun.emplace_back(); }
+
+    void Deliver(Entry& entry) {
+        if (entry.complete && !entry.delivered) {
+            entry.delivered = true;
+            mCompleted.push_back(std::move(entry.text));
+        }
+    }
 
     std::optional<std::string> Publish(const PassOutcome& outcome, std::vector<std::string>& out) {
         return twitter_api::Publish(outcome, mCompleted, out);
     }
 
   private:
-    std::deque<std::string> mBegun;  // a deque, so that entries stay where handlers see them
+    std::deque<Entry> mBegun;  // a deque, so that entries stay where handlers see them
     std::vector<std::string> mCompleted;
 };
 
@@ -75,28 +142,33 @@ void SetAuthorNames(CContribution& entry, std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> MapStatuses(std::string_view document,
-                                       std::vector<ContributionPtr>& out) {
+std::optional<std::string> MapStatuses(std::string_view document, std::vector<ContributionPtr>& out,
+                                       DiagnosticSink* diagnostics) {
     XmlMapping mapping;
-    Contributions records;
+    Contributions records("status", diagnostics);
     mapping.OnStart("status", [&] {
-        CContribution& status = records.Begin();
-        mapping.OnEnd("text", [&status](std::string_view text) {
-            status.mText = DecodeCharacterReferences(text);
-        });
-        mapping.OnEnd("id", [&status](std::string_view text) { status.mId = ToInt64(text); });
-        mapping.OnEnd("created_at", [&status](std::string_view text) {
-            status.mCreatedAt = GetDisplayDateTime(text);
-        });
-        mapping.OnEnd("favorited",
-                      [&status](std::string_view text) { status.mFavorited = text == "true"; });
-        mapping.OnEnd("source", [&status](std::string_view text) { status.mSource = text; });
-        mapping.OnStart("user", [&mapping, &status] {
-            mapping.OnEnd("name", [&status](std::string_view text) {
-                status.mName = DecodeCharacterReferences(text);
-            });
+        auto& status = records.Begin();
+        mapping.OnEnd("text", records.Converting(status, [](CContribution& c, auto text) {
+            c.mText = DecodeCharacterReferences(text);
+        }));
+        mapping.OnEnd("id", records.Converting(status, [](CContribution& c, auto text) {
+            c.mId = ToInt64(text);
+        }));
+        mapping.OnEnd("created_at", records.Converting(status, [](CContribution& c, auto text) {
+            c.mCreatedAt = GetDisplayDateTime(text);
+        }));
+        mapping.OnEnd("favorited", records.Converting(status, [](CContribution& c, auto text) {
+            c.mFavorited = text == "true";
+        }));
+        mapping.OnEnd("source", records.Converting(
+                                    status, [](CContribution& c, auto text) { c.mSource = text; }));
+        mapping.OnStart("user", [&mapping, &records, &status] {
+            mapping.OnEnd("name", records.Converting(status, [](CContribution& c, auto text) {
+                c.mName = DecodeCharacterReferences(text);
+            }));
             mapping.OnEnd("screen_name",
-                          [&status](std::string_view text) { status.mScreenName = text; });
+                          records.Converting(
+                              status, [](CContribution& c, auto text) { c.mScreenName = text; }));
             mapping.OnEnd("id", Ignore);
             mapping.OnEnd("created_at", Ignore);
         });
@@ -107,31 +179,43 @@ std::optional<std::string> MapStatuses(std::string_view document,
 }
 
 std::optional<std::string> MapDirectMessages(std::string_view document,
-                                             std::vector<ContributionPtr>& out) {
+                                             std::vector<ContributionPtr>& out,
+                                             DiagnosticSink* diagnostics) {
     XmlMapping mapping;
-    Contributions records;
+    Contributions records("direct message", diagnostics);
     const auto ignoreUserIdAndTime = [&mapping] {
         mapping.OnEnd("id", Ignore);
         mapping.OnEnd("created_at", Ignore);
     };
     mapping.OnStart("direct_message", [&] {
-        CContribution& message = records.Begin();
-        mapping.OnEnd("text", [&message](std::string_view text) {
-            message.mText = DecodeCharacterReferences(text);
+        auto& message = records.Begin();
+        const auto setName = records.Converting(message, [](CContribution& c, auto text) {
+            c.mName = DecodeCharacterReferences(text);
         });
-        mapping.OnEnd("id", [&message](std::string_view text) { message.mId = ToInt64(text); });
-        mapping.OnEnd("created_at", [&message](std::string_view text) {
-            message.mCreatedAt = GetDisplayDateTime(text);
+        mapping.OnEnd("text", records.Converting(message, [](CContribution& c, auto text) {
+            c.mText = DecodeCharacterReferences(text);
+        }));
+        mapping.OnEnd("id", records.Converting(message, [](CContribution& c, auto text) {
+            c.mId = ToInt64(text);
+        }));
+        mapping.OnEnd("created_at", records.Converting(message, [](CContribution& c, auto text) {
+            c.mCreatedAt = GetDisplayDateTime(text);
+        }));
+        mapping.OnEnd("name", setName);
+        mapping.OnEnd("sender_screen_name",
+                      records.Converting(message, [](CContribution& c, auto text) {
+                          c.mName = text;
+                          c.mScreenName = text;
+                      }));
+        // The message is labelled with its sender: the recipient's name is passed over.
+        mapping.OnStart("sender", [&mapping, ignoreUserIdAndTime, setName] {
+            ignoreUserIdAndTime();
+            mapping.OnEnd("name", setName);
         });
-        mapping.OnEnd("name", [&message](std::string_view text) {
-            message.mName = DecodeCharacterReferences(text);
+        mapping.OnStart("recipient", [&mapping, ignoreUserIdAndTime] {
+            ignoreUserIdAndTime();
+            mapping.OnEnd("name", Ignore);
         });
-        mapping.OnEnd("sender_screen_name", [&message](std::string_view text) {
-            message.mName = text;
-            message.mScreenName = text;
-        });
-        mapping.OnStart("sender", ignoreUserIdAndTime);
-        mapping.OnStart("recipient", ignoreUserIdAndTime);
         mapping.OnEnd("direct_message",
                       [&records, &message](std::string_view) { records.Complete(message); });
     });
@@ -139,18 +223,21 @@ std::optional<std::string> MapDirectMessages(std::string_view document,
 }
 
 std::optional<std::string> MapSearchEntries(std::string_view document,
-                                            std::vector<ContributionPtr>& out) {
+                                            std::vector<ContributionPtr>& out,
+                                            DiagnosticSink* diagnostics) {
     XmlMapping mapping;
-    Contributions records;
+    Contributions records("search entry", diagnostics);
     mapping.OnStart("entry", [&] {
-        CContribution& entry = records.Begin();
-        mapping.OnEnd("id", [&entry](std::string_view text) { SetAtomStatusId(entry, text); });
-        mapping.OnEnd("published", [&entry](std::string_view text) { entry.mCreatedAt = text; });
-        mapping.OnEnd("title", [&entry](std::string_view text) {
-            entry.mText = DecodeCharacterReferences(text);
-        });
-        mapping.OnStart("author", [&mapping, &entry] {
-            mapping.OnEnd("name", [&entry](std::string_view text) { SetAuthorNames(entry, text); });
+        auto& entry = records.Begin();
+        mapping.OnEnd("id", records.Converting(entry, SetAtomStatusId));
+        mapping.OnEnd("published", records.Converting(entry, [](CContribution& c, auto text) {
+            c.mCreatedAt = text;
+        }));
+        mapping.OnEnd("title", records.Converting(entry, [](CContribution& c, auto text) {
+            c.mText = DecodeCharacterReferences(text);
+        }));
+        mapping.OnStart("author", [&mapping, &records, &entry] {
+            mapping.OnEnd("name", records.Converting(entry, SetAuthorNames));
         });
         mapping.OnEnd("entry", [&records, &entry](std::string_view) { records.Complete(entry); });
     });
@@ -161,17 +248,18 @@ std::optional<std::string> MapLists(std::string_view document, std::vector<std::
     XmlMapping mapping;
     Entries entries;
     mapping.OnStart("list", [&] {
-        std::string& entry = entries.Begin();
-        mapping.OnEnd("name", [&entry](std::string_view text) { entry += text; });
-        mapping.OnStart("user", [&mapping, &entries, &entry] {
+        auto& entry = entries.Begin();
+        mapping.OnEnd("name", [&entry](std::string_view text) { entry.text += text; });
+        mapping.OnStart("user", [&mapping, &entry] {
             mapping.OnEnd("name", Ignore);
-            mapping.OnEnd("screen_name", [&entries, &entry](std::string_view text) {
-                entry += ',';
-                entry += text;
-                entries.Complete(entry);
+            mapping.OnEnd("screen_name", [&entry](std::string_view text) {
+                entry.text += ',';
+                entry.text += text;
+                entry.complete = true;
             });
         });
-        mapping.OnEnd("list", Ignore);
+        // Handed over once, at the end of the list: a list without an owner adds nothing.
+        mapping.OnEnd("list", [&entries, &entry](std::string_view) { entries.Deliver(entry); });
     });
     return entries.Publish(mapping.Run(document), out);
 }
@@ -181,11 +269,12 @@ std::optional<std::string> MapSavedSearches(std::string_view document,
     XmlMapping mapping;
     Entries entries;
     mapping.OnStart("saved_search", [&] {
-        std::string& entry = entries.Begin();
+        auto& entry = entries.Begin();
+        entry.complete = true;
         mapping.OnEnd("id", Ignore);
-        mapping.OnEnd("name", [&entry](std::string_view text) { entry += text; });
+        mapping.OnEnd("name", [&entry](std::string_view text) { entry.text += text; });
         mapping.OnEnd("saved_search",
-                      [&entries, &entry](std::string_view) { entries.Complete(entry); });
+                      [&entries, &entry](std::string_view) { entries.Deliver(entry); });
     });
     return entries.Publish(mapping.Run(document), out);
 }

@@ -9,21 +9,29 @@
 
 namespace twitter_api {
 
-// Each request empties out, fills it oldest first and returns true when the response was a
-// well-formed document (also when it held no records); false after the diagnostic lines. A since
-// id below 0 asks without one. Network failures throw NetworkError; a value that does not convert
-// throws its conversion Exception.
+// Each request empties out, fills it oldest first and returns true when the service answered with
+// a well-formed document (also when it held no records). It returns false, and stores the reason
+// in *failure when given, when the service refused the request (an HTTP error status) or answered
+// with something that is not a well-formed document (after the diagnostic lines). A since id
+// below 0 asks without one. Network failures throw NetworkError. A record with a value that does
+// not convert is left out, with a diagnostic line.
 bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>& out,
-                            const std::string& credential, int64_t sinceId, int32_t count);
+                            const std::string& credential, int64_t sinceId, int32_t count,
+                            std::string* failure = nullptr);
 bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
-                     const std::string& credential, int64_t sinceId, int32_t count);
+                     const std::string& credential, int64_t sinceId, int32_t count,
+                     std::string* failure = nullptr);
 bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& out,
-                          const std::string& credential, int64_t sinceId, int32_t count);
+                          const std::string& credential, int64_t sinceId, int32_t count,
+                          std::string* failure = nullptr);
+// owner and listName go into the path through EncodePathSegment.
 bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& owner, const std::string& listName,
-                     const std::string& credential, int64_t sinceId, int32_t perPage);
+                     const std::string& credential, int64_t sinceId, int32_t perPage,
+                     std::string* failure = nullptr);
 // query is already percent-encoded (UriEncode); the search sends no credential.
 bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
-                       const std::string& query, int32_t resultsPerPage, int32_t page);
+                       const std::string& query, int32_t resultsPerPage, int32_t page,
+                       std::string* failure = nullptr);
 
 }  // namespace twitter_api

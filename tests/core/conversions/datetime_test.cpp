@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "support/captured.h"
 #include "twitter_api/conversions/datetime.h"
 
 namespace {
@@ -149,10 +150,8 @@ TEST(GetDisplayDateTime, AgreesWithTheStandardCalendarOverTwoCenturies) {
 }
 
 TEST(GetDisplayDateTime, ReadsEveryCreationTimeOfTheCapturedDocuments) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     const std::filesystem::path folder = WARBLET_SHARED_FIXTURES;
-    if (!std::filesystem::is_directory(folder)) {
-        GTEST_SKIP() << "no captured documents at " << folder;
-    }
     const std::string open = "<created_at>";
     const std::string close = "</created_at>";
     int seen = 0;

@@ -41,9 +41,20 @@ TEST(DecodeCharacterReferences, ReplacesDecimalReferencesByUtf8) {
         {"x&#", "x&#"},
         // Beyond the Basic Multilingual Plane: four bytes.
         {"&#128512;", "\xF0\x9F\x98\x80"},
-        // Values that are no character become U+FFFD.
+        // A surrogate pair written as two references in a row is one character.
+        {"&#55357;&#56832;", "\xF0\x9F\x98\x80"},
+        {"a&#55296;&#56320;&#56319;&#57343;b",
+         "a\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"
+         "b"},
+        // Values that are no character become U+FFFD, and so does a surrogate without its half.
         {"&#-1;", kReplacement},
-        {"&#55357;&#56832;", kReplacement + kReplacement},
+        {"&#55357;", kReplacement},
+        {"&#56832;&#55357;", kReplacement + kReplacement},
+        {"&#55357; &#56832;", kReplacement + " " + kReplacement},
+        {"&#55357;&#;&#56832;", kReplacement + kReplacement},
+        {"&#55357;&#55357;&#56832;x", kReplacement + "\xF0\x9F\x98\x80" + "x"},
+        {"&#55357;&#65;", kReplacement + "A"},
+        {"&#55357;&#56832", kReplacement + "&#56832"},
         {"&#1114112;", kReplacement},
         {"&#1114111;", "\xF4\x8F\xBF\xBF"},
     };
@@ -107,7 +118,7 @@ TEST(CodePointToUtf8, UsesTheShortestFormUpToEachBoundary) {
     }
 }
 
-TEST(UriEncode, KeepsUnreservedAndReservedCharactersAndEncodesTheRest) {
+TEST(UriEncode, KeepsUnreservedCharactersAndEncodesWhatWouldEndTheValue) {
     struct Case {
         std::string text;
         std::string encoded;
@@ -117,15 +128,18 @@ TEST(UriEncode, KeepsUnreservedAndReservedCharactersAndEncodesTheRest) {
         {" ", "%20"},
         {"AZaz09", "AZaz09"},
         {"-_.!~*'()", "-_.!~*'()"},
-        {";/?:@&=+$,#", ";/?:@&=+$,#"},
-        {"a b&c=d+e#f", "a%20b&c=d+e#f"},
+        {"/?:@$,", "/?:@$,"},
+        {";&=+#", "%3B%26%3D%2B%23"},
+        {"a b&c=d+e#f", "a%20b%26c%3Dd%2Be%23f"},
+        {"C++ & #tag", "C%2B%2B%20%26%20%23tag"},
+        {"x&in_reply_to_status_id=5", "x%26in_reply_to_status_id%3D5"},
         {"\"%<>[]\\^`{|}", "%22%25%3C%3E%5B%5D%5C%5E%60%7B%7C%7D"},
         {"\t\r\n", "%09%0D%0A"},
         {std::string(1, '\0'), "%00"},
         {"\x7F", "%7F"},
         {"\xC3\xA9", "%C3%A9"},
         {"\xE3\x81\x82", "%E3%81%82"},
-        {"#\xE3\x81\x82\xE3\x81\x84 x", "#%E3%81%82%E3%81%84%20x"},
+        {"#\xE3\x81\x82\xE3\x81\x84 x", "%23%E3%81%82%E3%81%84%20x"},
         {"\xF0\x9F\x98\x80", "%F0%9F%98%80"},
         {"\xF4\x8F\xBF\xBF", "%F4%8F%BF%BF"},
     };

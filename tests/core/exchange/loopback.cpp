@@ -79,6 +79,20 @@ void LoopbackListener::Serve(std::string response) {
     });
 }
 
+void LoopbackListener::ServeWith(std::function<void(int connection)> script) {
+    mThread = std::thread([this, script = std::move(script)] {
+        if (!WaitReadable(mListener, kWaitMs)) {
+            return;
+        }
+        const int connection = ::accept(mListener, nullptr, nullptr);
+        if (connection < 0) {
+            return;
+        }
+        script(connection);
+        ::close(connection);
+    });
+}
+
 std::string LoopbackListener::Received() {
     if (mThread.joinable()) {
         mThread.join();
@@ -116,6 +130,14 @@ size_t TextSource::Read(char* buffer, size_t size) {
     std::copy_n(mText.data() + mPosition, count, buffer);
     mPosition += count;
     return count;
+}
+
+size_t EndlessSource::Read(char* buffer, size_t size) {
+    for (size_t i = 0; i < size; ++i, ++mGiven) {
+        buffer[i] = mGiven < mPrefix.size() ? mPrefix[mGiven]
+                                            : mFiller[(mGiven - mPrefix.size()) % mFiller.size()];
+    }
+    return size;
 }
 
 std::string ResponseWith(const std::string& document) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +28,9 @@ class LoopbackListener {
     // On a thread: accepts one connection, reads the request up to its empty line, sends
     // response, ends its own side and keeps recording until the client closes.
     void Serve(std::string response);
+
+    // On a thread: accepts one connection and hands it to script, then closes it.
+    void ServeWith(std::function<void(int connection)> script);
 
     // Every byte the client sent; waits for the served connection to end.
     std::string Received();
@@ -64,6 +68,20 @@ class TextSource final : public twitter_api::ByteSource {
     std::string mText;
     size_t mPiece;
     size_t mPosition = 0;
+};
+
+// An endless stream: prefix, then filler over and over. Counts what it handed out.
+class EndlessSource final : public twitter_api::ByteSource {
+  public:
+    EndlessSource(std::string prefix, std::string filler)
+        : mPrefix(std::move(prefix)), mFiller(std::move(filler)) {}
+    size_t Read(char* buffer, size_t size) override;
+    size_t Given() const { return mGiven; }
+
+  private:
+    std::string mPrefix;
+    std::string mFiller;
+    size_t mGiven = 0;
 };
 
 // An HTTP response around a document whose first line is its own XML declaration.

@@ -51,6 +51,17 @@ TEST_F(LogStore, FilesAreNamedByAccountKindDateAndParam) {
     }
 }
 
+// The names of accounts, lists and searches are the user's own: only the owner may list them.
+TEST_F(LogStore, FoldersAndFilesAreTheOwnersAlone) {
+    SaveLog(ListOf("20100405", {1}), SEARCH, "q");
+    for (const char* folder : {"log", "log/U", "log/U/timeline", "log/U/search"}) {
+        EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all) << folder;
+    }
+    EXPECT_EQ(fs::status("log/U/search/20100405_q.dat").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator("log/U/search"), fs::directory_iterator()), 1);
+}
+
 TEST_F(LogStore, SaveAndLoadRoundTripInOrder) {
     SaveLog(ListOf("20100405", {9, 5, 7}), SEARCH, "q");
     const auto back = LoadLog("20100405", SEARCH, "q");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/errors.h"
+#include "exchange/loopback.h"
 #include "twitter_api/exchange/exchange.h"
 
 namespace {
@@ -98,22 +99,60 @@ TEST(MapStatuses, MalformedDocumentsLeaveTheOutputAlone) {
     EXPECT_TRUE(out.empty());
 }
 
-TEST(MapStatuses, AConversionFailureKeepsTheRecordsCompletedBeforeIt) {
-    std::vector<ContributionPtr> out;
-    try {
-        MapStatuses(Document("<statuses><status><id>30</id></status><status><id>20</id>"
-                             "<text>&amp;#0;</text></status><status><id>10</id></status>"
-                             "</statuses>"),
-                    out);
-        ADD_FAILURE() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Enforcement failed");
+TEST(MapStatuses, ARecordThatDoesNotConvertIsSkippedAndTheRestDelivered) {
+    struct Case {
+        const char* name;
+        std::string poisoned;  // the middle status
+        std::string diagnostic;
+    };
+    const Case cases[] = {
+        {"a reference to 0", "<status><id>20</id><text>&amp;#0;</text></status>",
+         "Skipped status 20: Enforcement failed"},
+        {"a reference that is no number", "<status><text>&amp;#D;</text><id>20</id></status>",
+         "Skipped status 20: Can't convert value `D' of type const(char)[] to type int"},
+        {"a user name that does not convert",
+         "<status><id>20</id><user><name>&amp;#0;</name><id>x</id></user></status>",
+         "Skipped status 20: Enforcement failed"},
+        {"an id that does not convert", "<status><id>2x</id><text>a</text></status>",
+         "Skipped status without a known id: Can't convert value `2x' of type const(char)[] to "
+         "type long"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<ContributionPtr> out;
+        testing_support::RecordingSink sink;
+        EXPECT_EQ(MapStatuses(Document("<statuses><status><id>30</id></status>" + c.poisoned +
+                                       "<status><id>10</id><text>ok</text></status></statuses>"),
+                              out, &sink),
+                  std::nullopt);
+        ASSERT_EQ(out.size(), 2U);
+        EXPECT_EQ(out[0]->mId, 30);
+        EXPECT_EQ(out[1]->mId, 10);
+        EXPECT_EQ(out[1]->mText, "ok");
+        EXPECT_EQ(sink.lines, std::vector<std::string>{c.diagnostic});
     }
-    ASSERT_EQ(out.size(), 1U);
-    EXPECT_EQ(out[0]->mId, 30);
 }
 
-TEST(MapDirectMessages, SenderScreenNameAndTheLastName) {
+TEST(MapDirectMessagesAndSearch, ARecordThatDoesNotConvertIsSkipped) {
+    std::vector<ContributionPtr> messages;
+    testing_support::RecordingSink sink;
+    MapDirectMessages(Document("<d><direct_message><id>2</id><text>&amp;#0;</text>"
+                               "</direct_message><direct_message><id>1</id></direct_message></d>"),
+                      messages, &sink);
+    std::vector<ContributionPtr> entries;
+    MapSearchEntries(Document("<feed><entry><id>tag:s,2010:9</id><title>&amp;#0;</title></entry>"
+                              "<entry><id>tag:s,2010:8</id><author><name>a (b)</name></author>"
+                              "</entry></feed>"),
+                     entries, &sink);
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0]->mId, 1);
+    ASSERT_EQ(entries.size(), 1U);
+    EXPECT_EQ(entries[0]->mId, 8);
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"Skipped direct message 2: Enforcement failed",
+                                                    "Skipped search entry 9: Enforcement failed"}));
+}
+
+TEST(MapDirectMessages, SenderScreenNameAndTheSendersName) {
     std::vector<ContributionPtr> out;
     ASSERT_EQ(MapDirectMessages(
                   Document("<direct-messages type=\"array\">\n"
@@ -138,9 +177,25 @@ TEST(MapDirectMessages, SenderScreenNameAndTheLastName) {
     EXPECT_EQ(out[0]->mText, "hi \xC3\xA9");
     EXPECT_EQ(out[0]->mCreatedAt, "2008-12-13 02:50:50");
     EXPECT_EQ(out[0]->mScreenName, "some&#65;");
-    EXPECT_EQ(out[0]->mName, "Recipient \xC3\xA9");
+    EXPECT_EQ(out[0]->mName, "Some Sender");
     EXPECT_EQ(out[1]->mScreenName, "only");
     EXPECT_EQ(out[1]->mName, "only");
+}
+
+TEST(MapDirectMessages, TheSendersNameWhicheverUserComesFirst) {
+    std::vector<ContributionPtr> out;
+    ASSERT_EQ(MapDirectMessages(
+                  Document("<d><direct_message><id>1</id>"
+                           "<sender_screen_name>s</sender_screen_name>"
+                           "<recipient><name>Recipient</name></recipient>"
+                           "<sender><name>Sender &amp;#233;</name></sender></direct_message>"
+                           "<direct_message><id>2</id><sender_screen_name>t</sender_screen_name>"
+                           "<recipient><name>Recipient</name></recipient></direct_message></d>"),
+                  out),
+              std::nullopt);
+    ASSERT_EQ(out.size(), 2U);
+    EXPECT_EQ(out[0]->mName, "Sender \xC3\xA9");
+    EXPECT_EQ(out[1]->mName, "t");  // no sender block: the sender's screen name stays
 }
 
 TEST(MapSearchEntries, AtomIdsPublishedTitleAndAuthorNames) {
@@ -162,10 +217,14 @@ TEST(MapSearchEntries, AtomIdsPublishedTitleAndAuthorNames) {
                      "<entry><id>a:b:c:4</id><author><name>x (</name></author></entry>\n"
                      "<entry><id>a:b:9223372036854775807</id><author><name>y ()</name></author>"
                      "</entry>\n"
+                     // The split is made on the text as written, before references are decoded.
+                     "<entry><author><name>z&amp;#233; (&amp;#55357;&amp;#56832; &amp;#65;)"
+                     "</name></author></entry>\n"
+                     "<entry><author><name>w&amp;#32;(v)</name></author></entry>\n"
                      "</feed>\n"),
             out),
         std::nullopt);
-    ASSERT_EQ(out.size(), 4U);
+    ASSERT_EQ(out.size(), 6U);
     EXPECT_EQ(out[0]->mId, 12345);
     EXPECT_EQ(out[0]->mCreatedAt, "2009-02-20T08:39:02Z");
     EXPECT_EQ(out[0]->mText, "bas\xC3\xA9 \xC3\xA9");
@@ -181,6 +240,10 @@ TEST(MapSearchEntries, AtomIdsPublishedTitleAndAuthorNames) {
     EXPECT_EQ(out[3]->mId, 9'223'372'036'854'775'807);
     EXPECT_EQ(out[3]->mScreenName, "y");
     EXPECT_EQ(out[3]->mName, "");
+    EXPECT_EQ(out[4]->mScreenName, "z&#233;");
+    EXPECT_EQ(out[4]->mName, "\xF0\x9F\x98\x80 A");
+    EXPECT_EQ(out[5]->mScreenName, "w&#32;(v)");
+    EXPECT_EQ(out[5]->mName, "w (v)");
 }
 
 TEST(MapLists, ListNameCommaOwnerScreenName) {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "exchange/loopback.h"
+#include "twitter_api/conversions/text.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/status.h"
 #include "twitter_api/requests/timeline.h"
@@ -16,10 +17,11 @@ using testing_support::RecordingSink;
 using testing_support::ResponseWith;
 using testing_support::ServiceFor;
 
-const std::string kCredential = "dXNlcjpwYXNz";  // user:pass
+const std::string kCredential = "dXNlcjpwYXNz";      // user:pass
+const std::string kOddAccount = "YS9iP2MgZDpwOnc=";  // a/b?c d:p:w
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
-// A well-formed answer that holds no records, as an authentication failure gives.
+// The service's refusal: a well-formed error document under an error status.
 const std::string kUnauthorized =
     "HTTP/1.1 401 Unauthorized\r\nContent-Type: application/xml\r\nContent-Length: 156\r\n\r\n" +
     std::string(kDeclaration) +
@@ -46,7 +48,7 @@ std::vector<RequestCase> RequestCases() {
     const auto timeline = [](auto request, std::string credential, int64_t since, int32_t count) {
         return [=](const Service& service) {
             std::vector<ContributionPtr> out;
-            EXPECT_TRUE(request(service, out, credential, since, count));
+            EXPECT_TRUE(request(service, out, credential, since, count, nullptr));
         };
     };
     const auto list = [](std::string credential, int64_t since) {
@@ -109,7 +111,38 @@ std::vector<RequestCase> RequestCases() {
         {"post an empty reply to 0", HostKind::Main, post(kCredential, "", 0),
          "POST /statuses/update.xml?status=&in_reply_to_status_id=0", kCredential},
         {"post with an empty credential", HostKind::Main, post("", "a&b=#", -1),
-         "POST /statuses/update.xml?status=a&b=#", ""},
+         "POST /statuses/update.xml?status=a%26b%3D%23", ""},
+        {"post a text that would end its parameter", HostKind::Main,
+         post(kCredential, "C++ & #tag&in_reply_to_status_id=5;x", -1),
+         "POST /statuses/update.xml?status=C%2B%2B%20%26%20%23tag%26in_reply_to_status_id%3D5%3Bx",
+         kCredential},
+        {"post a text with a percent and a line break", HostKind::Main,
+         post(kCredential, "100% sure\r\nHOST: x", 7),
+         "POST /statuses/update.xml?status=100%25%20sure%0D%0AHOST:%20x&in_reply_to_status_id=7",
+         kCredential},
+        {"search for a hash tag", HostKind::Search,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetSearchTimeLine(service, out, UriEncode("C++ & #tag"), 100, 1));
+         },
+         "GET /search.atom?q=C%2B%2B%20%26%20%23tag&rpp=100&page=1", std::nullopt},
+        {"list names that would split the request", HostKind::Versioned,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetListTimeLine(service, out, "b ob/..", "x\r\nX-Injected: 1?#%",
+                                         kCredential, -1, 200));
+         },
+         "GET /1/b%20ob%2F../lists/x%0D%0AX-Injected:%201%3F%23%25/statuses.xml?per_page=200",
+         kCredential},
+        {"list names of letters, digits and marks", HostKind::Versioned,
+         [](const Service& service) {
+             std::vector<ContributionPtr> out;
+             EXPECT_TRUE(GetListTimeLine(service, out, "Bob_9", "my-list.2", kCredential, 3, 200));
+         },
+         "GET /1/Bob_9/lists/my-list.2/statuses.xml?since_id=3&per_page=200", kCredential},
+        {"own lists of an account name with a slash", HostKind::Versioned,
+         [](const Service& service) { GetUserLists(service, kOddAccount); },
+         "GET /1/a%2Fb%3Fc%20d/lists.xml", kOddAccount},
         {"create favourite", HostKind::Versioned,
          [](const Service& service) { EXPECT_TRUE(CreateFavorite(service, kCredential, 12345)); },
          "POST /1/favorites/create/12345.xml", kCredential},
@@ -125,7 +158,7 @@ TEST(Requests, SendExactlyTheirRequestBytesToTheirHost) {
     for (const auto& c : RequestCases()) {
         SCOPED_TRACE(c.name);
         LoopbackListener listener;
-        listener.Serve(kUnauthorized);
+        listener.Serve(ResponseWith(std::string(kDeclaration) + "<ok/>\n"));
         RecordingSink sink;
         c.call(ServiceFor(listener, c.host, sink));
         std::string expected = c.requestLine + " HTTP/1.0\r\nHOST: " + listener.Address() + "\r\n";
@@ -146,7 +179,9 @@ TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
     EXPECT_TRUE(GetUserLists(service, "").empty());
     EXPECT_TRUE(GetUserListSubscriptions(service, "").empty());
     EXPECT_TRUE(GetUserSavedSearches(service, "").empty());
-    EXPECT_FALSE(CreateFavorite(service, "", 1));
+    std::string failure;
+    EXPECT_FALSE(CreateFavorite(service, "", 1, &failure));
+    EXPECT_EQ(failure, "No account name and password are set");
     EXPECT_FALSE(DestroyFavorite(service, "", 1));
     EXPECT_FALSE(listener.HasWaitingConnection());
     EXPECT_TRUE(sink.lines.empty());
@@ -155,19 +190,22 @@ TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
 struct FailureCase {
     const char* name;
     HostKind host;
-    std::function<bool(const Service&)> callFails;  // true when the failure value came back
+    // True when the failure value came back; the message goes to failure.
+    std::function<bool(const Service&, std::string*)> callFails;
     std::optional<std::string> requestLine;
 };
 
 std::vector<FailureCase> FailureCases() {
     const auto timeline = [](auto request) {
-        return [=](const Service& service) {
+        return [=](const Service& service, std::string* failure) {
             std::vector<ContributionPtr> out = Sentinel();
-            return !request(service, out, kCredential, -1, 200) && out.empty();
+            return !request(service, out, kCredential, -1, 200, failure) && out.empty();
         };
     };
     const auto choices = [](auto request) {
-        return [=](const Service& service) { return request(service, kCredential).empty(); };
+        return [=](const Service& service, std::string* failure) {
+            return request(service, kCredential, failure).empty();
+        };
     };
     return {
         {"home timeline", HostKind::Main, timeline(GetUserPrivateTimeLine),
@@ -177,16 +215,17 @@ std::vector<FailureCase> FailureCases() {
         {"direct messages", HostKind::Main, timeline(GetUserDirectMessage),
          "GetUserDirectMessage XML PARSE ERROR!!"},
         {"list statuses", HostKind::Versioned,
-         [](const Service& service) {
+         [](const Service& service, std::string* failure) {
              std::vector<ContributionPtr> out = Sentinel();
-             return !GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200) &&
+             return !GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200,
+                                     failure) &&
                     out.empty();
          },
          "GetListTimeLine XML PARSE ERROR!!"},
         {"search", HostKind::Search,
-         [](const Service& service) {
+         [](const Service& service, std::string* failure) {
              std::vector<ContributionPtr> out = Sentinel();
-             return !GetSearchTimeLine(service, out, "q", 100, 1) && out.empty();
+             return !GetSearchTimeLine(service, out, "q", 100, 1, failure) && out.empty();
          },
          "GetSearchTimeLine XML PARSE ERROR!!"},
         {"own lists", HostKind::Versioned, choices(GetUserLists), "GetUserLists XML PARSE ERROR!!"},
@@ -195,13 +234,19 @@ std::vector<FailureCase> FailureCases() {
         {"saved searches", HostKind::Main, choices(GetUserSavedSearches),
          "GetUserLists XML PARSE ERROR!!"},
         {"post", HostKind::Main,
-         [](const Service& service) { return !Post(service, kCredential, "x", -1); },
+         [](const Service& service, std::string* failure) {
+             return !Post(service, kCredential, "x", -1, failure);
+         },
          "Post XML PARSE ERROR!!"},
         {"create favourite", HostKind::Versioned,
-         [](const Service& service) { return !CreateFavorite(service, kCredential, 1); },
+         [](const Service& service, std::string* failure) {
+             return !CreateFavorite(service, kCredential, 1, failure);
+         },
          std::nullopt},
         {"destroy favourite", HostKind::Versioned,
-         [](const Service& service) { return !DestroyFavorite(service, kCredential, 1); },
+         [](const Service& service, std::string* failure) {
+             return !DestroyFavorite(service, kCredential, 1, failure);
+         },
          std::nullopt},
     };
 }
@@ -210,15 +255,70 @@ TEST(Requests, AMalformedAnswerGivesTheDiagnosticAndTheFailureValue) {
     for (const auto& c : FailureCases()) {
         SCOPED_TRACE(c.name);
         LoopbackListener listener;
-        listener.Serve(kErrorPage);
+        listener.Serve("HTTP/1.0 200 OK\r\n\r\n<!DOCTYPE html>\r\n<html>\r\n<body>Hi</body>\r\n");
         RecordingSink sink;
-        EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink)));
+        std::string failure = "stale";
+        EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink), &failure));
         std::vector<std::string> expected;
         if (c.requestLine) {
             expected.push_back(*c.requestLine);
         }
         expected.emplace_back("no element found at line 4, column 1");
         EXPECT_EQ(sink.lines, expected);
+        EXPECT_EQ(failure,
+                  "The service's answer is not a well-formed document: no element found at line 4, "
+                  "column 1");
+    }
+}
+
+TEST(Requests, AnErrorStatusIsAFailureCarryingTheServicesMessage) {
+    struct Answer {
+        const char* name;
+        std::string response;
+        std::string failure;
+    };
+    const Answer answers[] = {
+        {"401 with an error document", kUnauthorized, "Could not authenticate you."},
+        {"403 with an error document, request first",
+         "HTTP/1.1 403 Forbidden\r\n\r\n" + std::string(kDeclaration) +
+             "<hash>\n<request>/x</request>\n<error>Status is a duplicate.</error>\n</hash>\n",
+         "Status is a duplicate."},
+        {"404 with an error document of two lines",
+         "HTTP/1.0 404 Not Found\r\n\r\n" + std::string(kDeclaration) +
+             "<hash><error>No such\r\nlist</error></hash>\n",
+         "No such list"},
+        {"500 without a document", "HTTP/1.0 500 Internal Server Error\r\n\r\n",
+         "HTTP/1.0 500 Internal Server Error"},
+        {"502 with an HTML page", kErrorPage, "HTTP/1.0 502 Bad Gateway"},
+        {"503 with a document without an error element",
+         "HTTP/1.1 503 Service Unavailable\r\n\r\n" + std::string(kDeclaration) + "<hash/>\n",
+         "HTTP/1.1 503 Service Unavailable"},
+    };
+    for (const auto& c : FailureCases()) {
+        for (const auto& answer : answers) {
+            SCOPED_TRACE(std::string(c.name) + ", " + answer.name);
+            LoopbackListener listener;
+            listener.Serve(answer.response);
+            RecordingSink sink;
+            std::string failure;
+            EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink), &failure));
+            EXPECT_EQ(failure, answer.failure);
+            EXPECT_TRUE(sink.lines.empty());
+        }
+    }
+}
+
+TEST(Requests, OtherStatusesAreNotRefusals) {
+    for (const char* status : {"HTTP/1.0 200 OK", "HTTP/1.1 304 Not Modified", "HTTP/1.0 399 X",
+                               "HTTP/1.0 600 X", "HTTP/1.0 4000 X", "ICY 404 X"}) {
+        SCOPED_TRACE(status);
+        LoopbackListener listener;
+        listener.Serve(std::string(status) + "\r\n\r\n" + kDeclaration + "<hash/>\n");
+        RecordingSink sink;
+        std::string failure = "stale";
+        EXPECT_TRUE(
+            Post(ServiceFor(listener, HostKind::Main, sink), kCredential, "x", -1, &failure));
+        EXPECT_EQ(failure, "");
     }
 }
 
@@ -232,17 +332,6 @@ TEST(Requests, AnAnswerEndingAfterItsHeaderIsMalformed) {
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(sink.lines, (std::vector<std::string>{"GetUserMentions XML PARSE ERROR!!",
                                                     "no element found at line 2, column 1"}));
-}
-
-TEST(Requests, AWellFormedErrorDocumentIsAnEmptySuccess) {
-    LoopbackListener listener;
-    listener.Serve(kUnauthorized);
-    RecordingSink sink;
-    std::vector<ContributionPtr> out = Sentinel();
-    EXPECT_TRUE(
-        GetUserPrivateTimeLine(ServiceFor(listener, HostKind::Main, sink), out, "", 3, 200));
-    EXPECT_TRUE(out.empty());
-    EXPECT_TRUE(sink.lines.empty());
 }
 
 TEST(Requests, TimelinesComeBackOldestFirst) {
@@ -274,20 +363,22 @@ TEST(Requests, ListChoicesKeepDocumentOrder) {
               (std::vector<std::string>{"b", "a"}));
 }
 
-TEST(Requests, AValueThatDoesNotConvertReachesTheCaller) {
+TEST(Requests, OnePoisonedStatusDoesNotHideThePage) {
     LoopbackListener listener;
     listener.Serve(ResponseWith(std::string(kDeclaration) +
-                                "<statuses type=\"array\">\n<status><id>12x</id></status>\n"
-                                "</statuses>\n"));
+                                "<statuses type=\"array\">\n<status><id>3</id></status>\n"
+                                "<status><id>2</id><text>&amp;#0;</text></status>\n"
+                                "<status><id>1</id></status>\n</statuses>\n"));
     RecordingSink sink;
     std::vector<ContributionPtr> out;
-    try {
-        GetUserMentions(ServiceFor(listener, HostKind::Main, sink), out, kCredential, -1, 200);
-        ADD_FAILURE() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Can't convert value `12x' of type const(char)[] to type long");
-    }
-    EXPECT_TRUE(sink.lines.empty());
+    std::string failure;
+    EXPECT_TRUE(GetUserMentions(ServiceFor(listener, HostKind::Main, sink), out, kCredential, -1,
+                                200, &failure));
+    ASSERT_EQ(out.size(), 2U);
+    EXPECT_EQ(out[0]->mId, 1);
+    EXPECT_EQ(out[1]->mId, 3);  // the since id moves past the poisoned status
+    EXPECT_EQ(sink.lines, std::vector<std::string>{"Skipped status 2: Enforcement failed"});
+    EXPECT_EQ(failure, "");
 }
 
 TEST(Requests, ABadContentLengthReachesTheCaller) {
