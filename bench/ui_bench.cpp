@@ -62,9 +62,9 @@ std::string Text(int i) {
     }
 }
 
-std::vector<ContributionPtr> MakeEntries(int64_t firstId) {
+std::vector<ContributionPtr> MakeEntries(int64_t firstId, int count = kEntries) {
     std::vector<ContributionPtr> entries;
-    for (int i = 0; i < kEntries; ++i) {
+    for (int i = 0; i < count; ++i) {
         auto c = std::make_shared<CContribution>();
         c->mId = firstId + i;
         c->mCreatedAt = "2024-3-10 21:00:00";
@@ -250,8 +250,56 @@ void BM_StartFivePagesFromTwoDaysOfLogs(benchmark::State& state) {
     state.counters["first_switch_ms"] = firstSwitch.count() * 1e3 / n;
 }
 
+// A reload that brings 200 entries to a page of 20,000, from taking the fetch's result to the next
+// paint (saving the day's log included), against appending the same entries' text to a box that
+// holds the page's text unstyled and painting it, hidden and shown again as the page does. Each
+// iteration adds to both.
+void BM_ReloadOnLargePage(benchmark::State& state) {
+    constexpr int kPage = 20'000;
+    constexpr int kReload = 200;
+    const UiContext& context = TheSetting().context;
+    CTabMain page(context, TIMELINE);
+    page.resize(372, 480);
+    std::vector<ContributionPtr> items = MakeEntries(1, kPage);
+    page.AddContributions(items, page.mTodayList, page.mYesterdayList);
+    ShowAndPaint(page);
+    CTabMain plainPage(context, TIMELINE);
+    plainPage.resize(372, 480);
+    plainPage.txtTimeLine->Append(PlainText(MakeEntries(1, kPage)));
+    ShowAndPaint(plainPage);
+    int64_t nextId = 1 + kPage;
+    Seconds reload{0};
+    Seconds plain{0};
+    Seconds save{0};  // the part of a reload that writes the day's log, measured once more alone
+    for (auto _ : state) {
+        page.StoreGetResult(MakeEntries(nextId, kReload));
+        const std::string text = PlainText(MakeEntries(nextId, kReload));
+        nextId += kReload;
+        const auto start = std::chrono::steady_clock::now();
+        page.ApplyGetResult();
+        benchmark::DoNotOptimize(page.grab());
+        const Seconds took = std::chrono::steady_clock::now() - start;
+        reload += took;
+        state.SetIterationTime(took.count());
+        const auto plainStart = std::chrono::steady_clock::now();
+        plainPage.txtTimeLine->hide();
+        plainPage.txtTimeLine->Append(text);
+        plainPage.txtTimeLine->show();
+        benchmark::DoNotOptimize(plainPage.grab());
+        plain += std::chrono::steady_clock::now() - plainStart;
+        const auto saveStart = std::chrono::steady_clock::now();
+        SaveLog(page.mTodayList, TIMELINE, "");
+        save += std::chrono::steady_clock::now() - saveStart;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["plain_ms"] = plain.count() * 1e3 / n;
+    state.counters["save_alone_ms"] = save.count() * 1e3 / n;
+    state.counters["reload_to_plain"] = reload / plain;
+}
+
 BENCHMARK(BM_RenderThousandEntries)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartFivePagesFromTwoDaysOfLogs)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadOnLargePage)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

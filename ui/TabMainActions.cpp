@@ -23,7 +23,7 @@ using namespace twitter_api;
 
 namespace {
 
-const std::string& ShownName(const CContribution& contribution) {
+const serialization::TextField& ShownName(const CContribution& contribution) {
     return contribution.mUserNameShowType == DialogSetting::SCREENNAME ? contribution.mScreenName
                                                                        : contribution.mName;
 }

@@ -58,11 +58,11 @@ void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
     const int32_t start = position;
     contribution.mTextPosition = start;
     contribution.mUserNameShowType = gSetting->mUserNameShowType;
-    const std::string& name = contribution.mUserNameShowType == DialogSetting::SCREENNAME
-                                  ? contribution.mScreenName
-                                  : contribution.mName;
+    const std::string_view name = contribution.mUserNameShowType == DialogSetting::SCREENNAME
+                                      ? contribution.mScreenName
+                                      : contribution.mName;
 
-    const std::string namePiece = name + " ";
+    const std::string namePiece = std::string(name) + " ";
     txtTimeLine->Append(namePiece);
     position += GetTextLength(namePiece);
     txtTimeLine->Select(start, GetTextLength(name));

@@ -435,8 +435,9 @@ void TimelineView::setVisible(bool visible) {
 }
 
 void TimelineView::showEvent(QShowEvent* event) {
-    // Text appended while hidden goes in before the layout is switched on, so that it is laid out
-    // once.
+    // Text appended before the first show goes in before the layout is switched on, so that it is
+    // laid out once. The layout then stays on: hiding and showing the box again lays out only the
+    // blocks a batch adds, not the whole document.
     const bool caretMoved = mSelectionPending;
     CommitTail();
     document()->setLayoutEnabled(true);
@@ -453,7 +454,6 @@ void TimelineView::showEvent(QShowEvent* event) {
 void TimelineView::hideEvent(QHideEvent* event) {
     mKeptScroll = verticalScrollBar()->value();
     QPlainTextEdit::hideEvent(event);
-    document()->setLayoutEnabled(false);
 }
 
 void TimelineView::focusInEvent(QFocusEvent* event) {

@@ -2,7 +2,8 @@
 
 #include "commands.h"
 #include "json.h"
-#include "platform/file.h"
+#include "jsonstream.h"
+#include "platform/fileimage.h"
 #include "serialization/serializer.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/model/contributionlistofday.h"
@@ -13,33 +14,24 @@ const std::string kSettingTag = "C13DialogSetting12CSettingInfo";
 
 // The archive's type tag tells a settings file from a day list: after the signal byte comes the
 // tag as a 32-bit length and its bytes.
-bool IsSettingsArchive(const std::string& bytes) {
+bool IsSettingsArchive(std::string_view bytes) {
     const std::string lead = std::string(1, '\0') + std::string("\x1e\0\0\0", 4) + kSettingTag;
     return bytes.compare(0, lead.size(), lead) == 0;
 }
 
 template <class T>
-std::shared_ptr<T> ReadRoot(const std::string& path) {
+std::shared_ptr<T> ReadRoot(const std::shared_ptr<const platform::FileImage>& image) {
     auto root = std::make_shared<T>();
-    serialization::Serializer archive(path, serialization::FileMode::In);
+    serialization::Serializer archive(image);
     archive.transfer(root, serialization::Tracking::Tracked);
     return root;
 }
 
-nlohmann::ordered_json DumpSettings(const std::string& path) {
-    const auto record = ReadRoot<DialogSetting::CSettingInfo>(path);
+nlohmann::ordered_json DumpSettings(const std::shared_ptr<const platform::FileImage>& image) {
+    const auto record = ReadRoot<DialogSetting::CSettingInfo>(image);
     return {{"account", record->GetAccountName()},
             {"user_name_show_type", UserNameShowTypeJson(record->mUserNameShowType)},
             {"auto_reload_type", AutoReloadTypeJson(record->mAutoReloadType)}};
-}
-
-nlohmann::ordered_json DumpDayList(const std::string& path) {
-    const auto list = ReadRoot<twitter_api::CContributionListOfDay>(path);
-    nlohmann::ordered_json contributions = nlohmann::ordered_json::array();
-    for (const auto& c : list->mContributions) {
-        contributions.push_back(ToJson(*c));
-    }
-    return {{"date", list->mDate}, {"contributions", std::move(contributions)}};
 }
 
 }  // namespace
@@ -50,8 +42,12 @@ int RunDumpCommand(const Arguments& args) {
     }
     const std::string& path = args[0];
     try {
-        const bool settings = IsSettingsArchive(platform::ReadWholeFile(path));
-        std::cout << Print(settings ? DumpSettings(path) : DumpDayList(path), 2) << '\n';
+        const auto image = platform::FileImage::Read(path, platform::FileImage::Memory::Prefaulted);
+        if (IsSettingsArchive(image->Bytes())) {
+            std::cout << Print(DumpSettings(image), 2) << '\n';
+        } else {
+            WriteDayListJson(*ReadRoot<twitter_api::CContributionListOfDay>(image), std::cout);
+        }
         return 0;
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';

@@ -11,6 +11,7 @@
 
 #include "common/errors.h"
 #include "serialization/object.h"
+#include "serialization/textfield.h"
 
 namespace serialization {
 
@@ -29,7 +30,8 @@ class ClassRegister;
 
 // The archive core: one transfer per value kind that writes or reads depending on the direction.
 // Archive supplies the primitives: isReading(), isWriting(), rawTransfer(address, n),
-// rawAssign(text, n) (reads n bytes, all present, into a string), bytesLeft(), position() and
+// rawWrite(address, n), rawAssign(text, n) (reads n bytes, all present, into a string),
+// rawView(text, n) (the same, as a view into the archive's image), bytesLeft(), position() and
 // seekTo(offset).
 template <class Archive>
 class TBasicArchive {
@@ -63,6 +65,23 @@ class TBasicArchive {
         // count beyond the end never allocates more than the file holds.
         const uint64_t available = self().bytesLeft();
         self().rawAssign(text, count < available ? count : static_cast<size_t>(available));
+    }
+
+    // The same bytes as a string; read as a view into the archive's image, which the object that
+    // holds the field keeps alive.
+    void transfer(TextField& text, Tracking = Tracking::Tracked) {
+        if (self().isWriting()) {
+            Enforce(text.size() <= UINT32_MAX, "string too long for an archive");
+            uint32_t count = static_cast<uint32_t>(text.size());
+            self().rawTransfer(&count, 4);
+            self().rawWrite(text.data(), text.size());
+            return;
+        }
+        uint32_t count = 0;
+        self().rawTransfer(&count, 4);
+        // Cut by the file's end as a string is: the bytes the file still holds.
+        const uint64_t available = self().bytesLeft();
+        self().rawView(text, count < available ? count : static_cast<size_t>(available));
     }
 
     template <class T>

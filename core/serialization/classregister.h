@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "serialization/object.h"
+#include "serialization/textfield.h"
 
 namespace serialization {
 
@@ -147,9 +148,9 @@ class ClassRegister {
         }
         const auto start = archive.position();
         try {
-            mTagBuffer.clear();
-            archive.transfer(mTagBuffer);
-            const Description& description = describe<T>(mTagBuffer);
+            TextField tag;  // a view into the archive while it is read
+            archive.transfer(tag);
+            const Description& description = describe<T>(tag.view());
             auto object = Downcast<T>(description.createInstance());
             if (!object) {
                 throw Exception("The tag " + description.tag() +
@@ -180,21 +181,21 @@ class ClassRegister {
     }
 
     template <class T>
-    const Description& describe(const std::string& tag) {
+    const Description& describe(std::string_view tag) {
         if (mLastDescription && mLastDescription->tag() == tag) {
             return *mLastDescription;
         }
-        auto found = mTagRegister.find(std::string_view(tag));
+        auto found = mTagRegister.find(tag);
         if (found == mTagRegister.end()) {
             if (tag != TypeTagOf<T>()) {
-                throw Exception("Trying to read class that has been written with the " + tag +
-                                " tag through a class reference of type " +
+                throw Exception("Trying to read class that has been written with the " +
+                                std::string(tag) + " tag through a class reference of type " +
                                 QualifiedName(typeid(T)) +
                                 ".\nThe tag is unknown, you need to register this tag ahead of "
                                 "time.");
             }
-            registerDefault<T>(tag);
-            found = mTagRegister.find(std::string_view(tag));
+            registerDefault<T>(std::string(tag));
+            found = mTagRegister.find(tag);
         }
         mLastDescription = found->second;
         return *mLastDescription;
@@ -203,7 +204,6 @@ class ClassRegister {
     TagMap mTagRegister;
     std::unordered_map<std::type_index, std::shared_ptr<Description>> mClassRegister;
     std::shared_ptr<Description> mLastDescription;  // consecutive records mostly share one tag
-    std::string mTagBuffer;
 };
 
 }  // namespace serialization

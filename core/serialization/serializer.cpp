@@ -7,12 +7,16 @@ Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::mov
             "Serializer.open only works with FileMode.In and FileMode.Out");
     if (mode == FileMode::In) {
         mDirection = WriteRead::Read;
-        mImage = platform::ReadWholeFile(mFileName);
+        mReadImage = platform::FileImage::Read(mFileName);
+        mBytes = mReadImage->Bytes();
         return;
     }
     mDirection = WriteRead::Write;
     mWriter.emplace(mFileName);
 }
+
+Serializer::Serializer(std::shared_ptr<const platform::FileImage> image)
+    : mDirection(WriteRead::Read), mReadImage(std::move(image)), mBytes(mReadImage->Bytes()) {}
 
 Serializer::~Serializer() = default;
 

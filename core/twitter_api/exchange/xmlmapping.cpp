@@ -163,38 +163,59 @@ void XmlMapping::OnEnd(std::string_view element, EndHandler handler) {
     SlotFor(element).end = std::move(handler);
 }
 
-XmlMapping::XmlMapping() : mSeed(std::random_device()()) {
-    mSeed = mSeed << 32 | std::random_device()();
+XmlMapping::XmlMapping() {
+    std::random_device device;
+    mSeed = uint64_t{device()} << 32 | device();
 }
 
-uint64_t XmlMapping::HashOf(std::string_view name) const {
+XmlMapping::NameKey XmlMapping::KeyOf(std::string_view name) {
+    const char* bytes = name.data();
+    const size_t length = name.size();
+    NameKey key{length, 0, 0};
+    if (length >= 8) {
+        std::memcpy(&key.head, bytes, 8);
+        std::memcpy(&key.tail, bytes + length - 8, 8);
+    } else if (length >= 4) {
+        uint32_t head = 0;
+        uint32_t tail = 0;
+        std::memcpy(&head, bytes, 4);
+        std::memcpy(&tail, bytes + length - 4, 4);
+        key.head = head;
+        key.tail = tail;
+    } else if (length > 0) {
+        const auto byte = [bytes](size_t at) {
+            return uint64_t{static_cast<unsigned char>(bytes[at])};
+        };
+        key.head = byte(0) | byte(length / 2) << 8 | byte(length - 1) << 16;
+    }
+    return key;
+}
+
+uint64_t XmlMapping::HashOf(const NameKey& key, std::string_view name) const {
     constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
     const auto mix = [](uint64_t value) {
         value ^= value >> 32;
         value *= 0xD6E8FEB86659FD93ULL;
         return value ^ (value >> 32);
     };
-    uint64_t hash = mix(mSeed ^ (name.size() * kMultiplier));
-    size_t at = 0;
-    for (; at + 8 <= name.size(); at += 8) {
+    uint64_t hash = (key.head ^ mSeed) * kMultiplier ^ (key.tail + key.length) * mSeed;
+    // A longer name has bytes outside its key: every one of them goes in too.
+    for (size_t at = 8; at + 8 < key.length; at += 8) {
         uint64_t word = 0;
         std::memcpy(&word, name.data() + at, 8);
-        hash = mix((hash ^ word) * kMultiplier + mSeed);
+        hash = (mix(hash) ^ word) * kMultiplier;
     }
-    if (at < name.size()) {
-        uint64_t word = 0;
-        std::memcpy(&word, name.data() + at, name.size() - at);
-        hash = mix((hash ^ word) * kMultiplier + mSeed);
-    }
-    return hash;
+    return mix(hash);
 }
 
 XmlMapping::Slot* XmlMapping::Find(std::string_view element) const {
-    const uint64_t hash = HashOf(element);
+    const NameKey key = KeyOf(element);
+    const uint64_t hash = HashOf(key, element);
     const size_t mask = mBuckets.size() - 1;
     for (size_t index = hash & mask; mBuckets[index].slot != nullptr; index = (index + 1) & mask) {
         const Bucket& bucket = mBuckets[index];
-        if (bucket.hash == hash && bucket.slot->name == element) {
+        // A key holds every byte of a name of up to 16 bytes.
+        if (bucket.key == key && (key.length <= 16 || bucket.slot->name == element)) {
             return bucket.slot;
         }
     }
@@ -205,14 +226,14 @@ XmlMapping::Slot& XmlMapping::SlotFor(std::string_view element) {
     if (Slot* slot = Find(element)) {
         return *slot;
     }
-    const uint64_t hash = HashOf(element);
+    const NameKey key = KeyOf(element);
     Slot& slot = mSlots.emplace_back(Slot{std::string(element), nullptr, nullptr});
     const size_t mask = mBuckets.size() - 1;
-    size_t index = hash & mask;
+    size_t index = HashOf(key, element) & mask;
     while (mBuckets[index].slot != nullptr) {
         index = (index + 1) & mask;
     }
-    mBuckets[index] = {hash, &slot};
+    mBuckets[index] = {key, HashOf(key, element), &slot};
     if (mSlots.size() * 2 > mBuckets.size()) {
         Grow();
     }

@@ -53,7 +53,16 @@ class XmlMapping {
         StartHandler start;
         EndHandler end;
     };
+    // An element name as its length and two words that hold all of its bytes when it is at most
+    // 16 bytes long (overlapping for shorter names), so that most names compare in three steps.
+    struct NameKey {
+        size_t length = 0;
+        uint64_t head = 0;
+        uint64_t tail = 0;
+        bool operator==(const NameKey&) const = default;
+    };
     struct Bucket {
+        NameKey key;
         uint64_t hash = 0;
         Slot* slot = nullptr;  // null: free
     };
@@ -64,9 +73,10 @@ class XmlMapping {
     Slot& SlotFor(std::string_view element);
     // The slot of a name that has one, or null. Every element of a document is looked up.
     Slot* Find(std::string_view element) const;
+    static NameKey KeyOf(std::string_view name);
     // A hash over every byte of the name, seeded per mapping so that a document cannot be made
     // to collide in advance.
-    uint64_t HashOf(std::string_view name) const;
+    uint64_t HashOf(const NameKey& key, std::string_view name) const;
     void Grow();
 
     uint64_t mSeed;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "serialization/object.h"
+#include "serialization/textfield.h"
 #include "settings/usernameshowtype.h"
 
 namespace serialization {
@@ -18,12 +19,12 @@ namespace twitter_api {
 class CContribution : public serialization::Object {
   public:
     int64_t mId = 0;
-    std::string mCreatedAt;
-    std::string mScreenName;
-    std::string mName;
-    std::string mText;
+    serialization::TextField mCreatedAt;
+    serialization::TextField mScreenName;
+    serialization::TextField mName;
+    serialization::TextField mText;
     bool mFavorited = false;
-    std::string mSource;
+    serialization::TextField mSource;
     int32_t mTextPosition = 0;
     DialogSetting::EUserNameShowType mUserNameShowType = DialogSetting::SCREENNAME;
     bool mIsRead = false;
@@ -31,6 +32,10 @@ class CContribution : public serialization::Object {
     // The log record: the read flag goes out twice, after mSource and at the end, as every existing
     // log file holds it; on reading, the second copy is the one that stays.
     void transferFields(serialization::Serializer& archive);
+
+  private:
+    // The image of the log file this contribution was read from, which its text fields view.
+    std::shared_ptr<const void> mArchiveImage;
 };
 
 using ContributionPtr = std::shared_ptr<CContribution>;

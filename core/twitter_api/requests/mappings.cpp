@@ -148,26 +148,29 @@ std::optional<std::string> MapStatuses(std::string_view document, std::vector<Co
     Contributions records("status", diagnostics);
     mapping.OnStart("status", [&] {
         auto& status = records.Begin();
-        mapping.OnEnd("text", records.Converting(status, [](CContribution& c, auto text) {
-            c.mText = DecodeCharacterReferences(text);
-        }));
-        mapping.OnEnd("id", records.Converting(status, [](CContribution& c, auto text) {
-            c.mId = ToInt64(text);
-        }));
-        mapping.OnEnd("created_at", records.Converting(status, [](CContribution& c, auto text) {
-            c.mCreatedAt = GetDisplayDateTime(text);
-        }));
-        mapping.OnEnd("favorited", records.Converting(status, [](CContribution& c, auto text) {
-            c.mFavorited = text == "true";
-        }));
-        mapping.OnEnd("source", records.Converting(
+        mapping.OnEnd("text", Contributions::Converting(status, [](CContribution& c, auto text) {
+                          c.mText = DecodeCharacterReferences(text);
+                      }));
+        mapping.OnEnd("id", Contributions::Converting(status, [](CContribution& c, auto text) {
+                          c.mId = ToInt64(text);
+                      }));
+        mapping.OnEnd("created_at",
+                      Contributions::Converting(status, [](CContribution& c, auto text) {
+                          c.mCreatedAt = GetDisplayDateTime(text);
+                      }));
+        mapping.OnEnd("favorited",
+                      Contributions::Converting(status, [](CContribution& c, auto text) {
+                          c.mFavorited = text == "true";
+                      }));
+        mapping.OnEnd("source", Contributions::Converting(
                                     status, [](CContribution& c, auto text) { c.mSource = text; }));
-        mapping.OnStart("user", [&mapping, &records, &status] {
-            mapping.OnEnd("name", records.Converting(status, [](CContribution& c, auto text) {
-                c.mName = DecodeCharacterReferences(text);
-            }));
+        mapping.OnStart("user", [&mapping, &status] {
+            mapping.OnEnd("name",
+                          Contributions::Converting(status, [](CContribution& c, auto text) {
+                              c.mName = DecodeCharacterReferences(text);
+                          }));
             mapping.OnEnd("screen_name",
-                          records.Converting(
+                          Contributions::Converting(
                               status, [](CContribution& c, auto text) { c.mScreenName = text; }));
             mapping.OnEnd("id", Ignore);
             mapping.OnEnd("created_at", Ignore);
@@ -189,21 +192,22 @@ std::optional<std::string> MapDirectMessages(std::string_view document,
     };
     mapping.OnStart("direct_message", [&] {
         auto& message = records.Begin();
-        const auto setName = records.Converting(message, [](CContribution& c, auto text) {
+        const auto setName = Contributions::Converting(message, [](CContribution& c, auto text) {
             c.mName = DecodeCharacterReferences(text);
         });
-        mapping.OnEnd("text", records.Converting(message, [](CContribution& c, auto text) {
-            c.mText = DecodeCharacterReferences(text);
-        }));
-        mapping.OnEnd("id", records.Converting(message, [](CContribution& c, auto text) {
-            c.mId = ToInt64(text);
-        }));
-        mapping.OnEnd("created_at", records.Converting(message, [](CContribution& c, auto text) {
-            c.mCreatedAt = GetDisplayDateTime(text);
-        }));
+        mapping.OnEnd("text", Contributions::Converting(message, [](CContribution& c, auto text) {
+                          c.mText = DecodeCharacterReferences(text);
+                      }));
+        mapping.OnEnd("id", Contributions::Converting(message, [](CContribution& c, auto text) {
+                          c.mId = ToInt64(text);
+                      }));
+        mapping.OnEnd("created_at",
+                      Contributions::Converting(message, [](CContribution& c, auto text) {
+                          c.mCreatedAt = GetDisplayDateTime(text);
+                      }));
         mapping.OnEnd("name", setName);
         mapping.OnEnd("sender_screen_name",
-                      records.Converting(message, [](CContribution& c, auto text) {
+                      Contributions::Converting(message, [](CContribution& c, auto text) {
                           c.mName = text;
                           c.mScreenName = text;
                       }));
@@ -229,15 +233,15 @@ std::optional<std::string> MapSearchEntries(std::string_view document,
     Contributions records("search entry", diagnostics);
     mapping.OnStart("entry", [&] {
         auto& entry = records.Begin();
-        mapping.OnEnd("id", records.Converting(entry, SetAtomStatusId));
-        mapping.OnEnd("published", records.Converting(entry, [](CContribution& c, auto text) {
-            c.mCreatedAt = text;
-        }));
-        mapping.OnEnd("title", records.Converting(entry, [](CContribution& c, auto text) {
-            c.mText = DecodeCharacterReferences(text);
-        }));
-        mapping.OnStart("author", [&mapping, &records, &entry] {
-            mapping.OnEnd("name", records.Converting(entry, SetAuthorNames));
+        mapping.OnEnd("id", Contributions::Converting(entry, SetAtomStatusId));
+        mapping.OnEnd("published",
+                      Contributions::Converting(
+                          entry, [](CContribution& c, auto text) { c.mCreatedAt = text; }));
+        mapping.OnEnd("title", Contributions::Converting(entry, [](CContribution& c, auto text) {
+                          c.mText = DecodeCharacterReferences(text);
+                      }));
+        mapping.OnStart("author", [&mapping, &entry] {
+            mapping.OnEnd("name", Contributions::Converting(entry, SetAuthorNames));
         });
         mapping.OnEnd("entry", [&records, &entry](std::string_view) { records.Complete(entry); });
     });

@@ -1,0 +1,45 @@
+#include "platform/fileimage.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "common/errors.h"
+#include "support/workdir.h"
+
+namespace {
+
+using Memory = platform::FileImage::Memory;
+
+class FileImageRead : public ::testing::TestWithParam<std::tuple<size_t, Memory>> {
+  protected:
+    ScopedWorkingDirectory dir;
+};
+
+// Empty, shorter than a page, and several pages of bytes of every value, in either kind of memory.
+TEST_P(FileImageRead, HoldsTheWholeFile) {
+    std::string content;
+    const auto [size, memory] = GetParam();
+    for (size_t i = 0; i < size; ++i) {
+        content += static_cast<char>(i * 7 % 256);
+    }
+    std::ofstream("f.dat", std::ios::binary) << content;
+    const auto image = platform::FileImage::Read("f.dat", memory);
+    EXPECT_EQ(image->Bytes(), content);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FileImageRead,
+                         ::testing::Combine(::testing::Values(0u, 1u, 4095u, 70001u),
+                                            ::testing::Values(Memory::Heap, Memory::Prefaulted)));
+
+TEST(FileImageMissing, NamesTheFile) {
+    ScopedWorkingDirectory dir;
+    try {
+        platform::FileImage::Read("absent.dat");
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Cannot open or create file 'absent.dat'");
+    }
+}
+
+}  // namespace
