@@ -272,7 +272,7 @@ void BM_ReloadOnLargePage(benchmark::State& state) {
     Seconds plain{0};
     Seconds save{0};  // the part of a reload that writes the day's log, measured once more alone
     for (auto _ : state) {
-        page.StoreGetResult(MakeEntries(nextId, kReload));
+        page.StoreGetResult(page.Generation(), MakeEntries(nextId, kReload));
         const std::string text = PlainText(MakeEntries(nextId, kReload));
         nextId += kReload;
         const auto start = std::chrono::steady_clock::now();
