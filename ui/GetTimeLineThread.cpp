@@ -57,7 +57,9 @@ void CGetTimeLineThread::run() {
     std::string failure;
     try {
         if (!Fetch(out, failure) && failure.empty()) {
-            failure = CTabMain::tr("応答を読めませんでした").toStdString();
+            // Kept in English: the text also goes to the diagnostics, which never change with the
+            // interface language.
+            failure = "The response could not be read";
         }
     } catch (...) {
         // A network or conversion failure: the page shows it and writes it to the diagnostics.

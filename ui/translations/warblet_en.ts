@@ -96,10 +96,6 @@
         <translation>Fetching…</translation>
     </message>
     <message>
-        <source>応答を読めませんでした</source>
-        <translation>The response could not be read</translation>
-    </message>
-    <message>
         <source>読み込み中</source>
         <translation>Loading…</translation>
     </message>
