@@ -13,12 +13,12 @@ using twitter_api::ContributionListPtr;
 
 void CheckSameRecord(const CContribution& a, const CContribution& b) {
     FUZZ_CHECK(a.mId == b.mId);
-    FUZZ_CHECK(a.mCreatedAt == b.mCreatedAt);
-    FUZZ_CHECK(a.mScreenName == b.mScreenName);
-    FUZZ_CHECK(a.mName == b.mName);
-    FUZZ_CHECK(a.mText == b.mText);
+    FUZZ_CHECK(a.mCreatedAt.view() == b.mCreatedAt.view());
+    FUZZ_CHECK(a.mScreenName.view() == b.mScreenName.view());
+    FUZZ_CHECK(a.mName.view() == b.mName.view());
+    FUZZ_CHECK(a.mText.view() == b.mText.view());
     FUZZ_CHECK(a.mFavorited == b.mFavorited);
-    FUZZ_CHECK(a.mSource == b.mSource);
+    FUZZ_CHECK(a.mSource.view() == b.mSource.view());
     FUZZ_CHECK(a.mIsRead == b.mIsRead);
     FUZZ_CHECK(a.mTextPosition == b.mTextPosition);
     FUZZ_CHECK(a.mUserNameShowType == b.mUserNameShowType);
