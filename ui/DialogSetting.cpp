@@ -159,7 +159,7 @@ CDialogSetting::SValues CDialogSetting::Values() const {
 }
 
 bool CDialogSetting::Changed() const {
-    return !(Values() == mOpenedWith);
+    return !(Values() == mOpenedWith) || mPreferences->Changed();
 }
 
 void CDialogSetting::reject() {

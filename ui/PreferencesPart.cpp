@@ -39,6 +39,15 @@ PreferencesPart::PreferencesPart(QDialog& dialog) : QGroupBox(tr("環境設定")
     chkShowTray->setChecked(stored.showTray);
     chkCloseToTray->setChecked(stored.closeToTray);
     chkCloseToTray->setEnabled(stored.showTray);
+    mOpenedWith = Choices();
+}
+
+PreferencesPart::SChoices PreferencesPart::Choices() const {
+    return {chkNotify->isChecked(), chkShowTray->isChecked(), chkCloseToTray->isChecked()};
+}
+
+bool PreferencesPart::Changed() const {
+    return !(Choices() == mOpenedWith);
 }
 
 void PreferencesPart::Save() {

@@ -16,8 +16,21 @@ class PreferencesPart : public QGroupBox {
 
     // Writes the choices into the preferences file and has the main window follow them.
     void Save();
+    // Whether a choice differs from what the file held when the dialog opened.
+    bool Changed() const;
 
     QCheckBox* chkNotify = nullptr;
     QCheckBox* chkShowTray = nullptr;
     QCheckBox* chkCloseToTray = nullptr;
+
+  private:
+    struct SChoices {
+        bool notify;
+        bool showTray;
+        bool closeToTray;
+        bool operator==(const SChoices&) const = default;
+    };
+    SChoices Choices() const;
+
+    SChoices mOpenedWith{};
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -312,12 +313,18 @@ TEST_F(SettingDialog, AFailingResetIsShownAndLeavesTheDialogOpenAndTheFileUnwrit
 
 // Esc and the frame close a dialog without changes at once; with changes they ask first, and
 // only discarding closes it. Nothing reaches gSetting or the file either way.
+enum class Edit { None, Account, Preference };
+
 struct CloseCase {
     const char* name;
-    bool edit;
+    Edit edit;
     std::optional<QMessageBox::StandardButton> answer;  // none: no question may come
     bool closes;
 };
+
+void PrintTo(const CloseCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SettingDialogClose : public SettingDialog, public ::testing::WithParamInterface<CloseCase> {};
 
@@ -326,8 +333,14 @@ TEST_P(SettingDialogClose, AsksBeforeDiscardingChanges) {
     SignIn("alice");
     const auto dialog = Open();
     dialog->show();
-    if (c.edit) {
+    if (c.edit == Edit::Account) {
         txtId->setText("bob");
+    }
+    auto* notify = dialog->findChild<QCheckBox*>("chkNotify");
+    ASSERT_NE(notify, nullptr);
+    const bool notifyBefore = notify->isChecked();
+    if (c.edit == Edit::Preference) {
+        notify->toggle();
     }
     bool asked = false;
     QTimer::singleShot(0, [&] {
@@ -341,9 +354,13 @@ TEST_P(SettingDialogClose, AsksBeforeDiscardingChanges) {
 
     EXPECT_EQ(asked, c.answer.has_value());
     EXPECT_EQ(dialog->isVisible(), !c.closes);
-    if (!c.closes) {
+    if (!c.closes && c.edit == Edit::Account) {
         EXPECT_EQ(txtId->text(), "bob") << "the edit stays";
     }
+    if (!c.closes && c.edit == Edit::Preference) {
+        EXPECT_NE(notify->isChecked(), notifyBefore) << "the choice stays";
+    }
+    EXPECT_FALSE(std::filesystem::exists("setting/preferences.ini"));
     EXPECT_EQ(gSetting->GetAccountName(), "alice");
     EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
     EXPECT_TRUE(resets.empty());
@@ -351,9 +368,12 @@ TEST_P(SettingDialogClose, AsksBeforeDiscardingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingDialogClose,
-    ::testing::Values(CloseCase{"Unchanged", false, std::nullopt, true},
-                      CloseCase{"ChangedAndDiscarded", true, QMessageBox::Discard, true},
-                      CloseCase{"ChangedAndKept", true, QMessageBox::Cancel, false}),
+    ::testing::Values(CloseCase{"Unchanged", Edit::None, std::nullopt, true},
+                      CloseCase{"ChangedAndDiscarded", Edit::Account, QMessageBox::Discard, true},
+                      CloseCase{"ChangedAndKept", Edit::Account, QMessageBox::Cancel, false},
+                      CloseCase{"PreferenceDiscarded", Edit::Preference, QMessageBox::Discard,
+                                true},
+                      CloseCase{"PreferenceKept", Edit::Preference, QMessageBox::Cancel, false}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(SettingDialog, AnUndecodableCredentialFailsTheConstruction) {
