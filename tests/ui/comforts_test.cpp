@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "Comforts.h"
@@ -119,11 +122,20 @@ TEST_F(ComfortsTest, TheSettingsDialogsPreferencesGroupWritesThePreferencesFile)
     EXPECT_TRUE(stored.closeToTray);
     EXPECT_FALSE(window.mComforts->tray->icon->isVisible());
 
-    // Closing the dialog by its frame leaves the file as it is.
+    // Closing the dialog by its frame, and discarding the change when asked, leaves the file as
+    // it is.
     {
         CDialogSetting dialog(&window);
         dialog.findChild<QCheckBox*>("chkNotify")->setChecked(true);
+        bool asked = false;
+        QTimer::singleShot(0, [&asked] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = true;
+                box->button(QMessageBox::Discard)->click();
+            }
+        });
         dialog.reject();
+        EXPECT_TRUE(asked);
     }
     EXPECT_FALSE(LoadPreferences().notify);
 }
