@@ -18,6 +18,7 @@
 #include "OpenUrl.h"
 #include "PictureBox.h"
 #include "TabMainStyle.h"
+#include "support/searchpath.h"
 #include "support/uifixture.h"
 #include "twitter_api/conversions/text.h"
 
@@ -26,26 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Replaces PATH for one test.
-class ScopedSearchPath {
-  public:
-    explicit ScopedSearchPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) {
-            mOld = old;
-        }
-        ::setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedSearchPath() {
-        if (mOld) {
-            ::setenv("PATH", mOld->c_str(), 1);
-        } else {
-            ::unsetenv("PATH");
-        }
-    }
-
-  private:
-    std::optional<std::string> mOld;
-};
+using testing_support::ScopedSearchPath;
 
 class LinksTest : public PageTest {
   protected:

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/browser.h"
+#include "support/searchpath.h"
 #include "support/workdir.h"
 
 namespace {
@@ -23,26 +24,7 @@ void WriteScript(const fs::path& path, const std::string& body) {
     fs::permissions(path, fs::perms::owner_all);
 }
 
-// Replaces PATH for one test.
-class ScopedSearchPath {
-  public:
-    explicit ScopedSearchPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) {
-            mOld = old;
-        }
-        ::setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedSearchPath() {
-        if (mOld) {
-            ::setenv("PATH", mOld->c_str(), 1);
-        } else {
-            ::unsetenv("PATH");
-        }
-    }
-
-  private:
-    std::optional<std::string> mOld;
-};
+using testing_support::ScopedSearchPath;
 
 std::optional<std::string> WaitForFile(const fs::path& path) {
     for (int i = 0; i < 500; ++i) {
