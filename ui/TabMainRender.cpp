@@ -27,6 +27,22 @@ QFont DateFont() {
     return font;
 }
 
+std::string_view ShownName(const CContribution& contribution) {
+    return contribution.mUserNameShowType == DialogSetting::SCREENNAME
+               ? contribution.mScreenName.view()
+               : contribution.mName.view();
+}
+
+// The entry's name and text on one line, then its creation time and the star.
+void AppendEntryText(const CContribution& contribution, std::string& text) {
+    text += ShownName(contribution);
+    text += ' ';
+    text += contribution.mText.view();
+    text += '\n';
+    text += contribution.mCreatedAt.view();
+    text += " \u2605\n";
+}
+
 }  // namespace
 
 void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
@@ -42,7 +58,14 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
         return;
     }
     txtTimeLine->hide();
+    // The entries' text goes in as one piece; each entry is styled afterwards.
+    std::string text;
+    for (const ContributionPtr& contribution : items) {
+        contribution->mUserNameShowType = gSetting->mUserNameShowType;
+        AppendEntryText(*contribution, text);
+    }
     int32_t position = txtTimeLine->TextLength();
+    txtTimeLine->Append(text);
     for (const ContributionPtr& contribution : items) {
         RenderEntry(*contribution, position);
     }
@@ -57,15 +80,9 @@ void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
 
     const int32_t start = position;
     contribution.mTextPosition = start;
-    contribution.mUserNameShowType = gSetting->mUserNameShowType;
-    const std::string_view name = contribution.mUserNameShowType == DialogSetting::SCREENNAME
-                                      ? contribution.mScreenName
-                                      : contribution.mName;
-
-    const std::string namePiece = std::string(name) + " ";
-    txtTimeLine->Append(namePiece);
-    position += GetTextLength(namePiece);
-    txtTimeLine->Select(start, GetTextLength(name));
+    const std::string_view name = ShownName(contribution);
+    const int32_t nameLength = GetTextLength(name);
+    txtTimeLine->Select(start, nameLength);
     if (!contribution.mIsRead) {
         txtTimeLine->SetSelectionColor(kUnreadName);
     } else {
@@ -75,15 +92,13 @@ void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
     txtTimeLine->SetSelectionBackColor(txtTimeLine->palette().color(QPalette::Base));
     txtTimeLine->SetSelectionFont(nameFont);
 
-    const std::string textPiece = contribution.mText + "\n";
-    txtTimeLine->Append(textPiece);
-    position += GetTextLength(textPiece);
-    const int32_t line = position;
-
-    const std::string datePiece = contribution.mCreatedAt + " \u2605\n";
-    txtTimeLine->Append(datePiece);
-    const int32_t dateLength = GetTextLength(datePiece);
-    position += dateLength;
+    // The blank after the name counts one, and so does the line break after the text unless it
+    // completes a CR LF pair with the text's last character.
+    const std::string_view text = contribution.mText.view();
+    const int32_t lineBreak = !text.empty() && text.back() == '\r' ? 0 : 1;
+    const int32_t line = start + nameLength + 1 + GetTextLength(text) + lineBreak;
+    const int32_t dateLength = GetTextLength(contribution.mCreatedAt.view()) + 3;  // " \u2605\n"
+    position = line + dateLength;
     txtTimeLine->Select(line, dateLength);
     txtTimeLine->SetSelectionColor(kDateLine);
     txtTimeLine->SetSelectionFont(dateFont);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 
+#include "StyledLayout.h"
+
 namespace {
 
 constexpr std::array<QStringView, 3> kLinkPrefixes = {u"http://", u"https://", u"www."};
@@ -79,78 +81,9 @@ void AppendWithLineFeeds(QString& to, std::string_view utf8) {
 
 }  // namespace
 
-FormatTable::FormatTable() : mFormats{QTextCharFormat()} {}
-
-int FormatTable::Intern(const QTextCharFormat& format) {
-    const auto known = std::find(mFormats.begin(), mFormats.end(), format);
-    if (known != mFormats.end()) {
-        return static_cast<int>(known - mFormats.begin());
-    }
-    mFormats.push_back(format);
-    return static_cast<int>(mFormats.size() - 1);
-}
-
-int FormatTable::Foreground(const QColor& color) {
-    for (const auto& [known, id] : mForegrounds) {
-        if (known == color) {
-            return id;
-        }
-    }
-    QTextCharFormat format;
-    format.setForeground(color);
-    return mForegrounds.emplace_back(color, Intern(format)).second;
-}
-
-int FormatTable::Background(const QColor& color) {
-    for (const auto& [known, id] : mBackgrounds) {
-        if (known == color) {
-            return id;
-        }
-    }
-    QTextCharFormat format;
-    format.setBackground(color);
-    return mBackgrounds.emplace_back(color, Intern(format)).second;
-}
-
-int FormatTable::Font(const QFont& font) {
-    for (const auto& [known, id] : mFonts) {
-        if (known == font && known.resolveMask() == font.resolveMask()) {
-            return id;
-        }
-    }
-    QTextCharFormat format;
-    format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
-    return mFonts.emplace_back(font, Intern(format)).second;
-}
-
-int FormatTable::Underline() {
-    if (mUnderline == kNone) {
-        QTextCharFormat format;
-        format.setFontUnderline(true);
-        mUnderline = Intern(format);
-    }
-    return mUnderline;
-}
-
-int FormatTable::Merged(int base, int added) {
-    if (base == kNone || base == added) {
-        return added;
-    }
-    if (added == kNone) {
-        return base;
-    }
-    const auto known = mMerged.find({base, added});
-    if (known != mMerged.end()) {
-        return known->second;
-    }
-    QTextCharFormat format = (*this)[base];
-    format.merge((*this)[added]);
-    const int id = Intern(format);
-    mMerged.emplace(std::make_pair(base, added), id);
-    return id;
-}
-
-TimelineView::TimelineView(QWidget* parent) : QPlainTextEdit(parent) {
+TimelineView::TimelineView(QWidget* parent)
+    : QPlainTextEdit(parent), mLayout(new StyledLayout(document())) {
+    document()->setDocumentLayout(mLayout);
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setUndoRedoEnabled(false);
@@ -229,19 +162,16 @@ void TimelineView::RecordAstralAndLinks(QStringView text, int firstUnit) {
         // characters before it are all counted.
         mLinks.push_back({firstPosition + static_cast<int32_t>(i) - astralInPiece,
                           endUnit - startUnit, text.mid(i, end - i).toString()});
-        mTailFormats.push_back({startUnit, endUnit, mFormats.Underline()});
+        mTailFormats.push_back({startUnit, endUnit, mLayout->Formats().Underline()});
         i = end - 1;
     }
 }
 
-void TimelineView::CommitTail() {
-    if (mTail.isEmpty()) {
-        return;
-    }
+void TimelineView::AddTailRuns() {
     const int base = DocumentEnd();
     const int end = base + static_cast<int>(mTail.size());
-    // The tail goes in as runs of one format each: the places where some format begins or ends
-    // cut it, and each run gets the formats covering it merged in the order they were set.
+    // The places where some format begins or ends cut the tail into runs, and each run gets the
+    // formats covering it merged in the order they were set.
     std::vector<int> cuts = {base, end};
     std::vector<size_t> byStart(mTailFormats.size());
     for (size_t k = 0; k < mTailFormats.size(); ++k) {
@@ -255,15 +185,13 @@ void TimelineView::CommitTail() {
         return mTailFormats[a].start < mTailFormats[b].start;
     });
 
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.setPosition(base);
-    const auto insertRun = [&](int from, int to, const std::vector<size_t>& formats) {
+    FormatTable& formats = mLayout->Formats();
+    const auto addRun = [&](int from, int to, const std::vector<size_t>& covering) {
         int format = FormatTable::kNone;
-        for (const size_t k : formats) {
-            format = mFormats.Merged(format, mTailFormats[k].format);
+        for (const size_t k : covering) {
+            format = formats.Merged(format, mTailFormats[k].format);
         }
-        cursor.insertText(mTail.mid(from - base, to - from), mFormats[format]);
+        mLayout->Runs().Extend(to - from, format);
     };
     std::vector<size_t> active;  // formats covering the current piece, in the order set
     std::vector<size_t> runFormats;
@@ -278,14 +206,34 @@ void TimelineView::CommitTail() {
         }
         if (active != runFormats) {
             if (from > runStart) {
-                insertRun(runStart, from, runFormats);
+                addRun(runStart, from, runFormats);
             }
             runStart = from;
             runFormats = active;
         }
     }
-    insertRun(runStart, end, runFormats);
-    cursor.endEditBlock();
+    addRun(runStart, end, runFormats);
+}
+
+void TimelineView::CommitTail() {
+    if (mTail.isEmpty()) {
+        return;
+    }
+    // The runs go first: inserting the text lays out the blocks on screen.
+    AddTailRuns();
+    const int base = DocumentEnd();
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    // Without a format of its own the text would take that of the line break before it.
+    end.insertText(mTail, QTextCharFormat());
+    const qsizetype size = mTail.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const int unit = base + static_cast<int>(i);
+        if (mTail[i] == u'\n' && (i + 1 == size || mTail[i + 1] == u'\n') &&
+            mLayout->Runs().FormatAt(unit) != FormatTable::kNone) {
+            mLayout->FormatLineBreak(unit);
+        }
+    }
     mTail.clear();
     mTailFormats.clear();
 }
@@ -310,26 +258,26 @@ void TimelineView::ApplyPendingFormat() {
     if (mPendingFormat == FormatTable::kNone) {
         return;
     }
-    const int from = std::min(mAnchor, mCursor);
-    const int to = std::max(mAnchor, mCursor);
-    if (from >= DocumentEnd()) {
-        if (from < to) {
-            mTailFormats.push_back({from, to, mPendingFormat});
-        }
-    } else {
-        CommitTail();
-        QTextCursor range(document());
-        range.setPosition(from);
-        range.setPosition(to, QTextCursor::KeepAnchor);
-        range.mergeCharFormat(mFormats[mPendingFormat]);
-    }
+    Style(std::min(mAnchor, mCursor), std::max(mAnchor, mCursor), mPendingFormat);
     mPendingFormat = FormatTable::kNone;
+}
+
+void TimelineView::Style(int from, int to, int format) {
+    const int documentEnd = DocumentEnd();
+    if (from < documentEnd) {
+        mLayout->Runs().Merge(from, std::min(to, documentEnd), format, mLayout->Formats());
+        mLayout->Restyle(from, std::min(to, documentEnd));
+    }
+    if (to > std::max(from, documentEnd)) {
+        mTailFormats.push_back({std::max(from, documentEnd), to, format});
+    }
 }
 
 void TimelineView::Clear() {
     mPendingFormat = FormatTable::kNone;
     mTail.clear();
     mTailFormats.clear();
+    mLayout->Runs().Clear();
     QTextCursor all(document());
     all.select(QTextCursor::Document);
     all.removeSelectedText();
@@ -391,26 +339,35 @@ void TimelineView::MergeIntoSelection(int format) {
     // In a batch the changes to one selection are gathered and applied once, when the selection
     // moves on.
     if (mInBatch) {
-        mPendingFormat = mFormats.Merged(mPendingFormat, format);
+        mPendingFormat = mLayout->Formats().Merged(mPendingFormat, format);
         return;
     }
     Flush();
-    QTextCursor cursor = textCursor();
-    if (cursor.hasSelection()) {
-        cursor.mergeCharFormat(mFormats[format]);
-    }
+    const QTextCursor cursor = textCursor();
+    Style(cursor.selectionStart(), cursor.selectionEnd(), format);
 }
 
 void TimelineView::SetSelectionColor(const QColor& color) {
-    MergeIntoSelection(mFormats.Foreground(color));
+    MergeIntoSelection(mLayout->Formats().Foreground(color));
 }
 
 void TimelineView::SetSelectionBackColor(const QColor& color) {
-    MergeIntoSelection(mFormats.Background(color));
+    MergeIntoSelection(mLayout->Formats().Background(color));
 }
 
 void TimelineView::SetSelectionFont(const QFont& font) {
-    MergeIntoSelection(mFormats.Font(font));
+    MergeIntoSelection(mLayout->Formats().Font(font));
+}
+
+QTextCharFormat TimelineView::CharFormatAt(int32_t position) const {
+    const int unit = ToUnits(position);
+    QTextCharFormat format = mLayout->Formats()[mLayout->Runs().FormatAt(unit)];
+    for (const TailFormat& set : mTailFormats) {
+        if (set.start <= unit && unit < set.end) {
+            format.merge(mLayout->Formats()[set.format]);
+        }
+    }
+    return format;
 }
 
 void TimelineView::setVisible(bool visible) {
@@ -421,15 +378,11 @@ void TimelineView::setVisible(bool visible) {
             mCursor = cursor.position();
             mSelectionPending = true;
         }
-        mBatchEdit = QTextCursor(document());
-        mBatchEdit.beginEditBlock();
         mInBatch = true;
     }
     if (visible && mInBatch) {
         ApplyPendingFormat();
         mInBatch = false;
-        mBatchEdit.endEditBlock();
-        mBatchEdit = QTextCursor();
     }
     QPlainTextEdit::setVisible(visible);
 }

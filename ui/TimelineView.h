@@ -3,50 +3,25 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QTextCharFormat>
-#include <QTextCursor>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-// The character formats a box uses, by number: ranges with equal formats share one format object,
-// and the combination of two formats is worked out once.
-class FormatTable {
-  public:
-    static constexpr int kNone = 0;  // the empty format
+#include "FormatTable.h"
 
-    FormatTable();
-    int Foreground(const QColor& color);
-    int Background(const QColor& color);
-    // Only the font's properties that were set on it.
-    int Font(const QFont& font);
-    int Underline();
-    // added merged into base.
-    int Merged(int base, int added);
-    const QTextCharFormat& operator[](int id) const { return mFormats[static_cast<size_t>(id)]; }
-
-  private:
-    int Intern(const QTextCharFormat& format);
-
-    std::vector<QTextCharFormat> mFormats;
-    std::vector<std::pair<QColor, int>> mForegrounds;
-    std::vector<std::pair<QColor, int>> mBackgrounds;
-    std::vector<std::pair<QFont, int>> mFonts;
-    std::map<std::pair<int, int>, int> mMerged;
-    int mUnderline = kNone;
-};
+class StyledLayout;
 
 // The read-only rich text box of a timeline page. Its operations are those of a rich text box
 // addressed in character positions: code points, each line break counting one, as GetTextLength
 // measures text. Qt addresses UTF-16 units, so the box keeps the places of the characters outside
 // the Basic Multilingual Plane (two units, one position) to translate between the two.
 //
-// Hiding the box starts a batch, showing it ends one. During a batch appended text and the
-// formats set on it are gathered, and they reach the document, run by run in their final formats,
-// when the box is next on screen; a page that is not on screen therefore builds its document only
-// when it is first looked at.
+// The document holds the text only. The formats set on ranges are kept in runs beside it and given
+// to each block when it is laid out, so that the text goes in as one piece and restyling changes
+// no text. Hiding the box starts a batch, showing it ends one: during a batch appended text is
+// gathered and reaches the document when the box is next on screen; a page that is not on screen
+// therefore builds its document only when it is first looked at.
 class TimelineView : public QPlainTextEdit {
     Q_OBJECT
 
@@ -71,6 +46,8 @@ class TimelineView : public QPlainTextEdit {
     // Applies the font's size, weight and style to the selection; the face stays the box's own
     // unless the font names one.
     void SetSelectionFont(const QFont& font);
+    // The format the character at position is shown in: the formats set on it, merged.
+    QTextCharFormat CharFormatAt(int32_t position) const;
 
     void setVisible(bool visible) override;
 
@@ -98,7 +75,7 @@ class TimelineView : public QPlainTextEdit {
     struct TailFormat {
         int start;
         int end;
-        int format;  // in mFormats
+        int format;  // in the layout's formats
     };
 
     int DocumentEnd() const;
@@ -107,6 +84,10 @@ class TimelineView : public QPlainTextEdit {
     int32_t ToPosition(int units) const;
     void RecordAstralAndLinks(QStringView text, int firstUnit);
     void ApplyPendingFormat();
+    // Merges the format into the formats of [from, to), in units of the whole text.
+    void Style(int from, int to, int format);
+    // Adds the runs of the tail's formats to the layout's.
+    void AddTailRuns();
     void CommitTail();
     void ApplySelection();
     // Brings the document and the view's selection up to date.
@@ -114,20 +95,17 @@ class TimelineView : public QPlainTextEdit {
     void MergeIntoSelection(int format);
     int LinkAt(const QPoint& point) const;
 
-    // While the box is hidden, appended text waits in the tail with the formats set on it and is
-    // inserted run by run, each run in its final format, when the box is next on screen: one
-    // insertion per run instead of an insertion and a restyling per piece. Changes to text already
-    // in the document form one edit block.
+    // While the box is hidden, appended text waits in the tail with the formats set on it, and is
+    // inserted in one piece when the box is next on screen.
     bool mInBatch = false;
-    QTextCursor mBatchEdit;  // holds the batch's edit block open
     QString mTail;
-    std::vector<TailFormat> mTailFormats;
+    std::vector<TailFormat> mTailFormats;  // in the order set
+    StyledLayout* mLayout;                 // the document's, holding the document's formats
     // The selection, in units of the whole text, while it is newer than the view's own.
     bool mSelectionPending = false;
     int mAnchor = 0;
     int mCursor = 0;
     int mPendingFormat = FormatTable::kNone;  // changes to the selection not yet applied
-    FormatTable mFormats;
     std::vector<int> mAstralUnits;
     std::vector<int32_t> mAstralPositions;
     std::vector<Link> mLinks;   // ascending by start

@@ -86,7 +86,7 @@ TEST(TimelineViewPageTest, TextAppendedWhileNotOnScreenGoesInWhenShown) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     EXPECT_EQ(box->document()->toPlainText(), "ab\n");
     EXPECT_EQ(box->textCursor().selectedText(), "a");
-    EXPECT_EQ(box->textCursor().charFormat().foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(box->CharFormatAt(0).foreground().color(), QColor(Qt::red));
 }
 
 TEST_F(TimelineViewTest, AFormatOverTextInTheDocumentAndTextStillWaitingCoversBoth) {
@@ -98,8 +98,7 @@ TEST_F(TimelineViewTest, AFormatOverTextInTheDocumentAndTextStillWaitingCoversBo
     view.SetSelectionColor(Qt::green);
     view.show();
     const auto colorAt = [&](int32_t position) {
-        view.Select(position, 1);
-        return view.textCursor().charFormat().foreground().color();
+        return view.CharFormatAt(position).foreground().color();
     };
     EXPECT_NE(colorAt(0), QColor(Qt::green));
     EXPECT_EQ(colorAt(1), QColor(Qt::green));

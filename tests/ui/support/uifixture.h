@@ -120,7 +120,7 @@ namespace ui_testing {
 // The format of the one character at position.
 inline QTextCharFormat FormatAt(TimelineView& view, int32_t position) {
     view.Select(position, 1);
-    return view.textCursor().charFormat();
+    return view.CharFormatAt(position);
 }
 
 // The colour the character was given, or an invalid colour when it has none of its own and shows
