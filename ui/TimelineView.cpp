@@ -102,7 +102,7 @@ TimelineView::TimelineView(QWidget* parent)
 }
 
 int TimelineView::DocumentEnd() const {
-    return document()->characterCount() - 1;
+    return mDocumentEnd;
 }
 
 int TimelineView::EndUnits() const {
@@ -226,6 +226,7 @@ void TimelineView::CommitTail() {
     end.movePosition(QTextCursor::End);
     // Without a format of its own the text would take that of the line break before it.
     end.insertText(mTail, QTextCharFormat());
+    mDocumentEnd += static_cast<int>(mTail.size());
     const qsizetype size = mTail.size();
     for (qsizetype i = 0; i < size; ++i) {
         const int unit = base + static_cast<int>(i);
@@ -281,6 +282,7 @@ void TimelineView::Clear() {
     QTextCursor all(document());
     all.select(QTextCursor::Document);
     all.removeSelectedText();
+    mDocumentEnd = 0;
     mAstralUnits.clear();
     mAstralPositions.clear();
     mLinks.clear();

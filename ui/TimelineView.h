@@ -100,6 +100,7 @@ class TimelineView : public QPlainTextEdit {
     bool mInBatch = false;
     QString mTail;
     std::vector<TailFormat> mTailFormats;  // in the order set
+    int mDocumentEnd = 0;                  // the document's length in units, without the tail
     StyledLayout* mLayout;                 // the document's, holding the document's formats
     // The selection, in units of the whole text, while it is newer than the view's own.
     bool mSelectionPending = false;
