@@ -4,6 +4,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 #include <string>
 
 #include "Comforts.h"
@@ -11,6 +12,7 @@
 #include "PictureBox.h"
 #include "TabMain.h"
 #include "common/diagnostics.h"
+#include "common/errors.h"
 
 using namespace twitter_api;
 
@@ -82,6 +84,12 @@ void CDialogMain::StartUp() {
 }
 
 void CDialogMain::OnTick() {
+    // A day log that failed to reach the disk is reported as a failed save always was.
+    if (mContext.logWriter) {
+        if (std::optional<std::string> failure = mContext.logWriter->TakeFailure()) {
+            throw Exception(*failure);
+        }
+    }
     for (CTabMain* page : mTabPages) {
         page->OnTimerTick();
     }

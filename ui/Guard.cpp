@@ -39,8 +39,9 @@ bool& ErrorWindowShown() {
     if (abnormally) {
         std::abort();
     }
-    // Fetch threads may still be running; nothing is left to save, so end at once rather than
-    // tearing down objects they use.
+    // Fetch threads may still be running, so end at once rather than tearing down objects they
+    // use. The day logs were handed to the log writer before this window opened, and it has had
+    // the time the window was on screen to put them on the disk.
     std::_Exit(1);
 }
 

@@ -152,6 +152,8 @@ class CTabMain : public QWidget {
     // Shows the newest earlier day with contributions (searching back up to daysBack days) as
     // yesterday's list, then today's log.
     void LoadDays(const std::string& param, int daysBack);
+    // Saves a day's list through the context's log writer, or at once where it has none.
+    void SaveDayLog(const twitter_api::ContributionListPtr& list, const std::string& param);
     void ShowUnreadCount();
     // The name parameter of this page's log files: empty on the pages without a chooser, the
     // selected item's text on the lists and search pages, nothing when no item is selected there.

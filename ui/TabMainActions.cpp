@@ -80,8 +80,8 @@ void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
     ShowUnreadCount();
     ScrollToLastRead();
     if (const std::optional<std::string> param = LogParam()) {
-        SaveLog(mYesterdayList, mTabType, *param);
-        SaveLog(mTodayList, mTabType, *param);
+        SaveDayLog(mYesterdayList, *param);
+        SaveDayLog(mTodayList, *param);
     }
 }
 
@@ -183,6 +183,6 @@ void CTabMain::OnComboSelectionChanged() {
     txtTimeLine->show();
     ShowUnreadCount();
     if (name) {
-        SaveLog(mTodayList, mTabType, *name);
+        SaveDayLog(mTodayList, *name);
     }
 }

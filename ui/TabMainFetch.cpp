@@ -180,7 +180,7 @@ void CTabMain::ApplyGetResult() {
     if (!result.empty()) {
         AddContributions(result, mTodayList, mYesterdayList);
         if (const std::optional<std::string> param = LogParam()) {
-            SaveLog(mTodayList, mTabType, *param);
+            SaveDayLog(mTodayList, *param);
         }
     }
     if (failure.empty()) {
@@ -195,6 +195,11 @@ void CTabMain::ApplyGetResult() {
 }
 
 void CTabMain::LoadDays(const std::string& param, int daysBack) {
+    // A save still on its way would otherwise be read as the older file, and lost with the
+    // next save of what was read.
+    if (mContext.logWriter) {
+        mContext.logWriter->Flush();
+    }
     const int64_t now = mContext.clock->NowMs();
     for (int day = 1; day <= daysBack; ++day) {
         const ContributionListPtr earlier =
@@ -207,6 +212,14 @@ void CTabMain::LoadDays(const std::string& param, int daysBack) {
     mCurrentDate = GetDateKey(now);
     const ContributionListPtr today = LoadLog(mCurrentDate, mTabType, param);
     AddContributions(today->mContributions, mTodayList, mYesterdayList);
+}
+
+void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& param) {
+    if (mContext.logWriter) {
+        SaveLog(list, mTabType, param, *mContext.logWriter);
+    } else {
+        SaveLog(list, mTabType, param);
+    }
 }
 
 void CTabMain::LoadLogs() {

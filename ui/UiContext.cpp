@@ -8,4 +8,5 @@ SystemUiContext::SystemUiContext() {
     context.service.diagnostics = &StandardOutputSink();
     context.clock = &clock;
     context.keyboard = &keyboard;
+    context.logWriter = std::make_shared<twitter_api::LogWriter>();
 }

@@ -11,6 +11,7 @@
 
 #include "common/errors.h"
 #include "platform/file.h"
+#include "platform/fileimage.h"
 
 namespace platform {
 namespace {
@@ -91,57 +92,7 @@ void MakeDirectory(const std::string& path) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    // Non-blocking, so that a FIFO planted at the path cannot hang the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        throw Exception(CannotOpen(path));
-    }
-    const auto fail = [fd, &path](const std::string& reason) {
-        ::close(fd);
-        throw Exception("Cannot read file '" + path + "': " + reason);
-    };
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        fail(std::strerror(errno));
-    }
-    if (!S_ISREG(info.st_mode)) {
-        fail("not a regular file");
-    }
-    const auto tooLarge = [&fail] {
-        fail("larger than the limit of " + std::to_string(kMaxReadableFileSize >> 20) + " MiB");
-    };
-    if (static_cast<uint64_t>(info.st_size) > kMaxReadableFileSize) {
-        tooLarge();
-    }
-    // Read straight into a buffer one byte larger than the file, so the end shows without growing
-    // it; a file that grows meanwhile is read on, up to the limit.
-    std::string content(static_cast<size_t>(info.st_size) + 1, '\0');
-    size_t filled = 0;
-    for (;;) {
-        if (filled == content.size()) {
-            if (filled > kMaxReadableFileSize) {
-                tooLarge();
-            }
-            content.resize(content.size() + (1 << 16));
-        }
-        const ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            fail(std::strerror(errno));
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    if (filled > kMaxReadableFileSize) {
-        tooLarge();
-    }
-    content.resize(filled);
-    return content;
+    return std::string(FileImage::Read(path)->Bytes());
 }
 
 bool IsValidFileName(std::string_view name) {

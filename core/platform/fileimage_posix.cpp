@@ -101,6 +101,9 @@ std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory
             fail(std::strerror(errno));
         }
         if (got == 0) {
+            if (image->mSize > kMaxReadableFileSize) {
+                tooLarge();
+            }
             return image;
         }
         image->mSize += static_cast<size_t>(got);

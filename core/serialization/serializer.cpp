@@ -18,6 +18,8 @@ Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::mov
 Serializer::Serializer(std::shared_ptr<const platform::FileImage> image)
     : mDirection(WriteRead::Read), mReadImage(std::move(image)), mBytes(mReadImage->Bytes()) {}
 
+Serializer::Serializer() : mDirection(WriteRead::Write) {}
+
 Serializer::~Serializer() = default;
 
 void Serializer::skip(int64_t offset) {

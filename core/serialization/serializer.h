@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/file.h"
 #include "platform/fileimage.h"
@@ -24,6 +25,8 @@ class Serializer final : public Object, public TBasicArchive<Serializer> {
     Serializer(std::string fileName, FileMode mode);
     // Reads from a file already in memory.
     explicit Serializer(std::shared_ptr<const platform::FileImage> image);
+    // Writes an archive in memory only, for takeBytes() to hand on.
+    Serializer();
     ~Serializer() override;
 
     virtual bool isReading() const { return mDirection == WriteRead::Read; }
@@ -35,6 +38,8 @@ class Serializer final : public Object, public TBasicArchive<Serializer> {
     // Writes the archive to the file; a writing serializer destroyed without close() leaves the
     // file untouched, so a failed transfer never damages it.
     void close();
+    // The archive written so far, leaving the serializer empty.
+    std::string takeBytes() { return std::exchange(mImage, std::string()); }
 
     // Reads up to n bytes into address, or writes n bytes from it.
     void rawTransfer(void* address, size_t n) {

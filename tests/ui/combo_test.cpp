@@ -3,10 +3,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
+#include <chrono>
+#include <thread>
 
 #include "PictureBox.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
+#include "twitter_api/logstore/logwriter.h"
 
 using namespace ui_testing;
 
@@ -72,6 +75,30 @@ TEST_F(ComboTest, OnlyTheUsersChoiceReloadsThePage) {
     EXPECT_FALSE(Shows("first search"));
     EXPECT_EQ(page.mTodayList->mContributions.size(), 1u);
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 1 件"));
+}
+
+// Saves go to the disk off the interface thread; coming back to a choice still shows what was
+// saved for it last, however recently.
+TEST_F(ComboTest, ChoosingAgainShowsTheLatestSaveOfThatChoice) {
+    // A slow disk: a page that read its log while a save was still on its way would show the
+    // older file.
+    context.logWriter = std::make_shared<twitter_api::LogWriter>(
+        [](const std::string& path, const std::string& bytes) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            WriteBytes(path, bytes);
+        });
+    CTabMain& page = MakePage(twitter_api::SEARCH);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    page.MarkAsRead(false);
+
+    QTest::keyClick(page.comboBox1, Qt::Key_Down);
+    ASSERT_TRUE(Shows("second search"));
+    QTest::keyClick(page.comboBox1, Qt::Key_Up);
+    ASSERT_TRUE(Shows("first search"));
+    ASSERT_EQ(page.mTodayList->mContributions.size(), 1u);
+    EXPECT_TRUE(page.mTodayList->mContributions[0]->mIsRead);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 0 件"));
 }
 
 using PlainPageTest = PageTest;

@@ -5,10 +5,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "DialogMain.h"
 #include "common/errors.h"
 #include "support/uifixture.h"
+#include "twitter_api/logstore/logwriter.h"
 
 using namespace ui_testing;
 
@@ -49,6 +51,34 @@ TEST_F(DialogMainTest, ShowingTheWindowStartsEveryPageAndTheTicker) {
     ASSERT_EQ(timers.size(), 1);
     EXPECT_EQ(timers[0]->interval(), 3000);
     EXPECT_TRUE(timers[0]->isActive());
+}
+
+// A day log that the writer failed to put on the disk reaches the error window on the next tick,
+// as a failed save always has.
+TEST_F(DialogMainTest, AFailedLogWriteIsReportedOnTheNextTick) {
+    SignIn("alice");
+    context.logWriter = std::make_shared<twitter_api::LogWriter>();
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // A folder where the day's file belongs cannot be replaced by it.
+    std::filesystem::create_directories("log/alice/timeline/20240310.dat/kept");
+    std::vector<std::string> shown;
+    const ErrorWindow previous = ReplaceErrorWindow([&shown](QWidget*, const std::string& text) {
+        shown.push_back(text);
+        return ErrorChoice::Continue;
+    });
+    CTabMain& page = *window.mTabPages[0];
+    std::vector<twitter_api::ContributionPtr> items = MakeContributions({{1, "a", "one"}});
+    page.AddContributions(items, page.mTodayList, page.mYesterdayList);
+    page.MarkAsRead(false);
+    context.logWriter->Flush();
+    window.findChildren<QTimer*>(Qt::FindDirectChildrenOnly).at(0)->start(1);
+    EXPECT_TRUE(QTest::qWaitFor([&shown] { return !shown.empty(); }, 5000));
+    ReplaceErrorWindow(previous);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("Cannot write file 'log/alice/timeline/20240310.dat'", 0), 0u)
+        << shown[0];
 }
 
 TEST_F(DialogMainTest, EveryKeyEventWritesTheControlKeyLine) {

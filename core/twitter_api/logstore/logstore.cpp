@@ -1,10 +1,12 @@
 #include "twitter_api/logstore/logstore.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "platform/file.h"
 #include "serialization/serializer.h"
 #include "settings/settinginfo.h"
+#include "twitter_api/logstore/logwriter.h"
 
 namespace twitter_api {
 namespace {
@@ -51,6 +53,35 @@ std::string LogPath(const std::string& user, ETabType kind, const std::string& d
     return folder + SafeComponent(date + "_" + param, "", ".dat") + ".dat";
 }
 
+// A day log ready to be written: where it goes and its bytes.
+struct EncodedLog {
+    std::string path;
+    std::string bytes;
+};
+
+// What SaveLog writes, or nothing where it writes nothing.
+std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType kind,
+                                    const std::string& param) {
+    const std::string user = AccountName();
+    if (user.empty()) {
+        return std::nullopt;
+    }
+    CreateLogDirectories();
+    if (!list || list->mContributions.empty()) {
+        return std::nullopt;
+    }
+    const bool byParam = kind == LISTS || kind == SEARCH;
+    // A list or saved search that the service named with an empty text has no file of its own.
+    if (byParam && param.empty()) {
+        return std::nullopt;
+    }
+    serialization::Serializer archive;
+    ContributionListPtr root = list;
+    archive.transfer(root, serialization::Tracking::Tracked);
+    return EncodedLog{LogPath(user, kind, list->mDate, byParam ? param : std::string()),
+                      archive.takeBytes()};
+}
+
 }  // namespace
 
 std::string GetLogDirectoryByTabType(ETabType kind) {
@@ -89,24 +120,16 @@ bool CreateSettingDirectory() {
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param) {
-    const std::string user = AccountName();
-    if (user.empty()) {
-        return;
+    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param)) {
+        platform::AtomicFileWriter(log->path).Commit(log->bytes);
     }
-    CreateLogDirectories();
-    if (!list || list->mContributions.empty()) {
-        return;
+}
+
+void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
+             LogWriter& writer) {
+    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param)) {
+        writer.Write(std::move(log->path), std::move(log->bytes));
     }
-    const bool byParam = kind == LISTS || kind == SEARCH;
-    // A list or saved search that the service named with an empty text has no file of its own.
-    if (byParam && param.empty()) {
-        return;
-    }
-    const std::string path = LogPath(user, kind, list->mDate, byParam ? param : std::string());
-    serialization::Serializer archive(path, serialization::FileMode::Out);
-    ContributionListPtr root = list;
-    archive.transfer(root, serialization::Tracking::Tracked);
-    archive.close();
 }
 
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param) {

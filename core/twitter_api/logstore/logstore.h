@@ -6,6 +6,10 @@
 #include "twitter_api/model/tabtype.h"
 
 namespace twitter_api {
+class LogWriter;
+}
+
+namespace twitter_api {
 
 // "timeline/", "mentions/", "directmessages/", "list/" or "search/".
 std::string GetLogDirectoryByTabType(ETabType kind);
@@ -21,6 +25,10 @@ bool CreateSettingDirectory();
 // search. Nothing is written without an account, for an empty list, or for lists and search
 // without a param.
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param);
+// The same, with the file put on the disk by writer: the list is encoded before this returns, so
+// the list may change at once.
+void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
+             LogWriter& writer);
 
 // The day's list from its file, or a new empty list for date.
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param);
