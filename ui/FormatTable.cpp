@@ -62,13 +62,21 @@ int FormatTable::Merged(int base, int added) {
     if (added == kNone) {
         return base;
     }
-    const auto known = mMerged.find({base, added});
-    if (known != mMerged.end()) {
-        return known->second;
+    // Styling asks this for every range it styles: a table by both numbers answers at once.
+    const auto row = static_cast<size_t>(base);
+    const auto column = static_cast<size_t>(added);
+    if (mMerged.size() <= row) {
+        mMerged.resize(row + 1);
+    }
+    if (mMerged[row].size() <= column) {
+        mMerged[row].resize(column + 1, kNone);
+    }
+    if (mMerged[row][column] != kNone) {
+        return mMerged[row][column];
     }
     QTextCharFormat format = (*this)[base];
     format.merge((*this)[added]);
     const int id = Intern(format);
-    mMerged.emplace(std::make_pair(base, added), id);
+    mMerged[row][column] = id;
     return id;
 }

@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QFont>
 #include <QTextCharFormat>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -30,6 +29,6 @@ class FormatTable {
     std::vector<std::pair<QColor, int>> mForegrounds;
     std::vector<std::pair<QColor, int>> mBackgrounds;
     std::vector<std::pair<QFont, int>> mFonts;
-    std::map<std::pair<int, int>, int> mMerged;
+    std::vector<std::vector<int>> mMerged;  // [base][added], kNone where not worked out yet
     int mUnderline = kNone;
 };

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 #include "StyledLayout.h"
 
@@ -170,49 +171,37 @@ void TimelineView::RecordAstralAndLinks(QStringView text, int firstUnit) {
 void TimelineView::AddTailRuns() {
     const int base = DocumentEnd();
     const int end = base + static_cast<int>(mTail.size());
-    // The places where some format begins or ends cut the tail into runs, and each run gets the
-    // formats covering it merged in the order they were set.
-    std::vector<int> cuts = {base, end};
+    // The formats by where they start, those starting at one place in the order set.
     std::vector<size_t> byStart(mTailFormats.size());
-    for (size_t k = 0; k < mTailFormats.size(); ++k) {
-        cuts.push_back(mTailFormats[k].start);
-        cuts.push_back(mTailFormats[k].end);
-        byStart[k] = k;
-    }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    std::stable_sort(byStart.begin(), byStart.end(), [this](size_t a, size_t b) {
+    std::iota(byStart.begin(), byStart.end(), size_t{0});
+    const auto startsBefore = [this](size_t a, size_t b) {
         return mTailFormats[a].start < mTailFormats[b].start;
-    });
-
+    };
+    if (!std::is_sorted(byStart.begin(), byStart.end(), startsBefore)) {
+        std::stable_sort(byStart.begin(), byStart.end(), startsBefore);
+    }
+    // A run reaches to where the next format starts or a covering one ends, and gets the formats
+    // covering it merged in the order they were set.
     FormatTable& formats = mLayout->Formats();
-    const auto addRun = [&](int from, int to, const std::vector<size_t>& covering) {
+    std::vector<size_t> active;  // the formats covering the run, in the order set
+    size_t next = 0;
+    for (int at = base; at < end;) {
+        std::erase_if(active, [&](size_t k) { return mTailFormats[k].end <= at; });
+        for (; next < byStart.size() && mTailFormats[byStart[next]].start <= at; ++next) {
+            const size_t k = byStart[next];
+            if (mTailFormats[k].end > at) {
+                active.insert(std::upper_bound(active.begin(), active.end(), k), k);
+            }
+        }
+        int cut = next < byStart.size() ? std::min(end, mTailFormats[byStart[next]].start) : end;
         int format = FormatTable::kNone;
-        for (const size_t k : covering) {
+        for (const size_t k : active) {
+            cut = std::min(cut, mTailFormats[k].end);
             format = formats.Merged(format, mTailFormats[k].format);
         }
-        mLayout->Runs().Extend(to - from, format);
-    };
-    std::vector<size_t> active;  // formats covering the current piece, in the order set
-    std::vector<size_t> runFormats;
-    int runStart = base;
-    size_t next = 0;
-    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-        const int from = cuts[i];
-        std::erase_if(active, [&](size_t k) { return mTailFormats[k].end <= from; });
-        for (; next < byStart.size() && mTailFormats[byStart[next]].start <= from; ++next) {
-            active.insert(std::upper_bound(active.begin(), active.end(), byStart[next]),
-                          byStart[next]);
-        }
-        if (active != runFormats) {
-            if (from > runStart) {
-                addRun(runStart, from, runFormats);
-            }
-            runStart = from;
-            runFormats = active;
-        }
+        mLayout->Runs().Extend(cut - at, format);
+        at = cut;
     }
-    addRun(runStart, end, runFormats);
 }
 
 void TimelineView::CommitTail() {
