@@ -112,8 +112,18 @@ int TimelineView::EndUnits() const {
 
 int TimelineView::ToUnits(int32_t position) const {
     const int32_t clamped = std::clamp(position, 0, TextLength());
-    const auto before = std::lower_bound(mAstralPositions.begin(), mAstralPositions.end(), clamped);
-    return clamped + static_cast<int>(before - mAstralPositions.begin());
+    // The astral characters before the position. Styling asks for places in order, so the count
+    // for the last place asked is tried first.
+    const size_t count = mAstralPositions.size();
+    size_t before = std::min(mAstralHint, count);
+    if ((before > 0 && mAstralPositions[before - 1] >= clamped) ||
+        (before < count && mAstralPositions[before] < clamped)) {
+        before = static_cast<size_t>(
+            std::lower_bound(mAstralPositions.begin(), mAstralPositions.end(), clamped) -
+            mAstralPositions.begin());
+    }
+    mAstralHint = before;
+    return clamped + static_cast<int>(before);
 }
 
 int32_t TimelineView::ToPosition(int units) const {

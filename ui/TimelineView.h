@@ -109,8 +109,9 @@ class TimelineView : public QPlainTextEdit {
     int mPendingFormat = FormatTable::kNone;  // changes to the selection not yet applied
     std::vector<int> mAstralUnits;
     std::vector<int32_t> mAstralPositions;
-    std::vector<Link> mLinks;   // ascending by start
-    int mPressedLink = -1;      // index into mLinks of the link under the last press
-    bool mIgnorePress = false;  // the press that gave the box the focus leaves the caret alone
-    int mKeptScroll = -1;       // the scroll bar's place when the box was last hidden
+    mutable size_t mAstralHint = 0;  // the count of mAstralPositions ToUnits last found
+    std::vector<Link> mLinks;        // ascending by start
+    int mPressedLink = -1;           // index into mLinks of the link under the last press
+    bool mIgnorePress = false;       // the press that gave the box the focus leaves the caret alone
+    int mKeptScroll = -1;            // the scroll bar's place when the box was last hidden
 };
