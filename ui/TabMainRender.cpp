@@ -74,6 +74,7 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
     txtTimeLine->show();
 }
 
+// Styles the entry whose text starts at position and moves position past it.
 void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
     static const QFont nameFont = NameFont();
     static const QFont dateFont = DateFont();
