@@ -18,7 +18,7 @@
 
 namespace {
 
-// A format set on the first occurrence of needle (on what follows it with extra characters more).
+// A format set on the first occurrence of needle (and on the extra bytes after it).
 struct Styling {
     std::string needle;
     QTextCharFormat format;
@@ -98,6 +98,7 @@ class StylingTest : public ::testing::Test {
     StylingTest() {
         for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(&view), &stock}) {
             box->resize(300, 260);
+            box->setFocusPolicy(Qt::NoFocus);  // no blinking caret in the pictures
         }
         stock.setReadOnly(true);
         stock.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -153,6 +154,20 @@ class StylingTest : public ::testing::Test {
         }
     }
 
+    // The end at several heights of the boxes: how many lines fit above the empty last line
+    // depends on that line's height.
+    void ExpectSameEndAtSeveralHeights() {
+        for (int height = 200; height <= 260; height += 4) {
+            SCOPED_TRACE(height);
+            for (QPlainTextEdit* box : {static_cast<QPlainTextEdit*>(&view), &stock}) {
+                box->resize(300, height);
+            }
+            QCoreApplication::processEvents();
+            ScrollTo(-1);
+            ExpectSamePicture("at the end");
+        }
+    }
+
     void ExpectSamePicture(const char* when) {
         SCOPED_TRACE(when);
         EXPECT_EQ(view.verticalScrollBar()->maximum(), stock.verticalScrollBar()->maximum());
@@ -170,10 +185,10 @@ class StylingTest : public ::testing::Test {
 
 const std::vector<Styling> kEntryStyles = {
     {"name3 ", BoldLarge()},
-    {"small line 3", Small(), 3},
+    {"small line 3", Small(), 4},  // with " \u2605"
     {"3 \u2605", Foreground(QColor(255, 215, 0))},
     {"name39", Foreground(QColor(246, 140, 31))},
-    {"small line 39", Small(), 4},  // the last line and its line break
+    {"small line 39", Small(), 5},  // the last line and its line break
     {"wrap over", Foreground(Qt::green)},
 };
 
@@ -186,6 +201,7 @@ TEST_F(StylingTest, BlocksLaidOutFirstAfterAScrollHaveTheirFormats) {
     ExpectSamePicture("at the end, laid out only now");
     ScrollTo(0);
     ExpectSamePicture("back at the top");
+    ExpectSameEndAtSeveralHeights();
 }
 
 struct RestyleCase {
@@ -225,7 +241,7 @@ TEST_F(StylingTest, TextAppendedWhileHiddenIsStyledWhenShownAgain) {
     view.Append(more);
     QTextCursor end(stock.document());
     end.movePosition(QTextCursor::End);
-    end.insertText(QString::fromUtf8(more));
+    end.insertText(QString::fromUtf8(more), QTextCharFormat());
     const std::string all = text + more;
     AddStyle(all, {"late entry", BoldLarge()});
     AddStyle(all, {"last small line", Small(), 1});
@@ -233,6 +249,23 @@ TEST_F(StylingTest, TextAppendedWhileHiddenIsStyledWhenShownAgain) {
     LayOutAll();
     ScrollTo(-1);
     ExpectSamePicture("the appended text at the end");
+    ExpectSameEndAtSeveralHeights();
+}
+
+TEST_F(StylingTest, TextAddedToALineOnScreenGetsItsFormats) {
+    Fill("first line\nsecond ", {{"first", Foreground(Qt::red)}});
+    Show();
+    ExpectSamePicture("before");
+    // The link's underline is set as the text goes in, on a line that was laid out without it.
+    view.Append("see http://a.example/x");
+    QTextCursor end(stock.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral("see "), QTextCharFormat());
+    QTextCharFormat underline;
+    underline.setFontUnderline(true);
+    end.insertText(QStringLiteral("http://a.example/x"), underline);
+    QCoreApplication::processEvents();
+    ExpectSamePicture("after");
 }
 
 }  // namespace
