@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -51,15 +52,20 @@ class TBasicArchive {
         self().rawTransfer(&value, sizeof value);
     }
 
+    // A string's length and bytes, for writing only.
+    void writeText(std::string_view text) {
+        Enforce(text.size() <= UINT32_MAX, "string too long for an archive");
+        const uint32_t count = static_cast<uint32_t>(text.size());
+        self().rawWrite(&count, 4);
+        self().rawWrite(text.data(), text.size());
+    }
+
     void transfer(std::string& text, Tracking = Tracking::Tracked) {
-        uint32_t count = static_cast<uint32_t>(text.size());
         if (self().isWriting()) {
-            Enforce(text.size() <= UINT32_MAX, "string too long for an archive");
-            self().rawTransfer(&count, 4);
-            self().rawTransfer(text.data(), text.size());
+            writeText(text);
             return;
         }
-        count = 0;
+        uint32_t count = 0;
         self().rawTransfer(&count, 4);
         // A file cut inside a string gives the bytes it still holds, as a cut scalar does; a
         // count beyond the end never allocates more than the file holds.
@@ -71,10 +77,7 @@ class TBasicArchive {
     // holds the field keeps alive.
     void transfer(TextField& text, Tracking = Tracking::Tracked) {
         if (self().isWriting()) {
-            Enforce(text.size() <= UINT32_MAX, "string too long for an archive");
-            uint32_t count = static_cast<uint32_t>(text.size());
-            self().rawTransfer(&count, 4);
-            self().rawWrite(text.data(), text.size());
+            writeText(text.view());
             return;
         }
         uint32_t count = 0;

@@ -115,6 +115,7 @@ class ClassRegister {
         }
         mTagRegister.emplace(tag, description);
         mClassRegister[type] = std::move(description);
+        mLastWrittenClass = nullptr;  // the class may have had another description
     }
 
     template <class T>
@@ -123,22 +124,30 @@ class ClassRegister {
             throw Error("A null class reference cannot be written to an archive.");
         }
         const T& instance = *object;
-        const std::type_index runtimeClass = typeid(instance);
+        const Description& description = describeWritten<T>(typeid(instance));
+        archive.writeText(description.tag());
+        description.transferFields(*object, archive);
+    }
+
+    template <class T>
+    const Description& describeWritten(const std::type_info& runtimeClass) {
+        if (mLastWrittenClass && *mLastWrittenClass == runtimeClass) {
+            return *mLastWrittenDescription;
+        }
         auto found = mClassRegister.find(runtimeClass);
         if (found == mClassRegister.end()) {
-            if (runtimeClass != std::type_index(typeid(T))) {
+            if (runtimeClass != typeid(T)) {
                 throw Exception("Trying to write unregistered class " +
-                                QualifiedName(typeid(instance)) +
-                                " through class reference of type " + QualifiedName(typeid(T)) +
+                                QualifiedName(runtimeClass) + " through class reference of type " +
+                                QualifiedName(typeid(T)) +
                                 ".\nYou need to register the former ahead of time.");
             }
             registerDefault<T>(TypeTagOf<T>());
             found = mClassRegister.find(runtimeClass);
         }
-        const Description& description = *found->second;
-        std::string tag = description.tag();
-        archive.transfer(tag);
-        description.transferFields(*object, archive);
+        mLastWrittenClass = &runtimeClass;
+        mLastWrittenDescription = found->second;
+        return *mLastWrittenDescription;
     }
 
     template <class T>
@@ -204,6 +213,9 @@ class ClassRegister {
     TagMap mTagRegister;
     std::unordered_map<std::type_index, std::shared_ptr<Description>> mClassRegister;
     std::shared_ptr<Description> mLastDescription;  // consecutive records mostly share one tag
+    // The same for writing: the class last written and its description.
+    const std::type_info* mLastWrittenClass = nullptr;
+    std::shared_ptr<Description> mLastWrittenDescription;
 };
 
 }  // namespace serialization

@@ -58,10 +58,14 @@ class Serializer final : public Object, public TBasicArchive<Serializer> {
     }
 
     void rawWrite(const void* address, size_t n) {
-        if (mPosition + n > mImage.size()) {
-            mImage.resize(static_cast<size_t>(mPosition + n));
+        if (mPosition == mImage.size()) {  // the usual case: nothing to overwrite or fill
+            mImage.append(static_cast<const char*>(address), n);
+        } else {
+            if (mPosition + n > mImage.size()) {
+                mImage.resize(static_cast<size_t>(mPosition + n));
+            }
+            std::memcpy(mImage.data() + mPosition, address, n);
         }
-        std::memcpy(mImage.data() + mPosition, address, n);
         mPosition += n;
     }
 

@@ -81,15 +81,17 @@ TEST_F(ClassRegisterTest, SecondClassUnderATakenTagIsRefused) {
 TEST_F(ClassRegisterTest, OneClassUnderTwoTagsReadsBothAndWritesTheLater) {
     OnFreshThread([] {
         auto& classes = Register::ForThisThread();
-        classes.registerDefault<twitter_api::CContribution>("Cold");
-        classes.registerDefault<twitter_api::CContribution>("Cnew");
         auto c = std::make_shared<twitter_api::CContribution>();
-        {
+        const auto write = [&c] {
             Serializer out("c.dat", FileMode::Out);
             out.transfer(c, Tracking::Untracked);
             out.close();
-        }
-        EXPECT_EQ(ReadBytes("c.dat").substr(0, 8), Str("Cnew"));
+            return ReadBytes("c.dat").substr(0, 8);
+        };
+        classes.registerDefault<twitter_api::CContribution>("Cold");
+        EXPECT_EQ(write(), Str("Cold"));
+        classes.registerDefault<twitter_api::CContribution>("Cnew");
+        EXPECT_EQ(write(), Str("Cnew"));
         for (const std::string tag : {"Cold", "Cnew"}) {
             WriteBytes("c.dat", Str(tag) + std::string(100, '\0'));
             std::shared_ptr<twitter_api::CContribution> back;
