@@ -18,7 +18,10 @@ Serializer::Serializer(std::string fileName, FileMode mode) : mFileName(std::mov
 Serializer::Serializer(std::shared_ptr<const platform::FileImage> image)
     : mDirection(WriteRead::Read), mReadImage(std::move(image)), mBytes(mReadImage->Bytes()) {}
 
-Serializer::Serializer() : mDirection(WriteRead::Write) {}
+Serializer::Serializer(std::string buffer)
+    : mDirection(WriteRead::Write), mImage(std::move(buffer)) {
+    mImage.clear();
+}
 
 Serializer::~Serializer() = default;
 

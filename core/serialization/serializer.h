@@ -25,8 +25,9 @@ class Serializer final : public Object, public TBasicArchive<Serializer> {
     Serializer(std::string fileName, FileMode mode);
     // Reads from a file already in memory.
     explicit Serializer(std::shared_ptr<const platform::FileImage> image);
-    // Writes an archive in memory only, for takeBytes() to hand on.
-    Serializer();
+    // Writes an archive in memory only, for takeBytes() to hand on, into the storage of buffer
+    // (whatever it holds is dropped).
+    explicit Serializer(std::string buffer = std::string());
     ~Serializer() override;
 
     virtual bool isReading() const { return mDirection == WriteRead::Read; }

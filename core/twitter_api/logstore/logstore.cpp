@@ -59,9 +59,9 @@ struct EncodedLog {
     std::string bytes;
 };
 
-// What SaveLog writes, or nothing where it writes nothing.
+// What SaveLog writes, or nothing where it writes nothing; encoded into buffer's storage.
 std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType kind,
-                                    const std::string& param) {
+                                    const std::string& param, std::string buffer) {
     const std::string user = AccountName();
     if (user.empty()) {
         return std::nullopt;
@@ -75,7 +75,7 @@ std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType ki
     if (byParam && param.empty()) {
         return std::nullopt;
     }
-    serialization::Serializer archive;
+    serialization::Serializer archive(std::move(buffer));
     ContributionListPtr root = list;
     archive.transfer(root, serialization::Tracking::Tracked);
     return EncodedLog{LogPath(user, kind, list->mDate, byParam ? param : std::string()),
@@ -120,14 +120,14 @@ bool CreateSettingDirectory() {
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param)) {
+    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, std::string())) {
         platform::AtomicFileWriter(log->path).Commit(log->bytes);
     }
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
              LogWriter& writer) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param)) {
+    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, writer.TakeBuffer())) {
         writer.Write(std::move(log->path), std::move(log->bytes));
     }
 }

@@ -34,6 +34,11 @@ void LogWriter::Flush() {
     mChanged.wait(lock, [this] { return mQueue.empty() && !mWriting; });
 }
 
+std::string LogWriter::TakeBuffer() {
+    std::lock_guard lock(mLock);
+    return std::exchange(mSpare, std::string());
+}
+
 std::optional<std::string> LogWriter::TakeFailure() {
     std::lock_guard lock(mLock);
     if (mFailures.empty()) {
@@ -70,6 +75,9 @@ void LogWriter::Run() {
         }
         lock.lock();
         mWriting = false;
+        if (bytes.capacity() > mSpare.capacity()) {
+            mSpare = std::move(bytes);
+        }
         if (failure) {
             mFailures.push_back(std::move(*failure));
         }

@@ -30,6 +30,9 @@ class LogWriter {
     void Write(std::string path, std::string bytes);
     // Returns once every write queued before the call has ended.
     void Flush();
+    // Storage for encoding the next save: that of a file already written, so that saving a list
+    // again costs no fresh memory. Empty when there is none.
+    std::string TakeBuffer();
     // The message of the oldest failed write not yet taken, if any.
     std::optional<std::string> TakeFailure();
 
@@ -46,6 +49,7 @@ class LogWriter {
     bool mWriting = false;
     bool mStopping = false;
     std::deque<std::string> mFailures;
+    std::string mSpare;   // the storage of the last file written
     std::thread mThread;  // last, so that it starts with everything above in place
 };
 

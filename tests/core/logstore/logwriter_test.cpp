@@ -41,8 +41,9 @@ class LogWriterTest : public ::testing::Test {
 
 constexpr const char* kPath = "log/U/timeline/20101224.dat";
 
-// The written file is byte for byte what a direct save writes, and it is there once the writer is
-// gone even when nobody waited for it.
+// The written file is byte for byte what a direct save writes, also when it is encoded into the
+// storage of a longer file written before, and it is there once the writer is gone even when
+// nobody waited for it.
 TEST_F(LogWriterTest, WritesWhatADirectSaveWrites) {
     const ContributionListPtr day = DayOf(1, 50);
     SaveLog(day, TIMELINE, "");
@@ -50,6 +51,8 @@ TEST_F(LogWriterTest, WritesWhatADirectSaveWrites) {
     fs::remove(kPath);
     {
         LogWriter writer;
+        SaveLog(DayOf(1, 80), TIMELINE, "", writer);
+        writer.Flush();
         SaveLog(day, TIMELINE, "", writer);
         // Encoded at the call: a change after it does not reach the file.
         day->mContributions.clear();
