@@ -21,15 +21,6 @@
 
 using namespace twitter_api;
 
-namespace {
-
-const serialization::TextField& ShownName(const CContribution& contribution) {
-    return contribution.mUserNameShowType == DialogSetting::SCREENNAME ? contribution.mScreenName
-                                                                       : contribution.mName;
-}
-
-}  // namespace
-
 std::vector<ContributionPtr> CTabMain::AllContributions() const {
     std::vector<ContributionPtr> all = mYesterdayList->mContributions;
     all.insert(all.end(), mTodayList->mContributions.begin(), mTodayList->mContributions.end());
@@ -71,7 +62,7 @@ void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
             continue;
         }
         contribution->mIsRead = true;
-        txtTimeLine->Select(contribution->mTextPosition, GetTextLength(ShownName(*contribution)));
+        txtTimeLine->Select(contribution->mTextPosition, GetTextLength(contribution->ShownName()));
         txtTimeLine->SetSelectionColor(kReadName);
         mLastReadPosition = contribution->mTextPosition;
     }

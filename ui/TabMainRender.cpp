@@ -27,15 +27,9 @@ QFont DateFont() {
     return font;
 }
 
-std::string_view ShownName(const CContribution& contribution) {
-    return contribution.mUserNameShowType == DialogSetting::SCREENNAME
-               ? contribution.mScreenName.view()
-               : contribution.mName.view();
-}
-
 // The entry's name and text on one line, then its creation time and the star.
 void AppendEntryText(const CContribution& contribution, std::string& text) {
-    text += ShownName(contribution);
+    text += contribution.ShownName();
     text += ' ';
     text += contribution.mText.view();
     text += '\n';
@@ -81,7 +75,7 @@ void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
 
     const int32_t start = position;
     contribution.mTextPosition = start;
-    const std::string_view name = ShownName(contribution);
+    const std::string_view name = contribution.ShownName();
     const int32_t nameLength = GetTextLength(name);
     txtTimeLine->Select(start, nameLength);
     if (!contribution.mIsRead) {

@@ -100,8 +100,10 @@ class TimelineView : public QPlainTextEdit {
     bool mInBatch = false;
     QString mTail;
     std::vector<TailFormat> mTailFormats;  // in the order set
-    int mDocumentEnd = 0;                  // the document's length in units, without the tail
-    StyledLayout* mLayout;                 // the document's, holding the document's formats
+    // The document's length in units, without the tail; kept here because every selection and
+    // every styling asks for it.
+    int mDocumentEnd = 0;
+    StyledLayout* mLayout;  // the document's, holding the document's formats
     // The selection, in units of the whole text, while it is newer than the view's own.
     bool mSelectionPending = false;
     int mAnchor = 0;

@@ -21,8 +21,7 @@ LogWriter::~LogWriter() {
 void LogWriter::Write(std::string path, std::string bytes) {
     {
         std::lock_guard lock(mLock);
-        auto [queued, fresh] = mPending.insert_or_assign(path, std::move(bytes));
-        if (fresh) {
+        if (mPending.insert_or_assign(path, std::move(bytes)).second) {
             mQueue.push_back(std::move(path));
         }
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "serialization/object.h"
 #include "serialization/textfield.h"
@@ -28,6 +29,11 @@ class CContribution : public serialization::Object {
     int32_t mTextPosition = 0;
     DialogSetting::EUserNameShowType mUserNameShowType = DialogSetting::SCREENNAME;
     bool mIsRead = false;
+
+    // The name its entry shows: the screen name or the name, as mUserNameShowType says.
+    std::string_view ShownName() const {
+        return mUserNameShowType == DialogSetting::SCREENNAME ? mScreenName.view() : mName.view();
+    }
 
     // The log record: the read flag goes out twice, after mSource and at the end, as every existing
     // log file holds it; on reading, the second copy is the one that stays.
