@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,9 @@ using Arguments = std::vector<std::string>;
 
 int RunAccountCommand(const Arguments& args);
 int RunDumpCommand(const Arguments& args);
-// service set and service show: the hosts in the data folder's service file.
-int RunServiceConfCommand(const Arguments& args);
+// service set and service show: the hosts in the data folder's service file. A CA file's relative
+// path is taken from calledFrom, the folder the tool was started in.
+int RunServiceConfCommand(const Arguments& args, const std::filesystem::path& calledFrom);
 // fetch, lists, subscriptions, saved-searches, post, favorite and unfavorite: 0 when the request
 // reported success; 1 when it returned its failure value (the service refused it, or answered
 // with something that is not a document), after the request's message on standard error.

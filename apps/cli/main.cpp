@@ -17,6 +17,7 @@ const char* const kUsage =
     "                    without PASSWORD it is read from the terminal, or from standard input\n"
     "  account show\n"
     "  service set HOST | service set [--main HOST] [--api HOST] [--search HOST]\n"
+    "                    [--ca-file PATH]   PEM certificates to trust for https ('' for none)\n"
     "  service show      the hosts in setting/service.conf, as the variables leave them\n"
     "  dump FILE         a settings or day-log archive as JSON\n"
     "  fetch timeline|mentions|directmessages [--since ID] [--count N]\n"
@@ -27,16 +28,18 @@ const char* const kUsage =
     "  favorite ID | unfavorite ID\n"
     "The data folder (setting/, log/) is DIR; without --data-dir the current folder when it\n"
     "holds setting/setting.dat, else $XDG_DATA_HOME/warblet (~/.local/share/warblet).\n"
-    "A HOST is a name or name:port. WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST\n"
-    "override the hosts of setting/service.conf.\n";
+    "A HOST is a name or name:port, over TLS (port 443 by default) after https://.\n"
+    "WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST override the hosts of\n"
+    "setting/service.conf.\n";
 
 using Command = std::function<int(const Arguments&)>;
 
-std::map<std::string, Command> Commands() {
+std::map<std::string, Command> Commands(const std::filesystem::path& calledFrom) {
     std::map<std::string, Command> commands = {
         {"account", RunAccountCommand},
         {"dump", RunDumpCommand},
-        {"service", RunServiceConfCommand},
+        {"service",
+         [calledFrom](const Arguments& args) { return RunServiceConfCommand(args, calledFrom); }},
     };
     const auto service = [](const std::string& name) {
         return [name](const Arguments& args) { return RunServiceCommand(name, args); };
@@ -92,7 +95,7 @@ int Run(const Arguments& words) {
         std::cout << "warblet-cli " WARBLET_VERSION "\n";
         return 0;
     }
-    const std::map<std::string, Command> commands = Commands();
+    const std::map<std::string, Command> commands = Commands(std::filesystem::current_path());
     const auto command =
         options.mCommand.empty() ? commands.end() : commands.find(options.mCommand[0]);
     if (command == commands.end()) {
