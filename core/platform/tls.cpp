@@ -324,6 +324,11 @@ std::string HandshakeFailure(SSL* ssl, const Transport& transport, const std::st
         ERR_clear_error();
         return "'" + host + "' closed the connection during the TLS handshake";
     }
+    const int reason = ERR_GET_REASON(ERR_peek_last_error());
+    if (reason == SSL_R_TLSV1_ALERT_PROTOCOL_VERSION || reason == SSL_R_UNSUPPORTED_PROTOCOL) {
+        ERR_clear_error();
+        return "'" + host + "' speaks only TLS versions older than 1.2";
+    }
     return "The TLS handshake with '" + host + "' failed: " + OpenSslReason();
 }
 

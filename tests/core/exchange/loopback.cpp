@@ -70,12 +70,18 @@ class TlsPeer final : public Peer {
   public:
     TlsPeer(int fd, const testing_tls::TlsServerContext& context) : mSocket(fd), mEnd(context) {}
 
-    // False when the client gave up on the handshake.
+    // False when the client gave up on the handshake. A handshake the server refuses throws,
+    // after its alert has gone out as a real server's would.
     bool Handshake() {
-        while (!mEnd.Accept()) {
-            if (!Flush() || !Pull()) {
-                return false;
+        try {
+            while (!mEnd.Accept()) {
+                if (!Flush() || !Pull()) {
+                    return false;
+                }
             }
+        } catch (const std::runtime_error&) {
+            Flush();
+            throw;
         }
         return Flush();
     }

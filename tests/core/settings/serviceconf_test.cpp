@@ -30,6 +30,24 @@ TEST(ServiceConfTest, WrittenFileReadsBackTheSameHosts) {
     EXPECT_EQ(read.search, written.search);
 }
 
+TEST(ServiceConfTest, HostsMayNameTheirSchemeAndACaFileMayBeAdded) {
+    const HostConfig hosts = settings::ParseServiceConf(
+        "main_host=https://a.example\napi_host=HTTP://b.example:81\nsearch_host=https://c:8443\n"
+        "ca_file = /etc/warblet/own ca.pem \n",
+        "service.conf", HostConfig());
+    EXPECT_EQ(hosts.main, "https://a.example");
+    EXPECT_EQ(hosts.versioned, "HTTP://b.example:81");
+    EXPECT_EQ(hosts.search, "https://c:8443");
+    EXPECT_EQ(hosts.caFile, "/etc/warblet/own ca.pem");
+    const std::string text = settings::FormatServiceConf(hosts);
+    EXPECT_EQ(text,
+              "main_host=https://a.example\napi_host=HTTP://b.example:81\n"
+              "search_host=https://c:8443\nca_file=/etc/warblet/own ca.pem\n");
+    EXPECT_EQ(settings::ParseServiceConf(text, "service.conf", HostConfig()).caFile, hosts.caFile);
+    EXPECT_EQ(settings::ParseServiceConf("ca_file=\n", "service.conf", hosts).caFile, "")
+        << "an empty ca_file names none";
+}
+
 struct SBadLine {
     std::string mText;
     std::string mMessage;
@@ -52,17 +70,22 @@ TEST_P(ServiceConfBadLine, FailsNamingFileLineAndFault) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ServiceConfBadLine,
-    ::testing::Values(SBadLine{"main_host", "no '=' in the line"},
-                      SBadLine{"mian_host=x",
-                               "unknown key 'mian_host' (main_host, api_host or search_host)"},
-                      SBadLine{"api_host=", "no host name"},
-                      SBadLine{"api_host=:80", "no host name"},
-                      SBadLine{"api_host=a b", "' ' cannot stand in a host name"},
-                      SBadLine{"api_host=h/x", "'/' cannot stand in a host name"},
-                      SBadLine{"api_host=h:", "the port is no number from 1 to 65535"},
-                      SBadLine{"api_host=h:0", "the port is no number from 1 to 65535"},
-                      SBadLine{"api_host=h:65536", "the port is no number from 1 to 65535"},
-                      SBadLine{"api_host=h:8o", "the port is no number from 1 to 65535"}),
+    ::testing::Values(
+        SBadLine{"main_host", "no '=' in the line"},
+        SBadLine{"mian_host=x", "unknown key 'mian_host' (main_host, api_host or search_host)"},
+        SBadLine{"api_host=", "no host name"}, SBadLine{"api_host=:80", "no host name"},
+        SBadLine{"api_host=a b", "' ' cannot stand in a host name"},
+        SBadLine{"api_host=h/x", "'/' cannot stand in a host name"},
+        SBadLine{"api_host=h:", "the port is no number from 1 to 65535"},
+        SBadLine{"api_host=h:0", "the port is no number from 1 to 65535"},
+        SBadLine{"api_host=h:65536", "the port is no number from 1 to 65535"},
+        SBadLine{"api_host=h:8o", "the port is no number from 1 to 65535"},
+        SBadLine{"api_host=ftp://h", "the scheme is not http:// or https://"},
+        SBadLine{"api_host=https:/h", "the port is no number from 1 to 65535"},
+        SBadLine{"api_host=https://", "no host name"},
+        SBadLine{"api_host=https://h/", "'/' cannot stand in a host name"},
+        SBadLine{"api_host=https://h:0", "the port is no number from 1 to 65535"},
+        SBadLine{"ca_file=a\x01b", "a control character cannot stand in a file name"}),
     [](const auto& testCase) { return CaseName(testCase.index, testCase.param.mText); });
 
 TEST(ServiceConfTest, FileUnderEnvironmentUnderDefaults) {
