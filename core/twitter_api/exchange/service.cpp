@@ -8,11 +8,14 @@
 namespace twitter_api {
 namespace {
 
-void OverrideFromEnvironment(std::string& host, const char* variable) {
+// True when the variable was set.
+bool OverrideFromEnvironment(std::string& host, const char* variable) {
     const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') {
-        host = value;
+    if (value == nullptr || *value == '\0') {
+        return false;
     }
+    host = value;
+    return true;
 }
 
 }  // namespace
@@ -31,14 +34,21 @@ const std::string& HostConfig::For(HostKind kind) const {
 
 HostConfig HostConfig::FromEnvironment(HostConfig base) {
     HostConfig hosts = std::move(base);
-    OverrideFromEnvironment(hosts.main, "WARBLET_MAIN_HOST");
-    OverrideFromEnvironment(hosts.versioned, "WARBLET_API_HOST");
-    OverrideFromEnvironment(hosts.search, "WARBLET_SEARCH_HOST");
+    bool overridden = OverrideFromEnvironment(hosts.main, "WARBLET_MAIN_HOST");
+    overridden = OverrideFromEnvironment(hosts.versioned, "WARBLET_API_HOST") || overridden;
+    overridden = OverrideFromEnvironment(hosts.search, "WARBLET_SEARCH_HOST") || overridden;
+    if (overridden) {
+        hosts.flavour = Flavour::Service;
+    }
     return hosts;
 }
 
 HostConfig HostConfig::FromEnvironment() {
     return FromEnvironment(HostConfig());
+}
+
+int32_t TextLimit(const HostConfig& hosts) {
+    return hosts.OnServer() ? hosts.textLimit : kServiceTextLimit;
 }
 
 }  // namespace twitter_api
