@@ -1,10 +1,12 @@
 #include "settings/serviceconf.h"
 
 #include <charconv>
+#include <optional>
 
 #include "common/errors.h"
 #include "platform/file.h"
 #include "twitter_api/exchange/hostaddress.h"
+#include "twitter_api/exchange/serverroot.h"
 #include "twitter_api/logstore/logstore.h"
 
 namespace settings {
@@ -73,18 +75,79 @@ std::string FileNameFault(std::string_view path) {
     return {};
 }
 
+// Why the value is no server's API root; empty when it is one.
+std::string ServerFault(std::string_view url) {
+    try {
+        twitter_api::ParseServerRoot(url);
+        return {};
+    } catch (const Exception& failure) {
+        return failure.what();
+    }
+}
+
+std::string FlavourFault(std::string_view key) {
+    return twitter_api::FlavourOfKey(key) ? std::string()
+                                          : "the flavour is not gnusocial or friendica";
+}
+
+std::string TextLimitFault(std::string_view limit) {
+    int32_t number = 0;
+    const auto [end, error] = std::from_chars(limit.data(), limit.data() + limit.size(), number);
+    if (limit.empty() || error != std::errc() || end != limit.data() + limit.size() || number < 0) {
+        return "the text limit is no number from 0 up";
+    }
+    return {};
+}
+
+// One key of the file: how its value is checked, stored and written back (nothing to write for a
+// value that is not set).
 struct SKey {
     const char* mName;
-    std::string HostConfig::*mValue;
     std::string (*mFault)(std::string_view value);
-    bool mOptional;  // written only when not empty
+    void (*mStore)(HostConfig& hosts, const std::string& value);
+    std::optional<std::string> (*mWritten)(const HostConfig& hosts);
 };
 
+template <std::string HostConfig::*Member>
+void StoreText(HostConfig& hosts, const std::string& value) {
+    hosts.*Member = value;
+}
+
+template <std::string HostConfig::*Member>
+std::optional<std::string> WrittenText(const HostConfig& hosts) {
+    const std::string& value = hosts.*Member;
+    return value.empty() ? std::nullopt : std::optional(value);
+}
+
+void StoreFlavour(HostConfig& hosts, const std::string& value) {
+    hosts.flavour = *twitter_api::FlavourOfKey(value);
+}
+
+std::optional<std::string> WrittenServer(const HostConfig& hosts) {
+    return hosts.OnServer() ? std::optional(hosts.server) : std::nullopt;
+}
+
+std::optional<std::string> WrittenFlavour(const HostConfig& hosts) {
+    return hosts.OnServer() ? std::optional(std::string(twitter_api::FlavourKey(hosts.flavour)))
+                            : std::nullopt;
+}
+
+void StoreTextLimit(HostConfig& hosts, const std::string& value) {
+    hosts.textLimit = std::stoi(value);
+}
+
+std::optional<std::string> WrittenTextLimit(const HostConfig& hosts) {
+    return hosts.OnServer() ? std::optional(std::to_string(hosts.textLimit)) : std::nullopt;
+}
+
 constexpr SKey kKeys[] = {
-    {"main_host", &HostConfig::main, HostFault, false},
-    {"api_host", &HostConfig::versioned, HostFault, false},
-    {"search_host", &HostConfig::search, HostFault, false},
-    {"ca_file", &HostConfig::caFile, FileNameFault, true},
+    {"main_host", HostFault, StoreText<&HostConfig::main>, WrittenText<&HostConfig::main>},
+    {"api_host", HostFault, StoreText<&HostConfig::versioned>, WrittenText<&HostConfig::versioned>},
+    {"search_host", HostFault, StoreText<&HostConfig::search>, WrittenText<&HostConfig::search>},
+    {"server", ServerFault, StoreText<&HostConfig::server>, WrittenServer},
+    {"flavour", FlavourFault, StoreFlavour, WrittenFlavour},
+    {"text_limit", TextLimitFault, StoreTextLimit, WrittenTextLimit},
+    {"ca_file", FileNameFault, StoreText<&HostConfig::caFile>, WrittenText<&HostConfig::caFile>},
 };
 
 const SKey* FindKey(std::string_view name) {
@@ -112,7 +175,14 @@ void ApplyLine(std::string_view line, HostConfig& hosts) {
     if (!fault.empty()) {
         throw Exception(fault);
     }
-    hosts.*(key->mValue) = value;
+    key->mStore(hosts, value);
+}
+
+// A server and its kind go together.
+void CheckServerAndFlavour(const HostConfig& hosts, const std::string& fileName) {
+    if (hosts.server.empty() != !hosts.OnServer()) {
+        throw Exception(fileName + ": server= and flavour= go together");
+    }
 }
 
 }  // namespace
@@ -133,18 +203,22 @@ HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, 
             throw Exception(fileName + " line " + std::to_string(lineNumber) + ": " + fault.what());
         }
     }
+    CheckServerAndFlavour(base, fileName);
     return base;
 }
 
 std::string FormatServiceConf(const HostConfig& hosts) {
     std::string text;
     for (const SKey& key : kKeys) {
-        const std::string& value = hosts.*(key.mValue);
-        if (!key.mOptional || !value.empty()) {
-            text += std::string(key.mName) + "=" + value + "\n";
+        if (const std::optional<std::string> value = key.mWritten(hosts)) {
+            text += std::string(key.mName) + "=" + *value + "\n";
         }
     }
     return text;
+}
+
+void CheckServer(const std::string& url) {
+    twitter_api::ParseServerRoot(url);
 }
 
 void CheckHost(const std::string& host) {
