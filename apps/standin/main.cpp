@@ -22,12 +22,14 @@
 #include "secure.h"
 #include "seed.h"
 #include "store.h"
+#include "twitter_api/exchange/flavour.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]\n"
     "                       [--quiet] [--tls-cert FILE --tls-key FILE [--redirect-http PORT]]\n"
+    "                       [--flavour gnusocial|friendica]\n"
     "       warblet-standin --help | --version\n"
     "A local stand-in of the service's version-1 interface on 127.0.0.1, for trying the client.\n"
     "  --seed FILE        accounts and statuses to start with (the installed standin-seed.json)\n"
@@ -41,6 +43,8 @@ constexpr const char* kUsage =
     "  --tls-key FILE     the certificate's PEM private key\n"
     "  --redirect-http N  also listen for plain HTTP on port N (0: any free one) and answer every\n"
     "                     request with a 307 to the same path over https\n"
+    "  --flavour KIND     play a GNU social or Friendica server instead of the service: its\n"
+    "                     routes, documents and errors under /api and /index.php/api\n"
     "The demo account is demo / demo.";
 
 struct SOptions {
@@ -53,6 +57,7 @@ struct SOptions {
     std::string mTlsCert;
     std::string mTlsKey;
     std::optional<int> mRedirectHttpPort;  // 0: any free port
+    twitter_api::Flavour mFlavour = twitter_api::Flavour::Service;
     bool mHelp = false;
     bool mVersion = false;
 };
@@ -95,6 +100,13 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mTlsKey = value();
         } else if (option == "--redirect-http") {
             options.mRedirectHttpPort = ToNumber(value(), 0, 65535);
+        } else if (option == "--flavour") {
+            const std::string_view key = value();
+            const std::optional<twitter_api::Flavour> flavour = twitter_api::FlavourOfKey(key);
+            if (!flavour) {
+                throw Exception("--flavour is gnusocial or friendica, not " + std::string(key));
+            }
+            options.mFlavour = *flavour;
         } else if (option == "--help") {
             options.mHelp = true;
         } else if (option == "--version") {
@@ -172,12 +184,14 @@ std::thread ServeOnThread(httplib::Server& server) {
 
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CStore store(ClockIdFloor);
-    standin::CLiveFeed live(store, standin::LoadSeedFile(options.mSeed, standin::Now(), store));
+    const bool withRepeats = options.mFlavour != twitter_api::Flavour::Service;
+    standin::CLiveFeed live(
+        store, standin::LoadSeedFile(options.mSeed, standin::Now(), store, withRepeats));
     const bool secure = !options.mTlsCert.empty();
     const std::unique_ptr<httplib::Server> server =
         secure ? standin::MakeHttpsServer(options.mTlsCert, options.mTlsKey)
                : std::make_unique<httplib::Server>();
-    standin::ConfigureServer(*server, store);
+    standin::ConfigureServer(*server, store, options.mFlavour);
     httplib::Server redirect;
     if (!options.mQuiet) {
         LogRequests(*server, diagnostics);
@@ -192,8 +206,10 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     if (!options.mPortFile.empty()) {
         WritePortFile(options.mPortFile, port, redirectPort);
     }
+    const std::string_view title = twitter_api::FlavourTitle(options.mFlavour);
     diagnostics.WriteLine("listening on " + std::string(secure ? "https://" : "") +
-                          "127.0.0.1:" + std::to_string(port));
+                          "127.0.0.1:" + std::to_string(port) +
+                          (title.empty() ? "" : " as " + std::string(title) + " under /api"));
     if (redirectPort) {
         diagnostics.WriteLine("listening on 127.0.0.1:" + std::to_string(*redirectPort) +
                               " to send every request to https");

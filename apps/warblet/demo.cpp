@@ -32,7 +32,7 @@ QString RequireFile(const QString& path) {
 
 }  // namespace
 
-CDemoService::CDemoService() {
+CDemoService::CDemoService(twitter_api::Flavour flavour) {
     const QString program = RequireFile(Installed(QStringLiteral("warblet-standin")));
     const QString seed =
         RequireFile(Installed(QStringLiteral(WARBLET_DATA_FROM_BIN "/standin-seed.json")));
@@ -42,9 +42,16 @@ CDemoService::CDemoService() {
     mProcess.setStandardOutputFile(QProcess::nullDevice());
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    mProcess.start(program, {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
-                             QStringLiteral("--quiet"), QStringLiteral("--port-file"),
-                             mFolder.filePath(QStringLiteral("port"))});
+    QStringList arguments = {
+        QStringLiteral("--seed"),      seed,
+        QStringLiteral("--live"),      QStringLiteral("--quiet"),
+        QStringLiteral("--port-file"), mFolder.filePath(QStringLiteral("port"))};
+    if (flavour != twitter_api::Flavour::Service) {
+        const std::string_view key = twitter_api::FlavourKey(flavour);
+        arguments << QStringLiteral("--flavour")
+                  << QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+    }
+    mProcess.start(program, arguments);
     if (!mProcess.waitForStarted()) {
         throw Exception("Cannot start " + program.toStdString() + ": " +
                         mProcess.errorString().toStdString());
