@@ -68,6 +68,13 @@ void CDialogMain::BuildControls() {
     }
 }
 
+void CDialogMain::ChangeHosts(const HostConfig& hosts) {
+    mContext.service.hosts = hosts;
+    for (CTabMain* page : mTabPages) {
+        page->SetHosts(hosts);
+    }
+}
+
 void CDialogMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!mStarted) {
