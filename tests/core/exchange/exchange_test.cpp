@@ -191,9 +191,9 @@ TEST(HostConfig, EnvironmentReplacesEachDefault) {
     ::setenv("WARBLET_API_HOST", "localhost:8081", 1);
     const HostConfig hosts = HostConfig::FromEnvironment();
     ::unsetenv("WARBLET_API_HOST");
-    EXPECT_EQ(hosts.For(HostKind::Main), "twitter.com");
+    EXPECT_EQ(hosts.For(HostKind::Main), "");
     EXPECT_EQ(hosts.For(HostKind::Versioned), "localhost:8081");
-    EXPECT_EQ(hosts.For(HostKind::Search), "search.twitter.com");
+    EXPECT_EQ(hosts.For(HostKind::Search), "");
 }
 
 class SendRequestOver : public OverTransport {};
