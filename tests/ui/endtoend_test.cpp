@@ -183,8 +183,8 @@ TEST_P(ServerEndToEndTest, EveryPageFillsFromTheServerAndIsLoggedInItsFolder) {
 INSTANTIATE_TEST_SUITE_P(Flavours, ServerEndToEndTest,
                          ::testing::Values(twitter_api::Flavour::GnuSocial,
                                            twitter_api::Flavour::Friendica),
-                         [](const auto& info) {
-                             return std::string(twitter_api::FlavourKey(info.param));
+                         [](const auto& testCase) {
+                             return std::string(twitter_api::FlavourKey(testCase.param));
                          });
 
 }  // namespace

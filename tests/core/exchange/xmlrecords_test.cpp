@@ -89,7 +89,7 @@ TEST(XmlRecords, ChildrenAreFoundByNameAndDeepNestingIsCutOff) {
 
 TEST(XmlRecords, AMalformedDocumentIsReportedAndAFailingHandlerStopsTheRecords) {
     EXPECT_EQ(ReadRecords("<a><r></a>", "r", [](const XmlElement&) {}).malformed,
-              "mismatched tag at line 1, column 7");
+              "mismatched tag at line 1, column 9");
     int handed = 0;
     const PassOutcome outcome =
         ReadRecords("<a><r/><r/><r/></a>", "r", [&handed](const XmlElement&) {
