@@ -3,11 +3,7 @@
 #include <httplib.h>
 #include <sys/socket.h>
 
-#include <algorithm>
-#include <charconv>
 #include <functional>
-#include <initializer_list>
-#include <map>
 #include <optional>
 #include <vector>
 

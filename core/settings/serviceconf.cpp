@@ -217,10 +217,6 @@ std::string FormatServiceConf(const HostConfig& hosts) {
     return text;
 }
 
-void CheckServer(const std::string& url) {
-    twitter_api::ParseServerRoot(url);
-}
-
 void CheckHost(const std::string& host) {
     const std::string fault = HostFault(host);
     if (!fault.empty()) {

@@ -35,9 +35,6 @@ std::string FormatServiceConf(const twitter_api::HostConfig& hosts);
 // Throws Exception for a value that is no host name or name:port (after http:// or https:// when
 // given).
 void CheckHost(const std::string& host);
-// Throws Exception for a value that is no server's API root (http:// or https://, a host and a
-// path).
-void CheckServer(const std::string& url);
 
 // What "setting/service.conf" sets; nothing without the file.
 twitter_api::HostConfig LoadServiceConf();

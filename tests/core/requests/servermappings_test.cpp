@@ -75,12 +75,13 @@ std::vector<Shown> Map(const std::string& document, StatusMapper map,
 // document has no encoding in its declaration, so characters outside ASCII come as hexadecimal
 // references, values are trimmed and empty ones are empty-element tags (XML.php:48-52, 526-529 at
 // a0a8aeb3, as the shared fixtures' SOURCES.md records). A status's elements come in the order of
-// the properties of src/Object/Api/Twitter/Status.php (lines 36-93), whose constructor makes the
-// user and friendica:owner blocks of $owner and friendica:author of $author; for a share,
-// src/Factory/Api/Twitter/Status.php (friendica/friendica@d8d9ad01, 115-121) takes the owner from
-// the one who shared it (causer-id with post-reason announcement). A user block keeps its entities
-// with url and description inside (src/Object/Api/Twitter/User.php); only a few of its other
-// elements are written here.
+// the properties of src/Object/Api/Twitter/Status.php (the version with the 2010-2023 header,
+// lines 36-93), whose constructor makes the user and friendica:owner blocks of $owner and
+// friendica:author of $author; for a share, src/Factory/Api/Twitter/Status.php
+// (friendica/friendica@d8d9ad01, 115-121) takes the owner from the one who shared it (causer-id
+// with post-reason announcement). A user block's elements follow src/Object/Api/Twitter/User.php
+// (friendica/friendica@1e4e5b57, properties 37-120), its entities holding url and description
+// (set in the constructor); only a few of the others are written here.
 const std::string kFriendicaNamespaces =
     "xmlns=\"http://api.twitter.com\" xmlns:statusnet=\"http://status.net/schema/api/1/\" "
     "xmlns:friendica=\"http://friendi.ca/schema/api/1/\" "
