@@ -157,9 +157,10 @@ void ServerPart::ApplyFound(const QString& address, CallOutcome<SServerFound> ou
     mFound = std::move(outcome.value);
     mFoundAt = address;
     ShowNote(Description(mFound->flavour, mFound->version, mFound->textLimit), false);
-    if (mProceed && mFoundAt == Address()) {
-        std::function<void()> proceed = std::move(mProceed);
-        mProceed = nullptr;
+    // An OK that waited goes on, unless the address was changed or the dialog closed meanwhile.
+    std::function<void()> proceed = std::move(mProceed);
+    mProceed = nullptr;
+    if (proceed && mFoundAt == Address() && parentWidget()->isVisible()) {
         proceed();
     }
 }
