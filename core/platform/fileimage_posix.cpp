@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "platform/file.h"
 #include "platform/fileimage.h"
 
@@ -62,10 +63,10 @@ std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory
     // Non-blocking, so that a FIFO planted at the path cannot hang the open.
     const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0) {
-        throw Exception("Cannot open or create file '" + path + "'");
+        throw Exception("Cannot open or create file '" + EscapeControls(path) + "'");
     }
     const auto fail = [&path](const std::string& reason) {
-        throw Exception("Cannot read file '" + path + "': " + reason);
+        throw Exception("Cannot read file '" + EscapeControls(path) + "': " + reason);
     };
     const auto tooLarge = [&fail] {
         fail("larger than the limit of " + std::to_string(kMaxReadableFileSize >> 20) + " MiB");

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "common/diagnostics.h"
+#include "common/escaped.h"
 #include "twitter_api/conversions/number.h"
 
 namespace twitter_api {
@@ -161,7 +162,7 @@ HostAddress ParseHostAddress(std::string_view host) {
     const std::string_view port = host.substr(colon + 1);
     const int value = IsDigits(port) && port.size() <= 5 ? std::stoi(std::string(port)) : 0;
     if (value < 1 || value > 65535) {
-        throw platform::NetworkError("Invalid port in host '" + std::string(host) + "'");
+        throw platform::NetworkError("Invalid port in host '" + EscapeControls(host) + "'");
     }
     return {std::string(host.substr(0, colon)), static_cast<uint16_t>(value)};
 }

@@ -32,13 +32,20 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FileImageRead,
                          ::testing::Combine(::testing::Values(0u, 1u, 4095u, 70001u),
                                             ::testing::Values(Memory::Heap, Memory::Prefaulted)));
 
-TEST(FileImageMissing, NamesTheFile) {
+TEST(FileImageMissing, NamesTheFileWithItsControlBytesEscaped) {
     ScopedWorkingDirectory dir;
-    try {
-        platform::FileImage::Read("absent.dat");
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Cannot open or create file 'absent.dat'");
+    const std::pair<std::string, std::string> cases[] = {
+        {"absent.dat", "absent.dat"},
+        {"absent\r\nline.dat", "absent\\r\\nline.dat"},
+        {"\x1b[2Jabsent.dat", "\\x1b[2Jabsent.dat"},
+    };
+    for (const auto& [path, quoted] : cases) {
+        try {
+            platform::FileImage::Read(path);
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot open or create file '" + quoted + "'");
+        }
     }
 }
 
