@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 
 #include "common/errors.h"
+#include "platform/file.h"
 #include "support/workdir.h"
 
 namespace {
@@ -47,6 +51,25 @@ TEST(FileImageMissing, NamesTheFileWithItsControlBytesEscaped) {
             EXPECT_EQ(std::string(e.what()), "Cannot open or create file '" + quoted + "'");
         }
     }
+}
+
+// For readers that open files themselves: the same refusals as a read, without reading.
+TEST(CheckReadableFile, RefusesWhatReadingWouldAndPassesAMissingFile) {
+    ScopedWorkingDirectory dir;
+    ::mkfifo("fifo", 0600);
+    std::filesystem::create_symlink("/dev/zero", "endless");
+    std::ofstream("plain.ini") << "[a]\nb=1\n";
+    for (const char* path : {"fifo", "endless"}) {
+        try {
+            platform::CheckReadableFile(path);
+            ADD_FAILURE() << "passed " << path;
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot read file '" + std::string(path) + "': not a regular file");
+        }
+    }
+    EXPECT_NO_THROW(platform::CheckReadableFile("plain.ini"));
+    EXPECT_NO_THROW(platform::CheckReadableFile("absent.ini"));
 }
 
 }  // namespace
