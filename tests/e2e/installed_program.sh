@@ -75,13 +75,13 @@ QT_QPA_PLATFORM=offscreen timeout -s KILL 5 "$usr/bin/warblet" --demo >"$work/de
     fail "warblet --demo ended before it was killed: $(cat "$work/demo.log")"
 [ -z "$(find "$TMPDIR" -maxdepth 1 -name 'warblet-*')" ] ||
     fail "a killed --demo left behind: $(ls "$TMPDIR")"
-[ -s "$HOME/.cache/warblet/demo/standin.port" ] || fail "the killed --demo had no port file yet"
+demo="$HOME/.cache/warblet/demo"
+[ -s "$demo/standin.port" ] || fail "the killed --demo had no port file yet"
+rm -rf "$demo/log"
 
 # --demo: its own stand-in and folder in the cache, signed in, the stand-in gone with the window.
 QT_QPA_PLATFORM=offscreen timeout -s TERM 8 "$usr/bin/warblet" --demo >"$work/demo.log" 2>&1 &&
     fail "warblet --demo ended before it was stopped: $(cat "$work/demo.log")"
-demo="$HOME/.cache/warblet/demo"
-[ -e "$demo/standin.port" ] && fail "the demo's port file outlived the window"
 ls "$demo"/log/demo/timeline/*.dat >/dev/null 2>&1 || fail "--demo logged nothing in $demo: $(cat "$work/demo.log")"
 sleep 0.5
 for proc in /proc/[0-9]*; do
