@@ -13,7 +13,7 @@
 //   ca_file=/path/to/ca.pem
 // A host is a host name or name:port, either after http:// or https:// when wanted; ca_file, only
 // written when set, names a PEM file of certificates trusted for https besides the system's.
-// Blank lines and lines starting with "#" are skipped.
+// Blank lines and lines starting with "#" are skipped; a key may stand once.
 namespace settings {
 
 inline constexpr const char* kServiceConfFile = "setting/service.conf";
@@ -36,7 +36,8 @@ twitter_api::HostConfig LoadServiceConf();
 void SaveServiceConf(const twitter_api::HostConfig& hosts);
 
 // What the programs talk to: the defaults, then the file, then WARBLET_MAIN_HOST,
-// WARBLET_API_HOST and WARBLET_SEARCH_HOST, each overriding what came before.
+// WARBLET_API_HOST and WARBLET_SEARCH_HOST, each overriding what came before. A variable's value
+// is checked as a line's is; one that is no host throws Exception naming the variable.
 twitter_api::HostConfig ServiceHosts();
 
 }  // namespace settings
