@@ -17,10 +17,12 @@
 
 #include "common/diagnostics.h"
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "live.h"
 #include "routes.h"
 #include "secure.h"
 #include "seed.h"
+#include "server.h"
 #include "store.h"
 #include "twitter_api/exchange/flavour.h"
 
@@ -145,7 +147,7 @@ void WritePortFile(const std::string& path, int port, std::optional<int> redirec
             file << *redirectPort << '\n';
         }
         if (!file.flush()) {
-            throw Exception("cannot write the port file " + path);
+            throw Exception("cannot write the port file " + EscapeControls(path));
         }
     }
     std::filesystem::rename(partial, path);
@@ -188,20 +190,25 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CLiveFeed live(
         store, standin::LoadSeedFile(options.mSeed, standin::Now(), store, withRepeats));
     const bool secure = !options.mTlsCert.empty();
+    // Plain HTTP is read by the stand-in's own server, whose head reader bounds floods and slow
+    // clients; https by the library's TLS server, with the library's own time-outs.
     const std::unique_ptr<httplib::Server> server =
         secure ? standin::MakeHttpsServer(options.mTlsCert, options.mTlsKey)
-               : std::make_unique<httplib::Server>();
+               : std::make_unique<standin::CServer>();
     standin::ConfigureServer(*server, store, options.mFlavour);
-    httplib::Server redirect;
-    if (!options.mQuiet) {
-        LogRequests(*server, diagnostics);
-        LogRequests(redirect, diagnostics);
-    }
     const int port = Bind(*server, options.mPort);
+    std::optional<standin::CServer> redirect;
     std::optional<int> redirectPort;
     if (options.mRedirectHttpPort) {
-        standin::ConfigureRedirectToHttps(redirect, port);
-        redirectPort = Bind(redirect, *options.mRedirectHttpPort);
+        redirect.emplace();
+        standin::ConfigureRedirectToHttps(*redirect, port);
+        redirectPort = Bind(*redirect, *options.mRedirectHttpPort);
+    }
+    if (!options.mQuiet) {
+        LogRequests(*server, diagnostics);
+        if (redirect) {
+            LogRequests(*redirect, diagnostics);
+        }
     }
     if (!options.mPortFile.empty()) {
         WritePortFile(options.mPortFile, port, redirectPort);
@@ -218,12 +225,14 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
         live.Run(std::chrono::milliseconds(options.mIntervalMs));
     }
     std::thread serving = ServeOnThread(*server);
-    std::thread redirecting = redirectPort ? ServeOnThread(redirect) : std::thread();
+    std::thread redirecting = redirect ? ServeOnThread(*redirect) : std::thread();
     const sigset_t signals = StopSignals();
     int received = 0;
     sigwait(&signals, &received);
     server->stop();
-    redirect.stop();
+    if (redirect) {
+        redirect->stop();
+    }
     serving.join();
     if (redirecting.joinable()) {
         redirecting.join();

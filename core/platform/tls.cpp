@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/escaped.h"
+
 namespace platform {
 namespace {
 
@@ -39,16 +41,6 @@ std::string OpenSslReason() {
     return reason != nullptr ? reason : "no reason given";
 }
 
-// Names and dates out of a certificate may hold any byte; a message stays one readable line.
-std::string Printable(std::string_view text) {
-    std::string line(text);
-    for (char& c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        c = byte < 0x20 || byte == 0x7F ? '?' : c;
-    }
-    return line;
-}
-
 // The certificates of a PEM file, added to store; why they cannot be, or empty.
 std::string AddCaFile(X509_STORE* store, const std::string& path) {
     const OwnedBio file(BIO_new_file(path.c_str(), "r"));
@@ -69,7 +61,7 @@ std::string AddCaFile(X509_STORE* store, const std::string& path) {
 }
 
 std::string CaFileMessage(const std::string& path, const std::string& fault) {
-    return "Cannot use '" + path + "' as a CA file: " + fault;
+    return "Cannot use '" + EscapeControls(path) + "' as a CA file: " + fault;
 }
 
 // A TLS record's first byte: change_cipher_spec, alert, handshake or application_data.
@@ -212,7 +204,7 @@ std::string NamesOf(X509* certificate) {
     for (const std::string& name : names) {
         joined += (joined.empty() ? "" : ", ") + name;
     }
-    return joined.empty() ? "no name" : Printable(joined);
+    return joined.empty() ? "no name" : EscapeControls(joined);
 }
 
 std::string DateText(const ASN1_TIME* time) {
@@ -261,7 +253,7 @@ std::string CertificateMessage(const std::string& host, long result,
 
 struct TlsConnection::Session {
     Transport transport;
-    std::string host;
+    std::string host;  // as messages quote it
     CertificateFault fault;
     OwnedBioMethod method;
     OwnedContext context;
@@ -304,7 +296,8 @@ void ExpectPeer(SSL* ssl, const std::string& host) {
     ERR_clear_error();
     SSL_set_hostflags(ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
     if (SSL_set1_host(ssl, host.c_str()) != 1 || SSL_set_tlsext_host_name(ssl, host.c_str()) != 1) {
-        throw NetworkError("Cannot set up TLS for '" + host + "': " + OpenSslReason());
+        throw NetworkError("Cannot set up TLS for '" + EscapeControls(host) +
+                           "': " + OpenSslReason());
     }
 }
 
@@ -339,7 +332,7 @@ TlsConnection::TlsConnection(std::unique_ptr<Stream> transport, const std::strin
     : mSession(std::make_unique<Session>()) {
     Session& session = *mSession;
     session.transport.stream = std::move(transport);
-    session.host = host;
+    session.host = EscapeControls(host);
     session.method = TransportMethod();
     session.context = ClientContext(caFile);
     session.ssl.reset(SSL_new(session.context.get()));
@@ -361,9 +354,10 @@ TlsConnection::TlsConnection(std::unique_ptr<Stream> transport, const std::strin
     try {
         session.transport.RethrowFailure();
     } catch (const TimedOut&) {
-        throw TimedOut("Timed out in the TLS handshake with '" + host + "'");
+        throw TimedOut("Timed out in the TLS handshake with '" + session.host + "'");
     }
-    throw NetworkError(HandshakeFailure(session.ssl.get(), session.transport, host, session.fault));
+    throw NetworkError(
+        HandshakeFailure(session.ssl.get(), session.transport, session.host, session.fault));
 }
 
 TlsConnection::~TlsConnection() = default;

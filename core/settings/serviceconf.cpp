@@ -1,9 +1,12 @@
 #include "settings/serviceconf.h"
 
 #include <charconv>
+#include <cstdlib>
+#include <iterator>
 #include <optional>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "platform/file.h"
 #include "twitter_api/exchange/hostaddress.h"
 #include "twitter_api/exchange/serverroot.h"
@@ -49,7 +52,7 @@ std::string HostFault(std::string_view host) {
     }
     for (char c : name) {
         if (!IsHostNameCharacter(c)) {
-            return "'" + std::string(1, c) + "' cannot stand in a host name";
+            return "'" + EscapeControls(std::string_view(&c, 1)) + "' cannot stand in a host name";
         }
     }
     if (colon == std::string_view::npos) {
@@ -103,6 +106,7 @@ std::string TextLimitFault(std::string_view limit) {
 // value that is not set).
 struct SKey {
     const char* mName;
+    const char* mVariable;  // the environment variable that overrides the line, if any
     std::string (*mFault)(std::string_view value);
     void (*mStore)(HostConfig& hosts, const std::string& value);
     std::optional<std::string> (*mWritten)(const HostConfig& hosts);
@@ -141,13 +145,17 @@ std::optional<std::string> WrittenTextLimit(const HostConfig& hosts) {
 }
 
 constexpr SKey kKeys[] = {
-    {"main_host", HostFault, StoreText<&HostConfig::main>, WrittenText<&HostConfig::main>},
-    {"api_host", HostFault, StoreText<&HostConfig::versioned>, WrittenText<&HostConfig::versioned>},
-    {"search_host", HostFault, StoreText<&HostConfig::search>, WrittenText<&HostConfig::search>},
-    {"server", ServerFault, StoreText<&HostConfig::server>, WrittenServer},
-    {"flavour", FlavourFault, StoreFlavour, WrittenFlavour},
-    {"text_limit", TextLimitFault, StoreTextLimit, WrittenTextLimit},
-    {"ca_file", FileNameFault, StoreText<&HostConfig::caFile>, WrittenText<&HostConfig::caFile>},
+    {"main_host", "WARBLET_MAIN_HOST", HostFault, StoreText<&HostConfig::main>,
+     WrittenText<&HostConfig::main>},
+    {"api_host", "WARBLET_API_HOST", HostFault, StoreText<&HostConfig::versioned>,
+     WrittenText<&HostConfig::versioned>},
+    {"search_host", "WARBLET_SEARCH_HOST", HostFault, StoreText<&HostConfig::search>,
+     WrittenText<&HostConfig::search>},
+    {"server", nullptr, ServerFault, StoreText<&HostConfig::server>, WrittenServer},
+    {"flavour", nullptr, FlavourFault, StoreFlavour, WrittenFlavour},
+    {"text_limit", nullptr, TextLimitFault, StoreTextLimit, WrittenTextLimit},
+    {"ca_file", nullptr, FileNameFault, StoreText<&HostConfig::caFile>,
+     WrittenText<&HostConfig::caFile>},
 };
 
 const SKey* FindKey(std::string_view name) {
@@ -159,7 +167,14 @@ const SKey* FindKey(std::string_view name) {
     return nullptr;
 }
 
-void ApplyLine(std::string_view line, HostConfig& hosts) {
+std::string NotAHost(const std::string& host, const std::string& fault) {
+    return "Not a host name or name:port: '" + EscapeControls(host) + "': " + fault;
+}
+
+// Sets the line's host; lineOfKey holds the line that set each key so far, 0 for none, so that a
+// key set twice is refused rather than one of its hosts silently winning.
+void ApplyLine(std::string_view line, size_t lineNumber, size_t (&lineOfKey)[std::size(kKeys)],
+               HostConfig& hosts) {
     const auto equals = line.find('=');
     if (equals == std::string_view::npos) {
         throw Exception("no '=' in the line");
@@ -167,9 +182,15 @@ void ApplyLine(std::string_view line, HostConfig& hosts) {
     const std::string_view name = Trimmed(line.substr(0, equals));
     const SKey* key = FindKey(name);
     if (key == nullptr) {
-        throw Exception("unknown key '" + std::string(name) +
+        throw Exception("unknown key '" + EscapeControls(name) +
                         "' (main_host, api_host or search_host)");
     }
+    size_t& firstLine = lineOfKey[key - kKeys];
+    if (firstLine != 0) {
+        throw Exception("'" + std::string(key->mName) + "' is set again (first on line " +
+                        std::to_string(firstLine) + ")");
+    }
+    firstLine = lineNumber;
     const std::string value(Trimmed(line.substr(equals + 1)));
     const std::string fault = key->mFault(value);
     if (!fault.empty()) {
@@ -181,13 +202,14 @@ void ApplyLine(std::string_view line, HostConfig& hosts) {
 // A server and its kind go together.
 void CheckServerAndFlavour(const HostConfig& hosts, const std::string& fileName) {
     if (hosts.server.empty() != !hosts.OnServer()) {
-        throw Exception(fileName + ": server= and flavour= go together");
+        throw Exception(EscapeControls(fileName) + ": server= and flavour= go together");
     }
 }
 
 }  // namespace
 
 HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, HostConfig base) {
+    size_t lineOfKey[std::size(kKeys)] = {};
     size_t lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
@@ -198,9 +220,10 @@ HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, 
             continue;
         }
         try {
-            ApplyLine(line, base);
+            ApplyLine(line, lineNumber, lineOfKey, base);
         } catch (const Exception& fault) {
-            throw Exception(fileName + " line " + std::to_string(lineNumber) + ": " + fault.what());
+            throw Exception(EscapeControls(fileName) + " line " + std::to_string(lineNumber) +
+                            ": " + fault.what());
         }
     }
     CheckServerAndFlavour(base, fileName);
@@ -220,7 +243,7 @@ std::string FormatServiceConf(const HostConfig& hosts) {
 void CheckHost(const std::string& host) {
     const std::string fault = HostFault(host);
     if (!fault.empty()) {
-        throw Exception("Not a host name or name:port: '" + host + "': " + fault);
+        throw Exception(NotAHost(host, fault));
     }
 }
 
@@ -238,7 +261,21 @@ void SaveServiceConf(const HostConfig& hosts) {
 }
 
 HostConfig ServiceHosts() {
-    return HostConfig::FromEnvironment(LoadServiceConf());
+    HostConfig hosts = LoadServiceConf();
+    for (const SKey& key : kKeys) {
+        const char* value = key.mVariable == nullptr ? nullptr : std::getenv(key.mVariable);
+        if (value == nullptr || *value == '\0') {
+            continue;
+        }
+        const std::string fault = HostFault(value);
+        if (!fault.empty()) {
+            throw Exception(std::string(key.mVariable) + ": " + NotAHost(value, fault));
+        }
+        key.mStore(hosts, value);
+        // The variables name the service's hosts, as a stand-in of it is reached.
+        hosts.flavour = twitter_api::Flavour::Service;
+    }
+    return hosts;
 }
 
 }  // namespace settings

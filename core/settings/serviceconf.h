@@ -18,8 +18,8 @@
 // GNU social or Friendica server's API root, flavour its kind (gnusocial or friendica) and
 // text_limit how many characters a status may have there (0: no limit); with a server the three
 // hosts are not used. ca_file names a PEM file of certificates trusted for https besides the
-// system's. Blank lines and lines starting with "#" are skipped. A fresh installation has no file
-// and so no server.
+// system's. Blank lines and lines starting with "#" are skipped; a key may stand once. A fresh
+// installation has no file and so no server.
 namespace settings {
 
 inline constexpr const char* kServiceConfFile = "setting/service.conf";
@@ -42,7 +42,9 @@ twitter_api::HostConfig LoadServiceConf();
 void SaveServiceConf(const twitter_api::HostConfig& hosts);
 
 // What the programs talk to: the file, then WARBLET_MAIN_HOST, WARBLET_API_HOST and
-// WARBLET_SEARCH_HOST, each overriding what came before (a variable set leaves a server unused).
+// WARBLET_SEARCH_HOST, each overriding what came before. A variable's value is checked as a line's
+// is; one that is no host throws Exception naming the variable. A variable names one of the
+// service's hosts, so a server of the file is then left unused.
 twitter_api::HostConfig ServiceHosts();
 
 }  // namespace settings

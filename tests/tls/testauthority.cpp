@@ -104,17 +104,17 @@ TestAuthority::~TestAuthority() {
     std::filesystem::remove(mCaFile);
 }
 
-IssuedCertificate TestAuthority::Issue(const CertificateSpec& spec) const {
+IssuedCertificate TestAuthority::Issue(const CertificateFields& fields) const {
     const Key key = NewKey();
     X509* issuer = mKeys->certificate.get();
     Certificate certificate =
-        NewCertificate(spec.commonName, key.get(), issuer, spec.validFrom, spec.validUntil);
+        NewCertificate(fields.commonName, key.get(), issuer, fields.validFrom, fields.validUntil);
     X509* raw = certificate.get();
     AddExtension(raw, issuer, NID_basic_constraints, "critical,CA:FALSE");
     AddExtension(raw, issuer, NID_ext_key_usage, "serverAuth");
     AddExtension(raw, issuer, NID_authority_key_identifier, "keyid");
-    if (!spec.alternativeNames.empty()) {
-        AddExtension(raw, issuer, NID_subject_alt_name, spec.alternativeNames);
+    if (!fields.alternativeNames.empty()) {
+        AddExtension(raw, issuer, NID_subject_alt_name, fields.alternativeNames);
     }
     Sign(raw, mKeys->key.get());
     return {Pem([raw](BIO* bio) { return PEM_write_bio_X509(bio, raw); }), Pem([&key](BIO* bio) {

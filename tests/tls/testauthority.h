@@ -10,7 +10,7 @@
 namespace testing_tls {
 
 // What a server certificate says, with times relative to now.
-struct CertificateSpec {
+struct CertificateFields {
     std::string commonName = "localhost";
     // In OpenSSL's configuration form: "DNS:localhost,IP:127.0.0.1"; empty for none.
     std::string alternativeNames = "DNS:localhost";
@@ -32,7 +32,7 @@ class TestAuthority {
     TestAuthority& operator=(const TestAuthority&) = delete;
 
     // A server certificate signed by this authority, with a fresh key.
-    IssuedCertificate Issue(const CertificateSpec& spec) const;
+    IssuedCertificate Issue(const CertificateFields& fields) const;
 
     // The authority's own certificate in a PEM file, for a client's ca_file; removed with the
     // authority.

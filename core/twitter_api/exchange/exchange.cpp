@@ -50,6 +50,9 @@ class LineReader {
         return line;
     }
 
+    // True once every byte of the source has been read.
+    bool AtEnd() { return !Fill(); }
+
     // True once anything at all has come from the source.
     bool ReadAnything() const { return mReadAnything; }
 
@@ -215,16 +218,12 @@ bool ReadResponseInto(ByteSource& stream, Response& response) {
     }
     // The service's own XML declaration; XmlProlog takes its place.
     reader.ReadLine(kMaxBodyBytes, BodyTooLarge);
+    // Every line up to the end of the stream, blank ones too: a status text may hold line breaks
+    // in a row, and ending the body there would cut the document.
     const size_t bodyStart = response.body.size();
-    int emptyReads = 0;
-    while (emptyReads < 2) {
+    while (!reader.AtEnd()) {
         const size_t used = response.body.size() - bodyStart;
         line = reader.ReadLine(kMaxBodyBytes - used, BodyTooLarge);
-        if (line.empty()) {
-            ++emptyReads;
-            continue;
-        }
-        emptyReads = 0;
         if (used + line.size() + 1 > kMaxBodyBytes) {
             throw platform::NetworkError(BodyTooLarge());
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/escaped.h"
 #include "platform/stream.h"
 
 namespace twitter_api {
@@ -23,7 +24,7 @@ bool IsSecureScheme(std::string_view scheme, std::string_view host) {
     if (EqualsNoCase(scheme, "http")) {
         return false;
     }
-    throw platform::NetworkError("Unknown scheme in host '" + std::string(host) + "'");
+    throw platform::NetworkError("Unknown scheme in host '" + EscapeControls(host) + "'");
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ HostAddress ParseHostAddress(std::string_view host) {
     const std::string_view port = authority.substr(colon + 1);
     const int value = IsDigits(port) && port.size() <= 5 ? std::stoi(std::string(port)) : 0;
     if (value < 1 || value > 65535) {
-        throw platform::NetworkError("Invalid port in host '" + std::string(host) + "'");
+        throw platform::NetworkError("Invalid port in host '" + EscapeControls(host) + "'");
     }
     address.name = authority.substr(0, colon);
     address.port = static_cast<uint16_t>(value);

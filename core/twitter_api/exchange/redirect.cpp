@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "common/escaped.h"
 #include "platform/stream.h"
 
 namespace twitter_api {
@@ -10,20 +11,9 @@ namespace {
 constexpr std::array<std::string_view, 5> kRedirectCodes = {"301", "302", "303", "307", "308"};
 constexpr size_t kMaxQuotedLocation = 256;
 
-// A location as it may stand in a one-line message: control bytes written as \xNN, and cut short.
+// A location as it may stand in a one-line message: control bytes escaped, and cut short.
 std::string Quoted(std::string_view location) {
-    constexpr std::string_view kHexDigits = "0123456789abcdef";
-    std::string quoted;
-    for (const char c : location.substr(0, kMaxQuotedLocation)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            quoted += c;
-            continue;
-        }
-        quoted += "\\x";
-        quoted += kHexDigits[byte >> 4];
-        quoted += kHexDigits[byte & 0x0F];
-    }
+    const std::string quoted = EscapeControls(location.substr(0, kMaxQuotedLocation));
     return location.size() > kMaxQuotedLocation ? quoted + "..." : quoted;
 }
 

@@ -1,6 +1,7 @@
 #include "twitter_api/exchange/serverroot.h"
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "platform/stream.h"
 
 namespace twitter_api {
@@ -42,7 +43,7 @@ std::string AuthorityFault(std::string_view authority) {
 }
 
 [[noreturn]] void Refuse(std::string_view url, const std::string& fault) {
-    throw Exception("Not a server address: '" + std::string(url) + "': " + fault);
+    throw Exception("Not a server address: '" + EscapeControls(url) + "': " + fault);
 }
 
 }  // namespace

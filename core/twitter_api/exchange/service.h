@@ -47,12 +47,6 @@ struct HostConfig {
 
     const std::string& For(HostKind kind) const;
     bool OnServer() const { return flavour != Flavour::Service; }
-
-    // The hosts of base (without it, none), each replaced by WARBLET_MAIN_HOST, WARBLET_API_HOST
-    // or WARBLET_SEARCH_HOST when that variable is set. A variable names the service's hosts, so
-    // a server of base is then left unused.
-    static HostConfig FromEnvironment(HostConfig base);
-    static HostConfig FromEnvironment();
 };
 
 // The most characters a status may have where the hosts point, as the post dialog counts them:

@@ -22,7 +22,7 @@ using testing_support::LoopbackListener;
 using testing_support::Peer;
 using testing_support::RecordingSink;
 using testing_support::ResponseWith;
-using testing_tls::CertificateSpec;
+using testing_tls::CertificateFields;
 using testing_tls::TestAuthority;
 using testing_tls::TlsServerContext;
 
@@ -39,7 +39,7 @@ void ReadClientHello(Peer& connection) {
 // The server of a case: a TLS server with a certificate, or a plain script on the port the client
 // takes for TLS.
 struct TlsServer {
-    std::optional<CertificateSpec> certificate;
+    std::optional<CertificateFields> certificate;
     bool signedByTrustedCa = true;
     int newestVersion = 0;
     std::function<void(Peer&)> plainScript = {};
@@ -54,18 +54,18 @@ struct TlsCase {
 };
 
 std::vector<TlsCase> Cases() {
-    const CertificateSpec forLocalhost;
-    CertificateSpec expired;
+    const CertificateFields forLocalhost;
+    CertificateFields expired;
     expired.validFrom = -std::chrono::hours(48);
     expired.validUntil = -std::chrono::hours(1);
-    CertificateSpec notYetValid;
+    CertificateFields notYetValid;
     notYetValid.validFrom = std::chrono::hours(1);
-    CertificateSpec elsewhere;
+    CertificateFields elsewhere;
     elsewhere.commonName = "service.example";
     elsewhere.alternativeNames = "DNS:service.example,DNS:*.service.example";
-    CertificateSpec withAddress;
+    CertificateFields withAddress;
     withAddress.alternativeNames = "DNS:localhost,IP:127.0.0.1";
-    CertificateSpec commonNameOnly;
+    CertificateFields commonNameOnly;
     commonNameOnly.commonName = "service.example";
     commonNameOnly.alternativeNames = "";
     return {
@@ -212,7 +212,7 @@ TEST(TlsExchange, AStalledHandshakeEndsAtTheDeadlineBeforeItsWaitsDo) {
 
 TEST(TlsExchange, TheServerNameGoesOutForNamesOnly) {
     const TestAuthority trusted;
-    CertificateSpec both;
+    CertificateFields both;
     both.alternativeNames = "DNS:localhost,IP:127.0.0.1";
     const TlsServerContext context(trusted.Issue(both));
     for (const std::string host : {"localhost", "127.0.0.1"}) {
