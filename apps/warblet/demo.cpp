@@ -48,8 +48,9 @@ CDemoService::CDemoService(twitter_api::Flavour flavour)
     mProcess.setStandardOutputFile(QProcess::nullDevice());
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    QStringList arguments = {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
-                             QStringLiteral("--quiet"), QStringLiteral("--port-file"), mPortFile};
+    QStringList arguments = {QStringLiteral("--seed"),      seed,
+                             QStringLiteral("--live"),      QStringLiteral("--quiet"),
+                             QStringLiteral("--port-file"), mPortFile};
     if (flavour != twitter_api::Flavour::Service) {
         const std::string_view key = twitter_api::FlavourKey(flavour);
         arguments << QStringLiteral("--flavour")
