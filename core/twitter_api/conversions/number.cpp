@@ -66,4 +66,15 @@ int64_t ToInt64(std::string_view text) {
     return ToInteger<int64_t>(text, "long");
 }
 
+int64_t ToStatusIdOrZero(std::string_view text) {
+    if (text.empty() || !IsDigit(text.front()) || !IsDecimalNumber(text)) {
+        return 0;
+    }
+    try {
+        return ToInteger<int64_t>(text, "long");
+    } catch (const Exception&) {
+        return 0;  // beyond 64 bits
+    }
+}
+
 }  // namespace twitter_api

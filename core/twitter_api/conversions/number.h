@@ -12,4 +12,8 @@ namespace twitter_api {
 int32_t ToInt32(std::string_view text);
 int64_t ToInt64(std::string_view text);
 
+// A status id that a record may leave empty: the positive decimal number, else 0 ("none"), so
+// that a missing or malformed reference never costs the record that carries it.
+int64_t ToStatusIdOrZero(std::string_view text);
+
 }  // namespace twitter_api

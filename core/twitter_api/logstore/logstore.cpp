@@ -40,14 +40,10 @@ std::string SafeComponent(const std::string& name, const std::string& prefix,
     return kept + "~" + digits;
 }
 
-std::string AccountDirectory(const std::string& user, const std::string& server) {
-    const std::string account = server.empty() ? user : user + "@" + server;
-    return kLogRoot + SafeComponent(account, "", "") + "/";
-}
-
 std::string LogPath(const std::string& user, const std::string& server, ETabType kind,
                     const std::string& date, const std::string& param) {
-    const std::string folder = AccountDirectory(user, server) + GetLogDirectoryByTabType(kind);
+    const std::string folder =
+        GetAccountLogDirectory(user, server) + GetLogDirectoryByTabType(kind);
     if (param.empty()) {
         return folder + SafeComponent(date, "", ".dat") + ".dat";
     }
@@ -108,7 +104,7 @@ bool CreateLogDirectories(const std::string& server) {
     if (user.empty()) {
         return false;
     }
-    const std::string account = AccountDirectory(user, server);
+    const std::string account = GetAccountLogDirectory(user, server);
     platform::MakeDirectory(account);
     for (const ETabType kind : kAllKinds) {
         platform::MakeDirectory(account + GetLogDirectoryByTabType(kind));
@@ -148,6 +144,27 @@ ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::s
     serialization::Serializer archive(path, serialization::FileMode::In);
     archive.transfer(list, serialization::Tracking::Tracked);
     return list;
+}
+
+std::string GetAccountLogDirectory(const std::string& user, const std::string& server) {
+    const std::string account = server.empty() ? user : user + "@" + server;
+    return kLogRoot + SafeComponent(account, "", "") + "/";
+}
+
+std::string EncodeQueryFileName(std::string_view query) {
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : query) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '%' || c == '/' || c == '\\') {
+            encoded += '%';
+            encoded += kHexDigits[byte >> 4];
+            encoded += kHexDigits[byte & 0x0F];
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
 }
 
 }  // namespace twitter_api

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "twitter_api/model/contributionlistofday.h"
 #include "twitter_api/model/tabtype.h"
@@ -39,5 +40,15 @@ void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& 
 // The day's list from its file, or a new empty list for date.
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param,
                             const std::string& server = {});
+
+// "log/{user}/" (or "log/{user}@{server}/"), the folder of an account's day logs, with the name
+// made safe as a folder name.
+std::string GetAccountLogDirectory(const std::string& user, const std::string& server = {});
+
+// A search query the user typed, as the name parameter of its log files: "%" and every byte that
+// may not stand in a file name's part ("/", "\\", the control bytes 0x00 to 0x1F and 0x7F) as "%"
+// and two upper-case hexadecimal digits, everything else as it is. Decoding is the reverse, so two
+// queries never share their logs.
+std::string EncodeQueryFileName(std::string_view query);
 
 }  // namespace twitter_api

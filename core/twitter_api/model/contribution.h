@@ -29,6 +29,9 @@ class CContribution : public serialization::Object {
     int32_t mTextPosition = 0;
     DialogSetting::EUserNameShowType mUserNameShowType = DialogSetting::SCREENNAME;
     bool mIsRead = false;
+    // The status this one answers, 0 for none. Not part of the log record, whose fields are fixed:
+    // the account's in_reply_to side file keeps it (logstore/sidefiles.h).
+    int64_t mInReplyToStatusId = 0;
 
     // The name its entry shows: the screen name or the name, as mUserNameShowType says.
     std::string_view ShownName() const {

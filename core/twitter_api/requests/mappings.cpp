@@ -164,6 +164,13 @@ std::optional<std::string> MapStatuses(std::string_view document, std::vector<Co
                       }));
         mapping.OnEnd("source", Contributions::Converting(
                                     status, [](CContribution& c, auto text) { c.mSource = text; }));
+        // What the status answers is its own element's; that of a status it repeats comes later.
+        mapping.OnEnd("in_reply_to_status_id",
+                      Contributions::Converting(status, [](CContribution& c, auto text) {
+                          c.mInReplyToStatusId = ToStatusIdOrZero(text);
+                      }));
+        mapping.OnStart("retweeted_status",
+                        [&mapping] { mapping.OnEnd("in_reply_to_status_id", Ignore); });
         mapping.OnStart("user", [&mapping, &status] {
             mapping.OnEnd("name",
                           Contributions::Converting(status, [](CContribution& c, auto text) {

@@ -36,6 +36,10 @@ constexpr SRouteTable kServiceRoutes = {
     .post = {.path = "/statuses/update.xml?status={text}[&in_reply_to_status_id={reply}]"},
     .createFavorite = {.path = "/1/favorites/create/{id}.xml", .host = HostKind::Versioned},
     .destroyFavorite = {.path = "/1/favorites/destroy/{id}.xml", .host = HostKind::Versioned},
+    .retweet = {.path = "/statuses/retweet/{id}.xml", .host = HostKind::Versioned},
+    .newDirectMessage = {.path = "/direct_messages/new.xml?screen_name={name}&text={text}"},
+    .destroyStatus = {.path = "/statuses/destroy/{id}.xml"},
+    .showStatus = {.path = "/statuses/show/{id}.xml", .statuses = MapStatuses},
 };
 
 // GNU social 1.x: lists by owner and name, which its list timeline pages by a cursor alone (20 a
@@ -56,6 +60,11 @@ constexpr SRouteTable kGnuSocialRoutes = {
     .post = {.path = "/statuses/update.xml?status={text}[&in_reply_to_status_id={reply}]"},
     .createFavorite = {.path = "/favorites/create/{id}.xml"},
     .destroyFavorite = {.path = "/favorites/destroy/{id}.xml"},
+    // Repeats come from the Share plugin, messages from the DirectMessage plugin.
+    .retweet = {.path = "/statuses/retweet/{id}.xml"},
+    .newDirectMessage = {.path = "/direct_messages/new.xml?screen_name={name}&text={text}"},
+    .destroyStatus = {.path = "/statuses/destroy/{id}.xml"},
+    .showStatus = {.path = "/statuses/show/{id}.xml", .statuses = MapServerStatus},
 };
 
 // Friendica: lists are circles, named by id; favourites take the id as a parameter; the search
@@ -78,6 +87,10 @@ constexpr SRouteTable kFriendicaRoutes = {
     .post = {.path = "/statuses/update.xml?status={text}[&in_reply_to_status_id={reply}]"},
     .createFavorite = {.path = "/favorites/create.xml?id={id}"},
     .destroyFavorite = {.path = "/favorites/destroy.xml?id={id}"},
+    .retweet = {.path = "/statuses/retweet/{id}.xml"},
+    .newDirectMessage = {.path = "/direct_messages/new.xml?screen_name={name}&text={text}"},
+    .destroyStatus = {.path = "/statuses/destroy/{id}.xml"},
+    .showStatus = {.path = "/statuses/show/{id}.xml", .statuses = MapServerStatus},
 };
 
 // The value of the name that starts at the template's "{" at, and where the name ends.

@@ -50,12 +50,16 @@ struct SRouteTable {
     SRoute post;
     SRoute createFavorite;
     SRoute destroyFavorite;
+    SRoute retweet;
+    SRoute newDirectMessage;
+    SRoute destroyStatus;
+    SRoute showStatus;
 };
 
 const SRouteTable& RoutesOf(Flavour flavour);
 
 // The values a path template may name: "since", "count", "owner", "list", "list_id", "user",
-// "query", "rpp", "page", "text", "reply", "id", each already encoded for where it goes.
+// "query", "rpp", "page", "text", "reply", "id", "name", each already encoded for where it goes.
 using PathValues = std::map<std::string_view, std::string>;
 
 // The template with its values in place. A name outside brackets without a value is a programming

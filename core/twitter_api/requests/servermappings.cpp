@@ -15,27 +15,32 @@ namespace {
 
 using MapRecord = std::function<void(const XmlElement& record, CContribution& out)>;
 
-// Maps every record of the document with map; a record whose value does not convert is left out
-// with a diagnostic line naming its kind and, once known, its id.
+// Maps one record into built; a record whose value does not convert is left out with a diagnostic
+// line naming its kind and, once known, its id.
+void MapContribution(const XmlElement& element, std::string_view kind, const MapRecord& map,
+                     std::vector<ContributionPtr>& built, DiagnosticSink* diagnostics) {
+    auto contribution = std::make_shared<CContribution>();
+    try {
+        map(element, *contribution);
+        built.push_back(std::move(contribution));
+    } catch (const Exception& failure) {
+        if (diagnostics != nullptr) {
+            const int64_t id = contribution->mId;
+            diagnostics->WriteLine("Skipped " + std::string(kind) +
+                                   (id != 0 ? " " + std::to_string(id) : " without a known id") +
+                                   ": " + failure.what());
+        }
+    }
+}
+
+// Maps every record of the document with map.
 std::optional<std::string> MapContributions(std::string_view document, std::string_view record,
                                             std::string_view kind, const MapRecord& map,
                                             std::vector<ContributionPtr>& out,
                                             DiagnosticSink* diagnostics) {
     std::vector<ContributionPtr> built;
     const PassOutcome outcome = ReadRecords(document, record, [&](const XmlElement& element) {
-        auto contribution = std::make_shared<CContribution>();
-        try {
-            map(element, *contribution);
-            built.push_back(std::move(contribution));
-        } catch (const Exception& failure) {
-            if (diagnostics != nullptr) {
-                const int64_t id = contribution->mId;
-                diagnostics->WriteLine(
-                    "Skipped " + std::string(kind) +
-                    (id != 0 ? " " + std::to_string(id) : " without a known id") + ": " +
-                    failure.what());
-            }
-        }
+        MapContribution(element, kind, map, built, diagnostics);
     });
     return Publish(outcome, built, out);
 }
@@ -86,6 +91,7 @@ void MapStatus(const XmlElement& status, CContribution& c) {
     c.mCreatedAt = GetDisplayDateTime(status.ChildText("created_at"));
     c.mFavorited = status.ChildText("favorited") == "true";
     c.mSource = status.ChildText("source");
+    c.mInReplyToStatusId = ToStatusIdOrZero(status.ChildText("in_reply_to_status_id"));
     const XmlElement* user = status.Child("user");
     SetNames(c, user);
     if (const std::optional<Repeated> repeated = RepeatedOf(status, user)) {
@@ -138,6 +144,19 @@ std::optional<std::string> MapServerStatuses(std::string_view document,
                                              std::vector<ContributionPtr>& out,
                                              DiagnosticSink* diagnostics) {
     return MapContributions(document, "status", "status", MapStatus, out, diagnostics);
+}
+
+std::optional<std::string> MapServerStatus(std::string_view document,
+                                           std::vector<ContributionPtr>& out,
+                                           DiagnosticSink* diagnostics) {
+    XmlElement root;
+    if (std::optional<std::string> malformed = ReadDocumentTree(document, root)) {
+        return malformed;
+    }
+    if (root.name == "status") {
+        MapContribution(root, "status", MapStatus, out, diagnostics);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> MapServerDirectMessages(std::string_view document,

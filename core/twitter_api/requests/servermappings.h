@@ -26,6 +26,12 @@ std::optional<std::string> MapServerStatuses(std::string_view document,
                                              std::vector<ContributionPtr>& out,
                                              DiagnosticSink* diagnostics = nullptr);
 
+// A single status, the answer to statuses/show: the root element "status", mapped as above; a
+// document with another root holds none.
+std::optional<std::string> MapServerStatus(std::string_view document,
+                                           std::vector<ContributionPtr>& out,
+                                           DiagnosticSink* diagnostics = nullptr);
+
 // Direct messages: record element "direct_message", named after its sender block.
 std::optional<std::string> MapServerDirectMessages(std::string_view document,
                                                    std::vector<ContributionPtr>& out,

@@ -29,15 +29,21 @@ bool Exchange(const Service& service, SRoute SRouteTable::*which, const PathValu
     return true;
 }
 
-bool ChangeFavorite(const Service& service, const std::string& credential,
-                    SRoute SRouteTable::*which, int64_t statusId, std::string* failure) {
+// The changes made in the user's name: nothing is sent without a credential.
+bool ExchangeSignedIn(const Service& service, const std::string& credential,
+                      SRoute SRouteTable::*which, const PathValues& values, std::string* failure) {
     SetFailure(failure, {});
     if (credential.empty()) {
         SetFailure(failure, std::string(kNoAccount));
         return false;
     }
-    return Exchange(service, which, {{"id", std::to_string(statusId)}}, credential, std::nullopt,
-                    failure);
+    return Exchange(service, which, values, credential, std::nullopt, failure);
+}
+
+bool ChangeStatus(const Service& service, const std::string& credential, SRoute SRouteTable::*which,
+                  int64_t statusId, std::string* failure) {
+    return ExchangeSignedIn(service, credential, which, {{"id", std::to_string(statusId)}},
+                            failure);
 }
 
 }  // namespace
@@ -55,12 +61,29 @@ bool Post(const Service& service, const std::string& credential, const std::stri
 
 bool CreateFavorite(const Service& service, const std::string& credential, int64_t statusId,
                     std::string* failure) {
-    return ChangeFavorite(service, credential, &SRouteTable::createFavorite, statusId, failure);
+    return ChangeStatus(service, credential, &SRouteTable::createFavorite, statusId, failure);
 }
 
 bool DestroyFavorite(const Service& service, const std::string& credential, int64_t statusId,
                      std::string* failure) {
-    return ChangeFavorite(service, credential, &SRouteTable::destroyFavorite, statusId, failure);
+    return ChangeStatus(service, credential, &SRouteTable::destroyFavorite, statusId, failure);
+}
+
+bool Retweet(const Service& service, const std::string& credential, int64_t statusId,
+             std::string* failure) {
+    return ChangeStatus(service, credential, &SRouteTable::retweet, statusId, failure);
+}
+
+bool NewDirectMessage(const Service& service, const std::string& credential,
+                      const std::string& screenName, const std::string& text,
+                      std::string* failure) {
+    return ExchangeSignedIn(service, credential, &SRouteTable::newDirectMessage,
+                            {{"name", UriEncode(screenName)}, {"text", UriEncode(text)}}, failure);
+}
+
+bool DestroyStatus(const Service& service, const std::string& credential, int64_t statusId,
+                   std::string* failure) {
+    return ChangeStatus(service, credential, &SRouteTable::destroyStatus, statusId, failure);
 }
 
 }  // namespace twitter_api

@@ -18,4 +18,17 @@ bool CreateFavorite(const Service& service, const std::string& credential, int64
 bool DestroyFavorite(const Service& service, const std::string& credential, int64_t statusId,
                      std::string* failure = nullptr);
 
+// Repeats the status in the user's name; the repeat arrives with the next fetch. An empty
+// credential sends nothing and returns false, as for all three below.
+bool Retweet(const Service& service, const std::string& credential, int64_t statusId,
+             std::string* failure = nullptr);
+// Sends text as a direct message to the user of that screen name; both are encoded as a status's
+// text is.
+bool NewDirectMessage(const Service& service, const std::string& credential,
+                      const std::string& screenName, const std::string& text,
+                      std::string* failure = nullptr);
+// Deletes one of the user's own statuses.
+bool DestroyStatus(const Service& service, const std::string& credential, int64_t statusId,
+                   std::string* failure = nullptr);
+
 }  // namespace twitter_api

@@ -97,4 +97,21 @@ TEST(ToInt64, ReportsOverflowJustPastEitherEnd) {
     }
 }
 
+TEST(ToStatusIdOrZero, TakesAPositiveIdAndCallsAnythingElseNone) {
+    const std::pair<const char*, int64_t> cases[] = {
+        {"3001", 3001},
+        {"9223372036854775807", 9'223'372'036'854'775'807},
+        {"", 0},
+        {"0", 0},
+        {"-5", 0},
+        {"+5", 0},
+        {"5 ", 0},
+        {"x12", 0},
+        {"9223372036854775808", 0},
+    };
+    for (const auto& [text, id] : cases) {
+        EXPECT_EQ(twitter_api::ToStatusIdOrZero(text), id) << text;
+    }
+}
+
 }  // namespace

@@ -150,6 +150,29 @@ TEST_F(LogStore, NamesThatWouldLeaveTheirFolderGetASafeStableName) {
     EXPECT_EQ(LoadLog("20100405", TIMELINE, "")->GetLastId(), 3);
 }
 
+// A query the user types goes into its files' names so that no separator or control byte reaches
+// the file system and no two queries share their logs; a plain query keeps its own name.
+TEST_F(LogStore, ATypedQueryIsEncodedIntoItsFileName) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"ラーメン", "ラーメン"},
+        {"C++ & #tag ?*\"<>|:", "C++ & #tag ?*\"<>|:"},
+        {"a/b", "a%2Fb"},
+        {"a%2Fb", "a%252Fb"},
+        {"100%", "100%25"},
+        {"..\\x", "..%5Cx"},
+        {"line\nbreak\ttab\r", "line%0Abreak%09tab%0D"},
+        {std::string("nul\0\x1F\x7F", 6), "nul%00%1F%7F"},
+        {"..", ".."},
+        {"", ""},
+    };
+    for (const auto& [query, encoded] : cases) {
+        EXPECT_EQ(EncodeQueryFileName(query), encoded) << query;
+    }
+    SaveLog(ListOf("20100405", {1}), SEARCH, EncodeQueryFileName("a/b\n"));
+    EXPECT_TRUE(fs::exists("log/U/search/20100405_a%2Fb%0A.dat"));
+    EXPECT_EQ(LoadLog("20100405", SEARCH, EncodeQueryFileName("a/b\n"))->GetLastId(), 1);
+}
+
 TEST_F(LogStore, UnknownKindIsAProgrammingError) {
     try {
         LoadLog("20100405", static_cast<ETabType>(7), "");

@@ -80,6 +80,30 @@ TEST(MapStatuses, TheLastBoundOccurrenceWins) {
     EXPECT_EQ(out[0]->mName, "Russian River");  // the user's name handler is still bound
 }
 
+// The id a reply answers is kept beside the fields of the Parts: the status's own, never that of
+// a status it repeats; a value that is no id means no reply and costs the status nothing.
+TEST(MapStatuses, ARepliesAnsweredIdIsItsOwnElements) {
+    const auto out = Statuses(
+        "<statuses>\n"
+        "<status><id>4</id><in_reply_to_status_id>3</in_reply_to_status_id>\n"
+        "  <retweeted_status><id>2</id><in_reply_to_status_id>1</in_reply_to_status_id>\n"
+        "  </retweeted_status>\n"
+        "</status>\n"
+        "<status><id>5</id><in_reply_to_status_id></in_reply_to_status_id></status>\n"
+        "<status><id>6</id><in_reply_to_status_id>x12</in_reply_to_status_id></status>\n"
+        "<status><id>7</id><in_reply_to_status_id>-3</in_reply_to_status_id></status>\n"
+        "<status><id>8</id><in_reply_to_status_id>99999999999999999999</in_reply_to_status_id>"
+        "</status>\n"
+        "<status><id>9</id></status>\n"
+        "</statuses>\n");
+    std::vector<std::pair<int64_t, int64_t>> answered;
+    for (const ContributionPtr& status : out) {
+        answered.emplace_back(status->mId, status->mInReplyToStatusId);
+    }
+    EXPECT_EQ(answered, (std::vector<std::pair<int64_t, int64_t>>{
+                            {2, 3}, {5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0}}));
+}
+
 TEST(MapStatuses, HandlersOutliveTheirRecord) {
     const auto out = Statuses("<statuses><status><id>1</id></status><id>5</id></statuses>");
     ASSERT_EQ(out.size(), 1U);

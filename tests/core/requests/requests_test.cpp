@@ -5,6 +5,7 @@
 
 #include "exchange/loopback.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/requests/conversation.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/status.h"
 #include "twitter_api/requests/timeline.h"
@@ -151,6 +152,33 @@ std::vector<RequestCase> RequestCases() {
              EXPECT_TRUE(DestroyFavorite(service, kCredential, largest));
          },
          "POST /1/favorites/destroy/9223372036854775807.xml", kCredential},
+        {"repeat", HostKind::Versioned,
+         [](const Service& service) { EXPECT_TRUE(Retweet(service, kCredential, 12345)); },
+         "POST /statuses/retweet/12345.xml", kCredential},
+        {"direct message", HostKind::Main,
+         [](const Service& service) {
+             EXPECT_TRUE(NewDirectMessage(service, kCredential, "bob", "hello world"));
+         },
+         "POST /direct_messages/new.xml?screen_name=bob&text=hello%20world", kCredential},
+        {"direct message whose name and text would end their parameters", HostKind::Main,
+         [](const Service& service) {
+             EXPECT_TRUE(NewDirectMessage(service, kCredential, "b&text=x", "100% sure\r\n#1"));
+         },
+         "POST /direct_messages/new.xml?screen_name=b%26text%3Dx&text=100%25%20sure%0D%0A%231",
+         kCredential},
+        {"destroy status", HostKind::Main,
+         [largest](const Service& service) {
+             EXPECT_TRUE(DestroyStatus(service, kCredential, largest));
+         },
+         "POST /statuses/destroy/9223372036854775807.xml", kCredential},
+        {"show status", HostKind::Main,
+         [](const Service& service) {
+             ContributionPtr status;
+             std::string failure;
+             EXPECT_FALSE(GetStatus(service, kCredential, 12345, status, &failure));
+             EXPECT_EQ(failure, "The answer holds no status");
+         },
+         "GET /statuses/show/12345.xml", kCredential},
     };
 }
 
@@ -183,6 +211,10 @@ TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
     EXPECT_FALSE(CreateFavorite(service, "", 1, &failure));
     EXPECT_EQ(failure, "No account name and password are set");
     EXPECT_FALSE(DestroyFavorite(service, "", 1));
+    EXPECT_FALSE(Retweet(service, "", 1, &failure));
+    EXPECT_FALSE(NewDirectMessage(service, "", "bob", "hi", &failure));
+    EXPECT_FALSE(DestroyStatus(service, "", 1, &failure));
+    EXPECT_EQ(failure, "No account name and password are set");
     EXPECT_FALSE(listener.HasWaitingConnection());
     EXPECT_TRUE(sink.lines.empty());
 }
@@ -248,6 +280,27 @@ std::vector<FailureCase> FailureCases() {
              return !DestroyFavorite(service, kCredential, 1, failure);
          },
          std::nullopt},
+        {"repeat", HostKind::Versioned,
+         [](const Service& service, std::string* failure) {
+             return !Retweet(service, kCredential, 1, failure);
+         },
+         std::nullopt},
+        {"direct message", HostKind::Main,
+         [](const Service& service, std::string* failure) {
+             return !NewDirectMessage(service, kCredential, "bob", "x", failure);
+         },
+         std::nullopt},
+        {"destroy status", HostKind::Main,
+         [](const Service& service, std::string* failure) {
+             return !DestroyStatus(service, kCredential, 1, failure);
+         },
+         std::nullopt},
+        {"show status", HostKind::Main,
+         [](const Service& service, std::string* failure) {
+             ContributionPtr status;
+             return !GetStatus(service, kCredential, 1, status, failure) && !status;
+         },
+         "GetStatus XML PARSE ERROR!!"},
     };
 }
 

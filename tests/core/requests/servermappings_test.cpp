@@ -288,6 +288,25 @@ TEST_F(ServerDocuments, FriendicaStatusesNameTheirUserAndASharesAuthor) {
     }
 }
 
+// The id each status answers, in document order.
+std::vector<std::pair<int64_t, int64_t>> AnsweredIds(const std::string& document) {
+    std::vector<ContributionPtr> out;
+    EXPECT_EQ(MapServerStatuses(document, out), std::nullopt);
+    std::vector<std::pair<int64_t, int64_t>> answered;
+    for (const ContributionPtr& status : out) {
+        answered.emplace_back(status->mId, status->mInReplyToStatusId);
+    }
+    return answered;
+}
+
+TEST_F(ServerDocuments, ARepliesAnsweredIdIsTheOuterStatusesOwn) {
+    using Ids = std::vector<std::pair<int64_t, int64_t>>;
+    EXPECT_EQ(AnsweredIds(ServerFixture("gnusocial/home_timeline.xml")),
+              (Ids{{104, 100}, {103, 0}, {101, 0}}));
+    EXPECT_EQ(AnsweredIds(ServerFixture("friendica/home_timeline.xml")),
+              (Ids{{3004, 3001}, {3002, 0}, {3003, 0}}));
+}
+
 TEST_F(ServerDocuments, DirectMessagesAreNamedAfterTheirSender) {
     const std::vector<Shown> expected = {
         {5, "2020-6-09 19:01:12", "bob", "Bob Jones", "Slides are on the wiki, pages 3 & 4"},
@@ -340,6 +359,37 @@ TEST_F(ServerDocuments, EachServersErrorDocumentGivesItsMessage) {
         SCOPED_TRACE(c.file);
         EXPECT_EQ(RefusalOf({c.statusLine, ServerFixture(c.file), std::nullopt}), c.refusal);
     }
+}
+
+// statuses/show answers with the status as the root, with whatever it carries nested.
+TEST(ServerRecords, AStatusShownAloneIsTheRootElement) {
+    const std::string shown =
+        std::string(XmlProlog) +
+        "<status xmlns:statusnet=\"http://status.net/schema/api/1/\">\n"
+        " <text>RT @bob hello</text>\n <created_at>Tue Jun 09 08:02:31 +0000 2020</created_at>\n"
+        " <in_reply_to_status_id>100</in_reply_to_status_id>\n <id>103</id>\n"
+        " <user><id>3</id><name>Chloé</name><screen_name>chloe</screen_name></user>\n"
+        " <retweeted_status><text>hello</text><id>102</id>\n"
+        "  <in_reply_to_status_id>99</in_reply_to_status_id>\n"
+        "  <user><name>Bob</name><screen_name>bob</screen_name></user>\n"
+        " </retweeted_status>\n"
+        "</status>\n";
+    std::vector<ContributionPtr> out;
+    ASSERT_EQ(MapServerStatus(shown, out), std::nullopt);
+    ASSERT_EQ(out.size(), 1U);
+    EXPECT_EQ(out[0]->mId, 103);
+    EXPECT_EQ(out[0]->mInReplyToStatusId, 100);
+    EXPECT_EQ(out[0]->mScreenName, "chloe");
+    EXPECT_EQ(out[0]->mText, "RT @bob hello");
+
+    // Another root holds no status; a document that is not well-formed leaves out alone.
+    EXPECT_EQ(MapServerStatus(std::string(XmlProlog) + "<statuses><status><id>1</id></status>"
+                                                       "</statuses>\n",
+                              out),
+              std::nullopt);
+    EXPECT_EQ(out.size(), 1U);
+    EXPECT_NE(MapServerStatus(std::string(XmlProlog) + "<status><id>1</id>", out), std::nullopt);
+    EXPECT_EQ(out.size(), 1U);
 }
 
 TEST(ServerRecords, TagIdsWithoutANumberAreSkippedWithTheDiagnosticLine) {

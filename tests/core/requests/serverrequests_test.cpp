@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "exchange/loopback.h"
 #include "platform/stream.h"
+#include "twitter_api/requests/conversation.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/routes.h"
 #include "twitter_api/requests/status.h"
@@ -82,6 +83,19 @@ std::function<void(const Service&)> Favourite(bool (*request)(const Service&, co
     return [=](const Service& service) { EXPECT_TRUE(request(service, kCredential, id, nullptr)); };
 }
 
+std::function<void(const Service&)> Message(std::string name, std::string text) {
+    return [=](const Service& service) {
+        EXPECT_TRUE(NewDirectMessage(service, kCredential, name, text));
+    };
+}
+
+std::function<void(const Service&)> Show(int64_t id) {
+    return [=](const Service& service) {
+        ContributionPtr status;
+        GetStatus(service, kCredential, id, status);
+    };
+}
+
 void ExpectRequests(Flavour flavour, const std::string& root,
                     const std::vector<RequestCase>& cases) {
     for (const RequestCase& c : cases) {
@@ -122,6 +136,11 @@ TEST(ServerRequests, GnuSocialIsAskedUnderItsRootWithoutTheVersionSegment) {
              "POST /api/favorites/create/12345.xml"},
             {"destroy favourite", Favourite(DestroyFavorite, 7),
              "POST /api/favorites/destroy/7.xml"},
+            {"repeat", Favourite(Retweet, 104), "POST /api/statuses/retweet/104.xml"},
+            {"direct message", Message("bob", "see you & bye"),
+             "POST /api/direct_messages/new.xml?screen_name=bob&text=see%20you%20%26%20bye"},
+            {"destroy status", Favourite(DestroyStatus, 101), "POST /api/statuses/destroy/101.xml"},
+            {"show status", Show(100), "GET /api/statuses/show/100.xml"},
         });
 }
 
@@ -150,6 +169,12 @@ TEST(ServerRequests, FriendicaIsAskedByListIdAndFavouritesByParameter) {
              "POST /index.php/api/favorites/create.xml?id=3003"},
             {"destroy favourite", Favourite(DestroyFavorite, 3003),
              "POST /index.php/api/favorites/destroy.xml?id=3003"},
+            {"repeat", Favourite(Retweet, 3003), "POST /index.php/api/statuses/retweet/3003.xml"},
+            {"direct message", Message("bob", "hi"),
+             "POST /index.php/api/direct_messages/new.xml?screen_name=bob&text=hi"},
+            {"destroy status", Favourite(DestroyStatus, 3004),
+             "POST /index.php/api/statuses/destroy/3004.xml"},
+            {"show status", Show(3001), "GET /index.php/api/statuses/show/3001.xml"},
         });
 }
 
