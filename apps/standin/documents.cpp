@@ -153,6 +153,12 @@ std::string DirectMessagesDocument(const std::vector<SDirectMessageView>& messag
     return xml.Text();
 }
 
+std::string DirectMessageDocument(const SDirectMessageView& message) {
+    CXmlLines xml;
+    WriteDirectMessage(xml, message);
+    return xml.Text();
+}
+
 std::string ListsDocument(const std::vector<SListView>& lists) {
     CXmlLines xml;
     xml.OpenArray("lists_list");

@@ -18,6 +18,8 @@ std::string StatusesDocument(const std::vector<SStatusView>& statuses);
 std::string StatusDocument(const SStatusView& status);
 // <direct-messages type="array"> of <direct_message> records.
 std::string DirectMessagesDocument(const std::vector<SDirectMessageView>& messages);
+// One <direct_message>, the answer to a new message.
+std::string DirectMessageDocument(const SDirectMessageView& message);
 // <lists_list> holding <lists type="array"> of <list> records and the paging cursors.
 std::string ListsDocument(const std::vector<SListView>& lists);
 // <saved_searches type="array"> of <saved_search> records.

@@ -155,6 +155,75 @@ void InstallUpdates(httplib::Server& server, CStore& store, const std::string& r
                     })));
 }
 
+// Repeating (an announce), direct messages, deleting and showing a post, with Friendica's HTML
+// refusals. A message without text or recipient gets an empty answer, as Friendica gives one.
+void InstallActions(httplib::Server& server, CStore& store, const std::string& root) {
+    server.Post(root + R"(/statuses/retweet/(\d+)\.xml)",
+                WithoutBody(Authenticated(store, [&store](int64_t account, const Request& request,
+                                                          Response& response) {
+                    const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+                    const auto repeat = id ? store.AddRepeat(account, *id, Now()) : std::nullopt;
+                    if (!repeat) {
+                        SendErrorPage(response, 403, "Forbidden", "");
+                        return;
+                    }
+                    SendXml(response, friendica::StatusesDocument({*repeat}));
+                })));
+    server.Post(root + "/direct_messages/new.xml",
+                WithoutBody(Authenticated(store, [&store](int64_t account, const Request& request,
+                                                          Response& response) {
+                    const Parameters parameters =
+                        QueryParameters(RawQuery(request), {"screen_name", "text"});
+                    const auto text = parameters.find("text");
+                    const auto name = parameters.find("screen_name");
+                    if (text == parameters.end() || text->second.empty() ||
+                        name == parameters.end() || name->second.empty()) {
+                        return;
+                    }
+                    const std::optional<int64_t> recipient = store.FindUser(name->second);
+                    if (!recipient || !IsValidUtf8(text->second)) {
+                        SendErrorPage(response, 404, "Not Found", "Recipient not found");
+                        return;
+                    }
+                    SendXml(response, friendica::DirectMessagesDocument({store.SendDirectMessage(
+                                          account, *recipient, text->second, Now())}));
+                })));
+    server.Post(root + R"(/statuses/destroy/(\d+)\.xml)",
+                WithoutBody(Authenticated(
+                    store, [&store](int64_t account, const Request& request, Response& response) {
+                        const std::string id = request.matches[1].str();
+                        const std::optional<int64_t> number = ToInteger(id);
+                        SStatusView deleted;
+                        switch (number ? store.DeleteStatus(account, *number, &deleted)
+                                       : CStore::EDeletion::NotFound) {
+                            case CStore::EDeletion::NotFound:
+                                SendErrorPage(response, 400, "Bad Request",
+                                              "There is no status with the uri-id " + id +
+                                                  " for the given user.");
+                                return;
+                            case CStore::EDeletion::NotOwner:
+                                SendErrorPage(response, 403, "Forbidden", "Permission denied.");
+                                return;
+                            case CStore::EDeletion::Deleted:
+                                SendXml(response, friendica::StatusDocument(deleted));
+                                return;
+                        }
+                    })));
+    server.Get(
+        root + R"(/statuses/show/(\d+)\.xml)",
+        Authenticated(store, [&store](int64_t account, const Request& request, Response& response) {
+            const std::string id = request.matches[1].str();
+            const std::optional<int64_t> number = ToInteger(id);
+            const auto status = number ? store.ShowStatus(*number, account) : std::nullopt;
+            if (!status) {
+                SendErrorPage(response, 400, "Bad Request",
+                              "There is no status with the uri-id " + id + " for the given user.");
+                return;
+            }
+            SendXml(response, friendica::StatusDocument(*status));
+        }));
+}
+
 void InstallSite(httplib::Server& server, const std::string& root) {
     server.Get(root + R"(/(statusnet|gnusocial)/config\.xml)",
                [](const Request&, Response& response) {
@@ -171,6 +240,7 @@ void InstallFriendicaRoutes(httplib::Server& server, CStore& store) {
         InstallCircles(server, store, prefix);
         InstallSearches(server, store, prefix);
         InstallUpdates(server, store, prefix);
+        InstallActions(server, store, prefix);
         InstallSite(server, prefix);
     }
     server.set_error_handler([](const Request&, Response& response) {

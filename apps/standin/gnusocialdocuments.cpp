@@ -153,6 +153,22 @@ void WriteEntry(CXmlLines& xml, const SStatusView& view, Time now) {
     xml.Close("entry");
 }
 
+void WriteDirectMessage(CXmlLines& xml, const SDirectMessageView& view,
+                        std::string_view attributes = {}) {
+    const SDirectMessage& message = view.mMessage;
+    xml.Open("direct_message", attributes);
+    xml.Element("id", std::to_string(message.mId));
+    xml.Element("sender_id", std::to_string(message.mSenderId));
+    xml.Element("text", message.mText);
+    xml.Element("recipient_id", std::to_string(message.mRecipientId));
+    xml.Element("created_at", ServiceTime(message.mCreatedAt));
+    xml.Element("sender_screen_name", view.mSender.mScreenName);
+    xml.Element("recipient_screen_name", view.mRecipient.mScreenName);
+    WriteUser(xml, "sender", view.mSender);
+    WriteUser(xml, "recipient", view.mRecipient);
+    xml.Close("direct_message");
+}
+
 }  // namespace
 
 std::string StatusesDocument(const std::vector<SStatusView>& statuses) {
@@ -180,20 +196,15 @@ std::string DirectMessagesDocument(const std::vector<SDirectMessageView>& messag
     CXmlLines xml;
     xml.Open("direct-messages", "type=\"array\" " + std::string(kStatusnet));
     for (const SDirectMessageView& view : messages) {
-        const SDirectMessage& message = view.mMessage;
-        xml.Open("direct_message");
-        xml.Element("id", std::to_string(message.mId));
-        xml.Element("sender_id", std::to_string(message.mSenderId));
-        xml.Element("text", message.mText);
-        xml.Element("recipient_id", std::to_string(message.mRecipientId));
-        xml.Element("created_at", ServiceTime(message.mCreatedAt));
-        xml.Element("sender_screen_name", view.mSender.mScreenName);
-        xml.Element("recipient_screen_name", view.mRecipient.mScreenName);
-        WriteUser(xml, "sender", view.mSender);
-        WriteUser(xml, "recipient", view.mRecipient);
-        xml.Close("direct_message");
+        WriteDirectMessage(xml, view);
     }
     xml.Close("direct-messages");
+    return xml.Text();
+}
+
+std::string DirectMessageDocument(const SDirectMessageView& message) {
+    CXmlLines xml;
+    WriteDirectMessage(xml, message, kStatusnet);
     return xml.Text();
 }
 

@@ -21,6 +21,8 @@ std::string ListStatusesDocument(const std::vector<SStatusView>& statuses);
 std::string StatusDocument(const SStatusView& status);
 // <direct-messages type="array" xmlns:statusnet=...> of <direct_message> records.
 std::string DirectMessagesDocument(const std::vector<SDirectMessageView>& messages);
+// One <direct_message xmlns:statusnet=...>, the answer to a new message.
+std::string DirectMessageDocument(const SDirectMessageView& message);
 // <lists_list> holding <lists type="array"> and the paging cursors.
 std::string ListsDocument(const std::vector<SListView>& lists);
 // The Atom search feed; entry ids are tag URIs of the day of the answer.

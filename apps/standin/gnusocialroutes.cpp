@@ -157,6 +157,89 @@ void InstallUpdates(httplib::Server& server, CStore& store, const std::string& r
     server.Post(root + R"(/favorites/(create|destroy)\.xml)", favorite(std::nullopt));
 }
 
+// Repeats (the Share plugin), direct messages (the DirectMessage plugin), deleting and showing
+// a notice, with GNU social's refusals.
+void InstallActions(httplib::Server& server, CStore& store, const std::string& root) {
+    server.Post(
+        root + R"(/statuses/retweet/(\d+)\.xml)",
+        WithoutBody(Authenticated(
+            store, [&store](int64_t account, const Request& request, Response& response) {
+                const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+                const std::optional<int64_t> author = id ? store.AuthorOf(*id) : std::nullopt;
+                if (!author) {
+                    SendError(response, request, 400, "No such notice.");
+                    return;
+                }
+                if (*author == account) {
+                    SendError(response, request, 400, "Cannot repeat your own notice.");
+                    return;
+                }
+                SendXml(response, gnusocial::StatusDocument(*store.AddRepeat(account, *id, Now())));
+            })));
+    server.Post(root + "/direct_messages/new.xml",
+                WithoutBody(Authenticated(
+                    store, [&store](int64_t account, const Request& request, Response& response) {
+                        const Parameters parameters =
+                            QueryParameters(RawQuery(request), {"screen_name", "text"});
+                        const auto text = parameters.find("text");
+                        if (text == parameters.end() || text->second.empty() ||
+                            !IsValidUtf8(text->second)) {
+                            SendError(response, request, 406, "No message text!");
+                            return;
+                        }
+                        if (twitter_api::GetTextLength(text->second) > kGnuSocialTextLimit) {
+                            SendError(response, request, 406,
+                                      "That's too long. Maximum message size is " +
+                                          std::to_string(kGnuSocialTextLimit) + " characters.");
+                            return;
+                        }
+                        const auto name = parameters.find("screen_name");
+                        const std::optional<int64_t> recipient =
+                            name == parameters.end() ? std::nullopt : store.FindUser(name->second);
+                        if (!recipient) {
+                            SendError(response, request, 403, "Recipient user not found.");
+                            return;
+                        }
+                        if (*recipient == account) {
+                            SendError(response, request, 403,
+                                      "Do not send a message to yourself; just say it to yourself "
+                                      "quietly instead.");
+                            return;
+                        }
+                        SendXml(response, gnusocial::DirectMessageDocument(store.SendDirectMessage(
+                                              account, *recipient, text->second, Now())));
+                    })));
+    server.Post(
+        root + R"(/statuses/destroy/(\d+)\.xml)",
+        WithoutBody(Authenticated(store, [&store](int64_t account, const Request& request,
+                                                  Response& response) {
+            const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+            SStatusView deleted;
+            switch (id ? store.DeleteStatus(account, *id, &deleted) : CStore::EDeletion::NotFound) {
+                case CStore::EDeletion::NotFound:
+                    SendError(response, request, 404, "No status found with that ID.");
+                    return;
+                case CStore::EDeletion::NotOwner:
+                    SendError(response, request, 403, "You may not delete another user's status.");
+                    return;
+                case CStore::EDeletion::Deleted:
+                    SendXml(response, gnusocial::StatusDocument(deleted));
+                    return;
+            }
+        })));
+    server.Get(root + R"(/statuses/show/(\d+)\.xml)",
+               [&store](const Request& request, Response& response) {
+                   const int64_t viewer = SignedInAccount(request, store).value_or(0);
+                   const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+                   const auto status = id ? store.ShowStatus(*id, viewer) : std::nullopt;
+                   if (!status) {
+                       SendError(response, request, 404, "No such notice.");
+                       return;
+                   }
+                   SendXml(response, gnusocial::StatusDocument(*status));
+               });
+}
+
 void InstallSite(httplib::Server& server, const std::string& root) {
     server.Get(root + R"(/(statusnet|gnusocial)/config\.xml)",
                [](const Request&, Response& response) {
@@ -177,6 +260,7 @@ void InstallGnuSocialRoutes(httplib::Server& server, CStore& store) {
         InstallLists(server, store, prefix);
         InstallSearch(server, store, prefix);
         InstallUpdates(server, store, prefix);
+        InstallActions(server, store, prefix);
         InstallSite(server, prefix);
     }
     server.set_error_handler([](const Request&, Response& response) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "documents.h"
@@ -163,6 +164,87 @@ void InstallUpdateRoutes(httplib::Server& server, CStore& store) {
                 })));
 }
 
+// What the stand-in tells a direct message it refuses, as the service's 403 and 404 say it.
+std::optional<std::pair<int, std::string>> RefusalOfMessage(const Parameters& parameters,
+                                                            const CStore& store) {
+    const auto text = parameters.find("text");
+    if (text == parameters.end() || text->second.empty()) {
+        return std::pair(403, "The message text is empty.");
+    }
+    if (!IsValidUtf8(text->second)) {
+        return std::pair(403, "The message text is not valid UTF-8.");
+    }
+    if (twitter_api::GetTextLength(text->second) > kMaxStatusLength) {
+        return std::pair(403, "The message text is over 140 characters.");
+    }
+    const auto name = parameters.find("screen_name");
+    if (name == parameters.end() || !store.FindUser(name->second)) {
+        return std::pair(404, "No user with that name.");
+    }
+    return std::nullopt;
+}
+
+// Repeating, writing a direct message, deleting one's own status and showing one status.
+void InstallActionRoutes(httplib::Server& server, CStore& store) {
+    server.Post(R"(/statuses/retweet/(\d+)\.xml)",
+                WithoutBody(Authenticated(store, [&store](int64_t account, const Request& request,
+                                                          Response& response) {
+                    const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+                    const std::optional<int64_t> author = id ? store.AuthorOf(*id) : std::nullopt;
+                    if (!author) {
+                        SendError(response, request, 404, "No status found with that ID.");
+                        return;
+                    }
+                    if (*author == account) {
+                        SendError(response, request, 403, "You cannot repeat your own status.");
+                        return;
+                    }
+                    SendXml(response, StatusDocument(*store.AddRepeat(account, *id, Now())));
+                })));
+    server.Post("/direct_messages/new.xml",
+                WithoutBody(Authenticated(
+                    store, [&store](int64_t account, const Request& request, Response& response) {
+                        const Parameters parameters =
+                            QueryParameters(RawQuery(request), {"screen_name", "text"});
+                        if (const auto refusal = RefusalOfMessage(parameters, store)) {
+                            SendError(response, request, refusal->first, refusal->second);
+                            return;
+                        }
+                        const int64_t recipient = *store.FindUser(parameters.at("screen_name"));
+                        SendXml(response, DirectMessageDocument(store.SendDirectMessage(
+                                              account, recipient, parameters.at("text"), Now())));
+                    })));
+    server.Post(
+        R"(/statuses/destroy/(\d+)\.xml)",
+        WithoutBody(Authenticated(store, [&store](int64_t account, const Request& request,
+                                                  Response& response) {
+            const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+            SStatusView deleted;
+            switch (id ? store.DeleteStatus(account, *id, &deleted) : CStore::EDeletion::NotFound) {
+                case CStore::EDeletion::NotFound:
+                    SendError(response, request, 404, "No status found with that ID.");
+                    return;
+                case CStore::EDeletion::NotOwner:
+                    SendError(response, request, 403, "You may not delete another user's status.");
+                    return;
+                case CStore::EDeletion::Deleted:
+                    SendXml(response, StatusDocument(deleted));
+                    return;
+            }
+        })));
+    server.Get(R"(/statuses/show/(\d+)\.xml)",
+               [&store](const Request& request, Response& response) {
+                   const int64_t viewer = SignedInAccount(request, store).value_or(0);
+                   const std::optional<int64_t> id = ToInteger(request.matches[1].str());
+                   const auto status = id ? store.ShowStatus(*id, viewer) : std::nullopt;
+                   if (!status) {
+                       SendError(response, request, 404, "No status found with that ID.");
+                       return;
+                   }
+                   SendXml(response, StatusDocument(*status));
+               });
+}
+
 }  // namespace
 
 void ConfigureServer(httplib::Server& server, CStore& store) {
@@ -179,6 +261,7 @@ void ConfigureServer(httplib::Server& server, CStore& store) {
     InstallListRoutes(server, store);
     InstallSearchRoute(server, store);
     InstallUpdateRoutes(server, store);
+    InstallActionRoutes(server, store);
 }
 
 void ConfigureServer(httplib::Server& server, CStore& store, twitter_api::Flavour flavour) {

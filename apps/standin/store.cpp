@@ -106,6 +106,9 @@ SStatusView CStore::AddStatus(int64_t userId, std::string text, std::string sour
 std::optional<SStatusView> CStore::AddRepeat(int64_t userId, int64_t statusId, Time at) {
     std::lock_guard lock(mLock);
     const SStatus* original = FindStatus(statusId);
+    if (original != nullptr && original->mRepeatOfId != 0) {
+        original = FindStatus(original->mRepeatOfId);
+    }
     if (original == nullptr) {
         return std::nullopt;
     }
@@ -125,6 +128,32 @@ int64_t CStore::AddDirectMessage(int64_t senderId, int64_t recipientId, std::str
     mDirectMessages.push_back(
         {TakeId(mNextDirectMessageId), senderId, recipientId, std::move(text), at});
     return mDirectMessages.back().mId;
+}
+
+SDirectMessageView CStore::SendDirectMessage(int64_t senderId, int64_t recipientId,
+                                             std::string text, Time at) {
+    std::lock_guard lock(mLock);
+    mDirectMessages.push_back(
+        {TakeId(mNextDirectMessageId), senderId, recipientId, std::move(text), at});
+    return MessageViewOf(mDirectMessages.back());
+}
+
+CStore::EDeletion CStore::DeleteStatus(int64_t userId, int64_t statusId, SStatusView* deleted) {
+    std::lock_guard lock(mLock);
+    const SStatus* status = FindStatus(statusId);
+    if (status == nullptr) {
+        return EDeletion::NotFound;
+    }
+    if (status->mUserId != userId) {
+        return EDeletion::NotOwner;
+    }
+    if (deleted != nullptr) {
+        *deleted = ViewOf(*status, userId);
+    }
+    std::erase_if(mFavorites,
+                  [statusId](const auto& favorite) { return favorite.second == statusId; });
+    mStatuses.erase(mStatuses.begin() + (status - mStatuses.data()));
+    return EDeletion::Deleted;
 }
 
 int64_t CStore::AddList(SList list) {
@@ -192,8 +221,7 @@ std::vector<SDirectMessageView> CStore::DirectMessages(int64_t viewerId, SPage p
     for (const SDirectMessage* message : NewestPage(
              mDirectMessages, page,
              [&](const SDirectMessage& candidate) { return candidate.mRecipientId == viewerId; })) {
-        views.push_back(
-            {*message, UserWithCounts(message->mSenderId), UserWithCounts(message->mRecipientId)});
+        views.push_back(MessageViewOf(*message));
     }
     return views;
 }
@@ -270,6 +298,24 @@ std::optional<SStatusView> CStore::SetFavorite(int64_t userId, int64_t statusId,
     return ViewOf(*status, userId);
 }
 
+std::optional<SStatusView> CStore::ShowStatus(int64_t statusId, int64_t viewerId) const {
+    std::lock_guard lock(mLock);
+    const SStatus* status = FindStatus(statusId);
+    if (status == nullptr) {
+        return std::nullopt;
+    }
+    return ViewOf(*status, viewerId);
+}
+
+std::optional<int64_t> CStore::AuthorOf(int64_t statusId) const {
+    std::lock_guard lock(mLock);
+    const SStatus* status = FindStatus(statusId);
+    if (status == nullptr) {
+        return std::nullopt;
+    }
+    return status->mUserId;
+}
+
 template <typename Keep>
 std::vector<SStatusView> CStore::Statuses(int64_t viewerId, SPage page, Keep keep) const {
     std::vector<SStatusView> views;
@@ -299,6 +345,10 @@ SUser CStore::UserWithCounts(int64_t userId) const {
     user.mFavouritesCount = static_cast<int32_t>(std::ranges::count_if(
         mFavorites, [&](const auto& favorite) { return favorite.first == userId; }));
     return user;
+}
+
+SDirectMessageView CStore::MessageViewOf(const SDirectMessage& message) const {
+    return {message, UserWithCounts(message.mSenderId), UserWithCounts(message.mRecipientId)};
 }
 
 SListView CStore::ListViewOf(const SList& list, int64_t viewerId) const {

@@ -32,10 +32,16 @@ class CStore {
     // as an ordinary status, as the service did. The result is the status as its author sees it.
     SStatusView AddStatus(int64_t userId, std::string text, std::string source, Time at,
                           int64_t inReplyToStatusId);
-    // A repeat of an existing status by the user, with the next id and the original's text. Empty
-    // when no status has that id.
+    // A repeat of an existing status by the user, with the next id and the original's text (a
+    // repeat of a repeat repeats its original). Empty when no status has that id.
     std::optional<SStatusView> AddRepeat(int64_t userId, int64_t statusId, Time at);
     int64_t AddDirectMessage(int64_t senderId, int64_t recipientId, std::string text, Time at);
+    // The same, the message as its recipient's inbox shows it.
+    SDirectMessageView SendDirectMessage(int64_t senderId, int64_t recipientId, std::string text,
+                                         Time at);
+    // Removes the user's own status; what it was, or why nothing was removed.
+    enum class EDeletion { Deleted, NotFound, NotOwner };
+    EDeletion DeleteStatus(int64_t userId, int64_t statusId, SStatusView* deleted);
     int64_t AddList(SList list);
     void Subscribe(int64_t userId, int64_t listId);
     int64_t AddSavedSearch(int64_t ownerId, std::string query, Time at);
@@ -60,6 +66,10 @@ class CStore {
 
     // Empty when no status has that id.
     std::optional<SStatusView> SetFavorite(int64_t userId, int64_t statusId, bool favorited);
+    // The status as the viewer sees it; empty when no status has that id.
+    std::optional<SStatusView> ShowStatus(int64_t statusId, int64_t viewerId) const;
+    // Who wrote the status; empty when no status has that id.
+    std::optional<int64_t> AuthorOf(int64_t statusId) const;
 
   private:
     struct SAccount {
@@ -72,6 +82,7 @@ class CStore {
     std::vector<SStatusView> Statuses(int64_t viewerId, SPage page, Keep keep) const;
     SStatusView ViewOf(const SStatus& status, int64_t viewerId) const;
     SUser UserWithCounts(int64_t userId) const;
+    SDirectMessageView MessageViewOf(const SDirectMessage& message) const;
     SListView ListViewOf(const SList& list, int64_t viewerId) const;
     bool MayView(const SList& list, int64_t viewerId) const;
     bool IsMentionOf(const SStatus& status, const SUser& user) const;

@@ -21,6 +21,7 @@
 #include "store.h"
 #include "testauthority.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/requests/conversation.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/probe.h"
 #include "twitter_api/requests/status.h"
@@ -70,6 +71,7 @@ class RunningStandin {
     }
 
     int Port() const { return mPort; }
+    CStore& Store() { return mStore; }
     std::string Url(const std::string& path = "") const {
         return "http://127.0.0.1:" + std::to_string(mPort) + path;
     }
@@ -346,6 +348,107 @@ TEST(StandinFlavours, FriendicaAnswersEachRequestAsItsServerDoes) {
              "POST /index.php/api/statuses/update.xml?status=x 401 with credential",
              [](const Outcome& o) { EXPECT_EQ(o.failure, "HTTP/1.1 401 Unauthorized"); }},
         });
+}
+
+// What each kind of server answers to a repeat, a direct message, a deletion and the statuses of
+// a conversation, and how it refuses them.
+struct SActionAnswers {
+    Flavour flavour;
+    std::string root;
+    std::string noStatusToRepeat;  // failure, then the request's status code
+    int noStatusToRepeatCode;
+    std::string noRecipient;
+    int noRecipientCode;
+    std::string notOwnStatus;
+    int notOwnStatusCode;
+};
+
+twitter_api::Service ActionService(RunningStandin& standin, const SActionAnswers& kind,
+                                   DiagnosticSink& sink) {
+    if (kind.flavour != Flavour::Service) {
+        return ServiceAt(kind.flavour, standin.Url(kind.root), sink);
+    }
+    twitter_api::Service service;
+    const std::string host = "127.0.0.1:" + std::to_string(standin.Port());
+    service.hosts = {host, host, host};
+    service.diagnostics = &sink;
+    service.timeout = std::chrono::seconds(5);
+    return service;
+}
+
+TEST(StandinFlavours, EveryKindRepeatsWritesMessagesDeletesAndShowsAConversation) {
+    const SActionAnswers kinds[] = {
+        {Flavour::Service, "", "No status found with that ID.", 404, "No user with that name.",
+         404, "You may not delete another user's status.", 403},
+        {Flavour::GnuSocial, "/api", "No such notice.", 400, "Recipient user not found.", 403,
+         "You may not delete another user's status.", 403},
+        {Flavour::Friendica, "/index.php/api", "HTTP/1.1 403 Forbidden", 403,
+         "HTTP/1.1 404 Not Found", 404, "HTTP/1.1 403 Forbidden", 403},
+    };
+    for (const SActionAnswers& kind : kinds) {
+        SCOPED_TRACE(std::string(twitter_api::FlavourKey(kind.flavour)));
+        RunningStandin standin(kind.flavour);
+        CStore& store = standin.Store();
+        const int64_t demo = *store.FindUser("demo");
+        const int64_t kenji = *store.FindUser("kenji_dev");
+        const int64_t hanako = *store.FindUser("hanako");
+        const int64_t theirs = store.AddStatus(kenji, "theirs", "web", Now(), 0).mStatus.mId;
+        const int64_t mine = store.AddStatus(demo, "mine", "web", Now(), 0).mStatus.mId;
+        const int64_t first = store.AddStatus(kenji, "first", "web", Now(), 0).mStatus.mId;
+        const int64_t second = store.AddStatus(demo, "@kenji_dev second", "web", Now(), first)
+                                   .mStatus.mId;
+        NullSink sink;
+        const twitter_api::Service service = ActionService(standin, kind, sink);
+        const std::string& root = kind.root;
+        const auto requested = [&standin](const std::string& line) {
+            EXPECT_EQ(standin.TakeRequests(), std::vector<std::string>{line + " with credential"});
+        };
+        const auto id = [](int64_t value) { return std::to_string(value); };
+        std::string failure;
+
+        EXPECT_TRUE(twitter_api::Retweet(service, kDemo, theirs, &failure)) << failure;
+        requested("POST " + root + "/statuses/retweet/" + id(theirs) + ".xml 200");
+        EXPECT_EQ(store.HomeTimeline(demo, {}).front().mStatus.mRepeatOfId, theirs);
+        EXPECT_FALSE(twitter_api::Retweet(service, kDemo, 7, &failure));
+        EXPECT_EQ(failure, kind.noStatusToRepeat);
+        requested("POST " + root + "/statuses/retweet/7.xml " + id(kind.noStatusToRepeatCode));
+
+        EXPECT_TRUE(twitter_api::NewDirectMessage(service, kDemo, "hanako", "また明日 & よろしく",
+                                                  &failure))
+            << failure;
+        requested("POST " + root + "/direct_messages/new.xml?screen_name=hanako&text=" +
+                  twitter_api::UriEncode("また明日 & よろしく") + " 200");
+        const std::vector<SDirectMessageView> inbox = store.DirectMessages(hanako, {});
+        ASSERT_FALSE(inbox.empty());
+        EXPECT_EQ(inbox.front().mMessage.mText, "また明日 & よろしく");
+        EXPECT_EQ(inbox.front().mMessage.mSenderId, demo);
+        EXPECT_FALSE(twitter_api::NewDirectMessage(service, kDemo, "nobody", "x", &failure));
+        EXPECT_EQ(failure, kind.noRecipient);
+        requested("POST " + root + "/direct_messages/new.xml?screen_name=nobody&text=x " +
+                  id(kind.noRecipientCode));
+
+        EXPECT_TRUE(twitter_api::DestroyStatus(service, kDemo, mine, &failure)) << failure;
+        requested("POST " + root + "/statuses/destroy/" + id(mine) + ".xml 200");
+        EXPECT_FALSE(store.ShowStatus(mine, demo));
+        EXPECT_FALSE(twitter_api::DestroyStatus(service, kDemo, theirs, &failure));
+        EXPECT_EQ(failure, kind.notOwnStatus);
+        requested("POST " + root + "/statuses/destroy/" + id(theirs) + ".xml " +
+                  id(kind.notOwnStatusCode));
+        EXPECT_TRUE(store.ShowStatus(theirs, demo));
+
+        const twitter_api::SConversation conversation =
+            twitter_api::GetConversation(service, kDemo, second);
+        EXPECT_EQ(conversation.failure, "");
+        ASSERT_EQ(conversation.statuses.size(), 2U);
+        EXPECT_EQ(conversation.statuses[0]->mId, first);
+        EXPECT_EQ(conversation.statuses[0]->mScreenName, "kenji_dev");
+        EXPECT_EQ(conversation.statuses[1]->mId, second);
+        EXPECT_EQ(conversation.statuses[1]->mInReplyToStatusId, first);
+        EXPECT_EQ(standin.TakeRequests(),
+                  (std::vector<std::string>{
+                      "GET " + root + "/statuses/show/" + id(second) + ".xml 200 with credential",
+                      "GET " + root + "/statuses/show/" + id(first) + ".xml 200 with credential"}));
+    }
 }
 
 TEST(StandinFlavours, AServerIsFoundAtEitherRootAndByItsKind) {
