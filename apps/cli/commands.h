@@ -12,9 +12,10 @@ int RunDumpCommand(const Arguments& args);
 // service set and service show: the hosts in the data folder's service file. A CA file's relative
 // path is taken from calledFrom, the folder the tool was started in.
 int RunServiceConfCommand(const Arguments& args, const std::filesystem::path& calledFrom);
-// fetch, lists, subscriptions, saved-searches, post, favorite and unfavorite: 0 when the request
-// reported success; 1 when it returned its failure value (the service refused it, or answered
-// with something that is not a document), after the request's message on standard error.
+// fetch, lists, subscriptions, saved-searches, post, favorite, unfavorite, repeat, message, delete
+// and conversation: 0 when the request reported success; 1 when it returned its failure value (the
+// service refused it, or answered with something that is not a document), after the request's
+// message on standard error.
 int RunServiceCommand(const std::string& command, const Arguments& args);
 
 // Wrong use of the command line: the message and the usage go to standard error, status 2.

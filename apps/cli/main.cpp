@@ -29,6 +29,10 @@ const char* const kUsage =
     "  lists | subscriptions | saved-searches\n"
     "  post TEXT [--reply ID]\n"
     "  favorite ID | unfavorite ID\n"
+    "  repeat ID         repeat the status in the account's name\n"
+    "  message NAME TEXT write a direct message to NAME\n"
+    "  delete ID         delete one of the account's statuses (noted in log/ACCOUNT/deleted.txt)\n"
+    "  conversation ID   the status and the ones it answers, up to 20, oldest first\n"
     "The data folder (setting/, log/) is DIR; without --data-dir the current folder when it\n"
     "holds setting/setting.dat, else $XDG_DATA_HOME/warblet (~/.local/share/warblet).\n"
     "A HOST is a name or name:port, over TLS (port 443 by default) after https://.\n"
@@ -50,7 +54,8 @@ std::map<std::string, Command> Commands(const std::filesystem::path& calledFrom)
         return [name](const Arguments& args) { return RunServiceCommand(name, args); };
     };
     for (const char* name :
-         {"fetch", "lists", "subscriptions", "saved-searches", "post", "favorite", "unfavorite"}) {
+         {"fetch", "lists", "subscriptions", "saved-searches", "post", "favorite", "unfavorite",
+          "repeat", "message", "delete", "conversation"}) {
         commands.emplace(name, service(name));
     }
     return commands;

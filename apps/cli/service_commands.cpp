@@ -8,6 +8,10 @@
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/number.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/exchange/serverroot.h"
+#include "twitter_api/logstore/logstore.h"
+#include "twitter_api/logstore/sidefiles.h"
+#include "twitter_api/requests/conversation.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/status.h"
 #include "twitter_api/requests/timeline.h"
@@ -156,6 +160,53 @@ int Favorite(const twitter_api::Service& service, const Arguments& args) {
     return Outcome(success, failure);
 }
 
+int64_t StatusIdArgument(const Arguments& args, const char* what) {
+    if (args.size() != 1) {
+        throw UsageError{what};
+    }
+    return twitter_api::ToInt64(args[0]);
+}
+
+int Repeat(const twitter_api::Service& service, const Arguments& args) {
+    const int64_t id = StatusIdArgument(args, "repeat needs one status ID");
+    std::string failure;
+    return Outcome(twitter_api::Retweet(service, StoredCredential(), id, &failure), failure);
+}
+
+int Message(const twitter_api::Service& service, const Arguments& args) {
+    if (args.size() != 2) {
+        throw UsageError{"message needs NAME and TEXT"};
+    }
+    std::string failure;
+    const bool success =
+        twitter_api::NewDirectMessage(service, StoredCredential(), args[0], args[1], &failure);
+    return Outcome(success, failure);
+}
+
+// A deletion the service carried out goes into the account's deleted.txt, which the window's
+// pages read to strike the status through.
+int Delete(const twitter_api::Service& service, const Arguments& args) {
+    const int64_t id = StatusIdArgument(args, "delete needs one status ID");
+    const std::string credential = StoredCredential();
+    std::string failure;
+    if (!twitter_api::DestroyStatus(service, credential, id, &failure)) {
+        return Outcome(false, failure);
+    }
+    const std::string folder = twitter_api::GetAccountLogDirectory(
+        gSetting->GetAccountName(), twitter_api::ServerHost(service.hosts));
+    twitter_api::StatusNotes(folder, service.diagnostics).AddDeleted(id);
+    return 0;
+}
+
+// The status and those it answers, oldest first: one line each, as fetch prints them.
+int Conversation(const twitter_api::Service& service, const Arguments& args) {
+    const int64_t id = StatusIdArgument(args, "conversation needs one status ID");
+    const twitter_api::SConversation conversation = twitter_api::GetConversation(
+        service, StoredCredential(), id, twitter_api::kMaxConversationSteps + 1);
+    return PrintContributions(conversation.failure.empty(), conversation.failure,
+                              conversation.statuses);
+}
+
 template <std::vector<std::string> (*Request)(const twitter_api::Service&, const std::string&,
                                               std::string*)>
 int Names(const twitter_api::Service& service, const Arguments& args) {
@@ -181,6 +232,10 @@ int RunServiceCommand(const std::string& command, const Arguments& args) {
         {"post", PostStatus},
         {"favorite", Favorite<twitter_api::CreateFavorite>},
         {"unfavorite", Favorite<twitter_api::DestroyFavorite>},
+        {"repeat", Repeat},
+        {"message", Message},
+        {"delete", Delete},
+        {"conversation", Conversation},
     };
     return handlers.at(command)(service, args);
 }

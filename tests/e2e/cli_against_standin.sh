@@ -77,6 +77,45 @@ run 0 unfavorite "$posted"
 run 0 fetch timeline --since "$newest"
 grep -F "\"id\":$posted," <<<"$out" | grep -qF '"favorited":false' || fail "favourite not cleared"
 
+# Repeat someone else's status: it comes back as the account's newest.
+run 0 fetch timeline --count 50
+theirs=$(grep -vF '"screen_name":"demo"' <<<"$out" | tail -n 1 | sed -n 's/^{"id":\([0-9]*\),.*/\1/p')
+[ -n "$theirs" ] || fail "no status of another in the timeline"
+run 0 repeat "$theirs"
+run 0 fetch timeline --count 1
+expect_in '"screen_name":"demo"' "$out"
+run 1 repeat "$posted"
+expect_in "You cannot repeat your own status." "$err"
+run 1 repeat 999999999
+expect_in "No status found with that ID." "$err"
+
+# A direct message reaches the recipient's inbox; nobody's is refused.
+run 0 message hanako "DM from the command line & more"
+run 0 account set hanako hanako
+run 0 fetch directmessages --count 1
+expect_in '"screen_name":"demo"' "$out"
+expect_in '"text":"DM from the command line & more"' "$out"
+run 0 account set demo demo --auto-reload
+run 1 message nobody "x"
+expect_in "No user with that name." "$err"
+
+# The conversation of the reply: what it answers, then the reply, oldest first.
+run 0 fetch mentions --since "$posted"
+reply=$(last_id "$out")
+run 0 conversation "$reply"
+[ "$(sed -n 's/^{"id":\([0-9]*\),.*/\1/p' <<<"$out" | tr '\n' ' ')" = "$posted $reply " ] ||
+    fail "conversation of $reply gave: $out"
+
+# Deleting the account's own status notes it beside the logs; another's is refused.
+run 0 delete "$reply"
+[ "$(cat "$work/log/demo/deleted.txt")" = "$reply" ] || fail "deleted.txt does not hold $reply"
+run 0 fetch mentions --since "$posted"
+[ -z "$out" ] || fail "the deleted reply still came: $out"
+run 1 delete "$theirs"
+expect_in "You may not delete another user's status." "$err"
+run 1 conversation "$reply"
+expect_in "No status found with that ID." "$err"
+
 # What the service refuses: status 1, its own message on standard error, nothing on standard output.
 run 1 post ""
 expect_in "Status is empty." "$err"

@@ -66,6 +66,21 @@ run 0 post "hello from the command line"
 saw gnusocial "POST /index.php/api/statuses/update.xml?status=hello%20from%20the%20command%20line 200"
 run 1 post "$(printf 'a%.0s' $(seq 1001))"
 expect_in "Maximum notice size is 1000 characters" "$err"
+run 0 fetch timeline --since 0 --count 1
+own=$(sed -n 's/^{"id":\([0-9]*\),.*/\1/p' <<<"$out")
+expect_in '"text":"hello from the command line"' "$out"
+run 1 repeat "$own"
+expect_in "Cannot repeat your own notice." "$err"
+saw gnusocial "POST /index.php/api/statuses/retweet/$own.xml 400"
+run 0 message hanako "a word in private"
+saw gnusocial "POST /index.php/api/direct_messages/new.xml?screen_name=hanako&text=a%20word%20in%20private 200"
+run 0 conversation "$own"
+[ "$(lines "$out")" -eq 1 ] || fail "GNU social conversation gave $(lines "$out") lines: $err"
+saw gnusocial "GET /index.php/api/statuses/show/$own.xml 200"
+run 0 delete "$own"
+saw gnusocial "POST /index.php/api/statuses/destroy/$own.xml 200"
+grep -qx "$own" "$work/data/log/demo@127.0.0.1:$port/deleted.txt" ||
+    fail "the deletion is not noted in the server account's folder"
 
 # Friendica over https, named by its host alone, trusted through the CA file; then through the
 # plain-HTTP port that sends every request to https.
@@ -92,6 +107,14 @@ run 0 subscriptions
 never friendica "lists/subscriptions"
 run 0 favorite "$mentioned"
 saw friendica "POST /api/favorites/create.xml?id=$mentioned 200"
+run 0 repeat "$mentioned"
+saw friendica "POST /api/statuses/retweet/$mentioned.xml 200"
+run 1 message nobody "x"
+expect_in "HTTP/1.1 404 Not Found" "$err"
+run 1 delete "$mentioned"
+expect_in "HTTP/1.1 403 Forbidden" "$err"
+run 0 conversation "$mentioned"
+saw friendica "GET /api/statuses/show/$mentioned.xml 200"
 run 0 service set "http://localhost:$redirect/api"
 expect_in "at https://localhost:$port/api" "$out"
 run 0 fetch search Qt --rpp 1
