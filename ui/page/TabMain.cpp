@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QResizeEvent>
 
 #include "base/Guard.h"
@@ -14,6 +15,8 @@
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/datetime.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/logstore/logstore.h"
+#include "twitter_api/logstore/sidefiles.h"
 #include "twitter_api/requests/lists.h"
 #include "twitter_api/requests/routes.h"
 
@@ -90,6 +93,7 @@ void CTabMain::BuildControls() {
     pictFavorite = MakePictureBox(panelMain, "pictFavorite", 96);
     pictPost = MakePictureBox(panelMain, "pictPost", 202);
     pictSetting = MakePictureBox(panelMain, "pictSetting", 230);
+    pictRetweet = MakePictureBox(panelMain, "pictRetweet", 258);
 
     comboBox1 = new QComboBox(panelMain);
     comboBox1->setObjectName(QStringLiteral("comboBox1"));
@@ -138,8 +142,13 @@ void CTabMain::SetCaption(ETabType kind) {
 void CTabMain::LoadIcons() {
     const auto icon = [](const std::string& name) { return LoadIconFile("dat/" + name + ".ico"); };
     const std::pair<PictureBox*, const char*> buttons[] = {
-        {pictRefresh, "arrow_refresh"}, {pictReaded, "accept"},    {pictPost, "pencil"},
-        {pictSetting, "wrench"},        {pictReply, "arrow_redo"}, {pictFavorite, "star"},
+        {pictRefresh, "arrow_refresh"},
+        {pictReaded, "accept"},
+        {pictPost, "pencil"},
+        {pictSetting, "wrench"},
+        {pictReply, "arrow_redo"},
+        {pictFavorite, "star"},
+        {pictRetweet, "arrow_rotate_clockwise"},
     };
     for (const auto& [box, name] : buttons) {
         box->SetImages(icon(name), icon(std::string(name) + "_h"));
@@ -157,7 +166,12 @@ void CTabMain::Subscribe() {
     connect(pictSetting, &PictureBox::clicked, this, guarded(&CTabMain::OpenSettings));
     connect(pictReply, &PictureBox::clicked, this, guarded(&CTabMain::ReplyToSelected));
     connect(pictFavorite, &PictureBox::clicked, this, guarded(&CTabMain::ToggleFavorite));
+    connect(pictRetweet, &PictureBox::clicked, this, guarded(&CTabMain::RetweetSelected));
     lblStatus->installEventFilter(this);
+    txtTimeLine->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(txtTimeLine, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
+        RunGuarded(this, [this, point] { OpenEntryMenu(point); });
+    });
     connect(txtTimeLine, &TimelineView::LinkClicked, this,
             [this](const QString& text) { RunGuarded(this, [this, &text] { OpenLink(text); }); });
     connect(txtTimeLine, &TimelineView::FocusLost, this, [this] {
@@ -186,10 +200,21 @@ void CTabMain::ReplaceDayLists() {
 void CTabMain::StartUp() {
     if (mTabType == LISTS || mTabType == SEARCH) {
         comboBox1->show();
+        // The repeat picture takes the place of the post picture, the chooser moves up beside it.
+        pictRetweet->setGeometry(200, 2, 24, 24);
+        comboBox1->setGeometry(228, 2, 140, 22);
+        if (mTabType == SEARCH) {
+            comboBox1->setEditable(true);
+            comboBox1->setInsertPolicy(QComboBox::NoInsert);
+            connect(comboBox1->lineEdit(), &QLineEdit::returnPressed, this,
+                    [this] { RunGuarded(this, [this] { OnQueryEntered(); }); });
+        }
         RequestChoices();
         pictPost->hide();
         pictSetting->hide();
     }
+    // A direct message cannot be repeated.
+    pictRetweet->setVisible(mTabType != DIRECTMESSAGES);
     comboBox1->setCurrentIndex(0);
     LoadLogs();
 }
@@ -217,7 +242,7 @@ void CTabMain::RequestChoices() {
     const QString absent = AbsentChoices();
     comboBox1->setToolTip(absent);
     const bool noneToAskFor = mTabType == SEARCH && !absent.isEmpty();
-    comboBox1->setPlaceholderText(noneToAskFor ? absent : QString());
+    SetChooserPlaceholder(noneToAskFor ? absent : QString());
     if (noneToAskFor) {
         ++mChoiceRequest;  // an answer still on its way from another server does not count
         comboBox1->setEnabled(true);
@@ -231,7 +256,7 @@ void CTabMain::RequestChoices() {
     }
     const uint64_t request = ++mChoiceRequest;
     comboBox1->setEnabled(false);
-    comboBox1->setPlaceholderText(tr("読み込み中"));
+    SetChooserPlaceholder(tr("読み込み中"));
     const ETabType kind = mTabType;
     const Service service = mContext.service;
     mCalls.Start<std::vector<std::string>>(
@@ -264,15 +289,29 @@ void CTabMain::RequestChoices() {
 
 void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
     comboBox1->setEnabled(true);
-    comboBox1->setPlaceholderText(QString());
+    SetChooserPlaceholder(QString());
     if (!outcome.value) {
         mContext.service.diagnostics->WriteLine("FillComboBox failed: " + outcome.failure);
         ShowFailure(tr("取得失敗"), outcome.failure);
         return;
     }
     FillComboBox(*outcome.value);
+    // A query the user typed stays shown; the saved searches wait in the list.
+    if (!mTypedQuery.empty()) {
+        comboBox1->setCurrentIndex(-1);
+        comboBox1->setEditText(QString::fromStdString(mTypedQuery));
+        return;
+    }
     comboBox1->setCurrentIndex(0);
     LoadLogs();
+}
+
+// An editable chooser shows its placeholder in its text field.
+void CTabMain::SetChooserPlaceholder(const QString& text) {
+    comboBox1->setPlaceholderText(text);
+    if (comboBox1->lineEdit() != nullptr) {
+        comboBox1->lineEdit()->setPlaceholderText(text);
+    }
 }
 
 void CTabMain::FillComboBox(const std::vector<std::string>& entries) {
@@ -296,10 +335,14 @@ std::optional<std::string> CTabMain::LogParam() const {
     if (mTabType != LISTS && mTabType != SEARCH) {
         return std::string();
     }
+    if (mTabType == SEARCH && !mTypedQuery.empty()) {
+        return EncodeQueryFileName(mTypedQuery);
+    }
     if (comboBox1->currentIndex() < 0) {
         return std::nullopt;
     }
-    return comboBox1->currentText().toStdString();
+    // The item's text: an editable chooser's field may hold what is being typed.
+    return comboBox1->itemText(comboBox1->currentIndex()).toStdString();
 }
 
 int32_t CTabMain::UnreadCount() const {
@@ -312,6 +355,12 @@ void CTabMain::ShowUnreadCount() {
     SetColors(lblStatus, QPalette::WindowText, kStatusText);
     lblStatus->setToolTip(QString());
     emit UnreadCountChanged(unread);
+}
+
+void CTabMain::ShowNotice(const QString& text) {
+    lblStatus->setText(text);
+    SetColors(lblStatus, QPalette::WindowText, kStatusText);
+    lblStatus->setToolTip(QString());
 }
 
 void CTabMain::ShowFailure(const QString& shortText, const std::string& message) {

@@ -14,9 +14,15 @@
 #include "base/UiContext.h"
 #include "twitter_api/model/contributionlistofday.h"
 #include "twitter_api/model/tabtype.h"
+#include "twitter_api/requests/conversation.h"
+
+namespace twitter_api {
+class StatusNotes;
+}
 
 class CGetTimeLineThread;
 class PictureBox;
+class QPoint;
 class QComboBox;
 class QLabel;
 class TimelineView;
@@ -90,7 +96,22 @@ class CTabMain : public QWidget {
     void MarkAsRead(bool onlyBeforeCaret);
     void ReplyToSelected();
     void ToggleFavorite();
+    // Repeats the entry at the caret once the user confirms; the repeat arrives with the next
+    // fetch. Not on the direct-messages page.
+    void RetweetSelected();
+    // Deletes the entry at the caret, when it is the user's own, once the user confirms; it is
+    // then struck through and noted in the account's deleted.txt.
+    void DeleteSelected();
+    // For an entry that answers another, fetches the statuses it follows (at most
+    // twitter_api::kMaxConversationSteps) and shows them with it in a conversation window.
+    void ShowConversation();
+    // The menu of the actions on the entry at the point of the box's viewport, which the caret
+    // moves to first.
+    void OpenEntryMenu(const QPoint& point);
     void OnComboSelectionChanged();
+    // The search page's chooser takes any query: one that is no saved search is shown, fetched
+    // and logged under its encoded name (twitter_api::EncodeQueryFileName).
+    void OnQueryEntered();
     void OpenNewPost();
     void OpenSettings();
     void OnRefreshClick();
@@ -106,6 +127,7 @@ class CTabMain : public QWidget {
     PictureBox* pictSetting = nullptr;
     PictureBox* pictFavorite = nullptr;
     PictureBox* pictReply = nullptr;
+    PictureBox* pictRetweet = nullptr;
     QComboBox* comboBox1 = nullptr;
     TimelineView* txtTimeLine = nullptr;
 
@@ -121,6 +143,9 @@ class CTabMain : public QWidget {
     int32_t mLastCaretPosition = 0;
     int32_t mLastReadPosition = 0;
     std::vector<SComboBoxValue> mComboValues;
+    // The query the user typed on the search page, shown instead of a saved search; empty when a
+    // saved search is shown.
+    std::string mTypedQuery;
 
   signals:
     // Whenever the status label shows the unread count anew.
@@ -176,6 +201,23 @@ class CTabMain : public QWidget {
     void DropGetResult();
     void ApplyFavorite(const twitter_api::ContributionPtr& contribution, int32_t end,
                        uint64_t generation, CallOutcome<bool> outcome);
+    void ApplyRetweet(CallOutcome<bool> outcome);
+    void ApplyDelete(const twitter_api::ContributionPtr& contribution,
+                     twitter_api::StatusNotes* notes, uint64_t generation,
+                     CallOutcome<bool> outcome);
+    void OpenConversation(const twitter_api::ContributionPtr& reply,
+                          CallOutcome<twitter_api::SConversation> outcome);
+    // The post dialog for a direct message to recipient (empty: the writer names one).
+    void OpenMessage(const std::string& recipient);
+    // Shows the logs of the chooser's current choice or typed query in place of what was shown.
+    void ShowChosenLogs();
+    void SetChooserPlaceholder(const QString& text);
+    // The notes of the account whose logs the page shows; null without an account.
+    twitter_api::StatusNotes* Notes();
+    bool IsOwnEntry(const twitter_api::CContribution& contribution) const;
+    void StrikeThrough(const twitter_api::CContribution& contribution);
+    // A short word in the status label, in the normal colour, until the next unread count.
+    void ShowNotice(const QString& text);
 
     UiContext mContext;
     std::mutex mStateLock;

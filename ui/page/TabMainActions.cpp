@@ -76,8 +76,18 @@ void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
 }
 
 void CTabMain::OpenNewPost() {
+    // On the direct-messages page a new post is a message to a name the writer types.
+    if (mTabType == DIRECTMESSAGES) {
+        OpenMessage(std::string());
+        return;
+    }
     // A dialog with a parent opens centred on the parent's window.
     CDialogPost dialog(mContext, std::string(), -1, this, &mCalls);
+    dialog.exec();
+}
+
+void CTabMain::OpenMessage(const std::string& recipient) {
+    CDialogPost dialog(mContext, SMessageTo{recipient}, this, &mCalls);
     dialog.exec();
 }
 
@@ -88,6 +98,11 @@ void CTabMain::OpenSettings() {
 void CTabMain::ReplyToSelected() {
     const ContributionPtr contribution = ContributionAtCaret(LastEntry::Unbounded).contribution;
     if (!contribution) {
+        return;
+    }
+    // The answer to a direct message is a direct message to its sender, never a public status.
+    if (mTabType == DIRECTMESSAGES) {
+        OpenMessage(contribution->mScreenName);
         return;
     }
     CDialogPost dialog(mContext, "@" + contribution->mScreenName + " ", contribution->mId, this,
@@ -157,10 +172,34 @@ void CTabMain::OpenLink(const QString& text) {
 void CTabMain::OnComboSelectionChanged() {
     // Choosing what is already shown keeps the page as it is, unsaved stars and a waiting result
     // included.
-    if (comboBox1->currentIndex() == mShownChoice) {
+    if (comboBox1->currentIndex() == mShownChoice && mTypedQuery.empty()) {
         return;
     }
+    mTypedQuery.clear();
     mShownChoice = comboBox1->currentIndex();
+    ShowChosenLogs();
+}
+
+void CTabMain::OnQueryEntered() {
+    const QString text = comboBox1->currentText().trimmed();
+    // The name of a saved search chooses that search.
+    if (const int saved = comboBox1->findText(text); saved >= 0) {
+        comboBox1->setCurrentIndex(saved);
+        OnComboSelectionChanged();
+        return;
+    }
+    if (text.isEmpty() || text.toStdString() == mTypedQuery) {
+        return;
+    }
+    mTypedQuery = text.toStdString();
+    mShownChoice = -1;
+    comboBox1->setCurrentIndex(-1);
+    comboBox1->setEditText(text);
+    ShowChosenLogs();
+    StartGetTimeLine();
+}
+
+void CTabMain::ShowChosenLogs() {
     ReplaceDayLists();
     DropGetResult();
     txtTimeLine->Clear();

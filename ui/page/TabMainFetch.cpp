@@ -13,6 +13,7 @@
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/exchange/serverroot.h"
 #include "twitter_api/logstore/logstore.h"
+#include "twitter_api/logstore/sidefiles.h"
 
 using namespace twitter_api;
 
@@ -73,12 +74,13 @@ void CTabMain::StartGetTimeLine() {
         thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
                                                       value.mUserName, value.mListName);
     } else if (mTabType == SEARCH) {
-        if (selected < 0) {
+        if (selected < 0 && mTypedQuery.empty()) {
             return;
         }
-        thread = std::make_unique<CGetTimeLineThread>(
-            *this, mContext.service, mTabType, UriEncode(comboBox1->currentText().toStdString()),
-            std::string());
+        const std::string query =
+            !mTypedQuery.empty() ? mTypedQuery : comboBox1->itemText(selected).toStdString();
+        thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
+                                                      UriEncode(query), std::string());
     } else {
         thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
                                                       std::string(), std::string());
@@ -94,7 +96,7 @@ void CTabMain::OnRefreshClick() {
     try {
         // A chooser left empty (its lists failed to come) asks for them again.
         if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0 &&
-            comboBox1->isEnabled()) {
+            comboBox1->isEnabled() && mTypedQuery.empty()) {
             RequestChoices();
             return;
         }
@@ -183,6 +185,9 @@ void CTabMain::ApplyGetResult() {
         if (const std::optional<std::string> param = LogParam()) {
             SaveDayLog(mTodayList, *param);
         }
+        if (StatusNotes* notes = Notes()) {
+            notes->AddReplies(result, mContext.logWriter.get());
+        }
     }
     if (failure.empty()) {
         ShowUnreadCount();
@@ -227,6 +232,15 @@ std::string CTabMain::LogServer() const {
     return ServerHost(mContext.service.hosts);
 }
 
+StatusNotes* CTabMain::Notes() {
+    const std::string user = gSetting ? gSetting->GetAccountName() : std::string();
+    if (user.empty()) {
+        return nullptr;
+    }
+    return &mContext.statusNotes->For(GetAccountLogDirectory(user, LogServer()),
+                                      mContext.service.diagnostics);
+}
+
 void CTabMain::LoadLogs() {
     mShownChoice = comboBox1->currentIndex();
     txtTimeLine->hide();
@@ -245,6 +259,7 @@ void CTabMain::ResetTab() {
     comboBox1->clear();
     mComboValues.clear();
     mShownChoice = -1;
+    comboBox1->setEditText(QString::fromStdString(mTypedQuery));
     RequestChoices();
     comboBox1->setCurrentIndex(0);
     LoadLogs();

@@ -7,6 +7,7 @@
 #include "settings/settinginfo.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/logstore/sidefiles.h"
 
 using namespace twitter_api;
 
@@ -24,6 +25,13 @@ QFont DateFont() {
     QFont font;
     font.setPointSize(7);
     font.setBold(false);
+    return font;
+}
+
+// Only the line through: size, weight and face stay those set before.
+QFont StruckFont() {
+    QFont font;
+    font.setStrikeOut(true);
     return font;
 }
 
@@ -63,6 +71,13 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
     for (const ContributionPtr& contribution : items) {
         RenderEntry(*contribution, position);
     }
+    if (StatusNotes* notes = Notes()) {
+        for (const ContributionPtr& contribution : items) {
+            if (notes->IsDeleted(contribution->mId)) {
+                StrikeThrough(*contribution);
+            }
+        }
+    }
     txtTimeLine->Select(txtTimeLine->SelectionStart(), 0);
     into->mContributions.insert(into->mContributions.end(), items.begin(), items.end());
     txtTimeLine->show();
@@ -99,4 +114,12 @@ void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
     txtTimeLine->SetSelectionFont(dateFont);
     txtTimeLine->Select(line + dateLength - 2, 1);
     txtTimeLine->SetSelectionColor(contribution.mFavorited ? kFavoriteStar : kHiddenStar);
+}
+
+// A status deleted at the service: its name and text are struck through.
+void CTabMain::StrikeThrough(const CContribution& contribution) {
+    static const QFont struckFont = StruckFont();
+    txtTimeLine->Select(contribution.mTextPosition, GetTextLength(contribution.ShownName()) + 1 +
+                                                        GetTextLength(contribution.mText.view()));
+    txtTimeLine->SetSelectionFont(struckFont);
 }

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QTextCursor>
 #include <algorithm>
+#include <optional>
 
 #include "base/DialogKeys.h"
 #include "base/Guard.h"
@@ -92,8 +94,32 @@ CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int6
       mRestCount(mMaxLength) {
     InitializeComponent();
     mReplyId = replyId;
+    mKeepsDraft = replyId < 0;
+    Start(text);
+}
+
+CDialogPost::CDialogPost(const UiContext& context, const SMessageTo& message, QWidget* parent,
+                         ServiceCalls* calls)
+    : QDialog(parent),
+      mService(context.service),
+      mDraft(context.messageDraft),
+      mOwnCalls(calls != nullptr ? nullptr : std::make_unique<ServiceCalls>(this)),
+      mCalls(calls != nullptr ? calls : mOwnCalls.get()),
+      mMaxLength(twitter_api::TextLimit(context.service.hosts)),
+      mRestCount(mMaxLength) {
+    InitializeComponent();
+    AddRecipientField(message.recipient);
+    mKeepsDraft = message.recipient.empty();
+    Start(std::string());
+    // A message to a chosen name is written at once; otherwise the name comes first.
+    if (message.recipient.empty()) {
+        txtRecipient->setFocus();
+    }
+}
+
+void CDialogPost::Start(const std::string& text) {
     // A new status starts from the draft left unsent; a reply from its own "@name ".
-    const bool fromDraft = IsNewStatus() && text.empty() && mDraft && !mDraft->empty();
+    const bool fromDraft = KeepsDraft() && text.empty() && mDraft && !mDraft->empty();
     txtTweet->setPlainText(QString::fromStdString(fromDraft ? *mDraft : text));
     // The writer starts in the box, after a reply's "@name ".
     txtTweet->moveCursor(QTextCursor::End);
@@ -144,6 +170,33 @@ void CDialogPost::InitializeComponent() {
     txtTweet->setGeometry(8, 8, 240, 88);
 }
 
+// The name field sits above a shorter text box; the button sends rather than posts.
+void CDialogPost::AddRecipientField(const std::string& recipient) {
+    setWindowTitle(tr("ダイレクトメッセージ"));
+    btnTweet->setText(tr("送信"));
+    txtRecipient = new QLineEdit(QString::fromStdString(recipient), this);
+    txtRecipient->setObjectName(QStringLiteral("txtRecipient"));
+    txtRecipient->setPlaceholderText(tr("宛先のスクリーンネーム"));
+    SetColour(txtRecipient, QPalette::Base, QColor(34, 34, 34));
+    SetColour(txtRecipient, QPalette::Text, QColor(255, 255, 255));
+    txtRecipient->setGeometry(8, 8, 240, 22);
+    txtTweet->setGeometry(8, 34, 240, 62);
+    setTabOrder(txtRecipient, txtTweet);
+    connect(txtRecipient, &QLineEdit::textChanged, this,
+            [this] { RunGuarded(this, [this] { UpdateTweetButton(); }); });
+}
+
+std::string CDialogPost::Recipient() const {
+    if (txtRecipient == nullptr) {
+        return {};
+    }
+    QString name = txtRecipient->text().trimmed();
+    if (name.startsWith(u'@')) {
+        name.remove(0, 1);
+    }
+    return name.toStdString();
+}
+
 std::string CDialogPost::TweetText() const {
     QString text = txtTweet->toPlainText();
     text.replace(u'\n', QStringLiteral("\r\n"));
@@ -160,13 +213,17 @@ void CDialogPost::OnTextChanged() {
     UpdateTweetButton();
 }
 
-// Empty or blank-only text is nothing to post.
+// Empty or blank-only text is nothing to post, and a message needs someone to go to.
+bool CDialogPost::Sendable() const {
+    return !txtTweet->toPlainText().trimmed().isEmpty() && (!IsMessage() || !Recipient().empty());
+}
+
 void CDialogPost::UpdateTweetButton() {
-    btnTweet->setEnabled(!mSending && !txtTweet->toPlainText().trimmed().isEmpty());
+    btnTweet->setEnabled(!mSending && Sendable());
 }
 
 void CDialogPost::OnTweetClicked() {
-    if (mSending || txtTweet->toPlainText().trimmed().isEmpty()) {
+    if (mSending || !Sendable()) {
         return;
     }
     mSending = true;
@@ -178,12 +235,17 @@ void CDialogPost::OnTweetClicked() {
     const std::string credential = gSetting->Credential();
     const std::string status = TweetText();
     const int64_t replyId = mReplyId;
-    const bool isNew = IsNewStatus();
+    const bool isNew = KeepsDraft();
+    const std::optional<std::string> recipient =
+        IsMessage() ? std::optional(Recipient()) : std::nullopt;
     mCalls->Start<bool>(
         mCalls->Owner(),
-        [service, credential, status, replyId] {
+        [service, credential, status, replyId, recipient] {
             std::string failure;
-            const bool posted = twitter_api::Post(service, credential, status, replyId, &failure);
+            const bool posted =
+                recipient ? twitter_api::NewDirectMessage(service, credential, *recipient, status,
+                                                          &failure)
+                          : twitter_api::Post(service, credential, status, replyId, &failure);
             if (!posted && !failure.empty()) {
                 throw Exception(failure);
             }
@@ -213,17 +275,18 @@ void CDialogPost::ApplyPost(bool posted, const std::string& failure) {
     UpdateTweetButton();
     const QString message =
         failure.empty() ? tr("応答を読めませんでした") : QString::fromStdString(failure);
-    mService.diagnostics->WriteLine("Post failed: " + message.toStdString());
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, windowTitle(),
-                        tr("書き込めませんでした。\n%1").arg(message), QMessageBox::Ok, this);
+    mService.diagnostics->WriteLine((IsMessage() ? "Message failed: " : "Post failed: ") +
+                                    message.toStdString());
+    const QString text = IsMessage() ? tr("送信できませんでした。\n%1").arg(message)
+                                     : tr("書き込めませんでした。\n%1").arg(message);
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("msgPostFailed"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 
 void CDialogPost::reject() {
-    if (IsNewStatus() && mDraft) {
+    if (KeepsDraft() && mDraft) {
         *mDraft = txtTweet->toPlainText().toStdString();
     }
     QDialog::reject();

@@ -9,10 +9,17 @@
 #include "twitter_api/exchange/service.h"
 
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class ServiceCalls;
 struct UiContext;
+
+// A direct message rather than a status: to recipient's screen name, or, when that is empty, to
+// a name the writer types.
+struct SMessageTo {
+    std::string recipient;
+};
 
 // The modal window in which a status or a reply is written: a text box, the count of characters
 // still available out of the limit (140 on the service, the server's own on a server), and a
@@ -20,6 +27,9 @@ struct UiContext;
 // the characters written. The post
 // runs off the interface thread; a post that fails keeps the window open with its text. A new
 // status closed unsent leaves its text as the draft that the next new status starts from.
+// Opened for a direct message, the window has a field for the recipient's name above the text and
+// sends the text to that name, with the same counter and failure handling; a message to a name
+// not yet chosen keeps a draft of its own, never offered to a status.
 class CDialogPost : public QDialog {
     Q_OBJECT
 
@@ -29,6 +39,8 @@ class CDialogPost : public QDialog {
     // without them the window keeps its own.
     CDialogPost(const UiContext& context, const std::string& text, int64_t replyId,
                 QWidget* parent = nullptr, ServiceCalls* calls = nullptr);
+    CDialogPost(const UiContext& context, const SMessageTo& message, QWidget* parent = nullptr,
+                ServiceCalls* calls = nullptr);
     ~CDialogPost() override;
 
     int32_t RestCount() const { return mRestCount; }
@@ -38,6 +50,9 @@ class CDialogPost : public QDialog {
     std::string TweetText() const;
 
     bool Sending() const { return mSending; }
+    bool IsMessage() const { return txtRecipient != nullptr; }
+    // The name a message goes to, without a leading "@"; empty for a status.
+    std::string Recipient() const;
 
     void reject() override;
 
@@ -45,12 +60,18 @@ class CDialogPost : public QDialog {
     int32_t TextLimit() const { return mMaxLength; }
 
   private:
+    // The construction both kinds share, after the controls: the text (or the draft), the
+    // handlers and the counter.
+    void Start(const std::string& text);
     void InitializeComponent();
+    void AddRecipientField(const std::string& recipient);
     void OnTextChanged();
     void OnTweetClicked();
     void ApplyPost(bool posted, const std::string& failure);
+    bool Sendable() const;
     void UpdateTweetButton();
-    bool IsNewStatus() const { return mReplyId < 0; }
+    // A new status, or a message to a name not yet chosen: closed unsent, its text is kept.
+    bool KeepsDraft() const { return mKeepsDraft; }
     void RefuseInputBeyondLimit();
     void UpdateRestCount();
     void UpdateRestString();
@@ -63,7 +84,9 @@ class CDialogPost : public QDialog {
     QPushButton* btnTweet = nullptr;
     QLabel* lblRestString = nullptr;
     QPlainTextEdit* txtTweet = nullptr;
+    QLineEdit* txtRecipient = nullptr;  // only for a direct message
     int64_t mReplyId = -1;
+    bool mKeepsDraft = false;
     int32_t mMaxLength;
     int32_t mRestCount;
 

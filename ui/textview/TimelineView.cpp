@@ -371,6 +371,10 @@ QTextCharFormat TimelineView::CharFormatAt(int32_t position) const {
     return format;
 }
 
+int32_t TimelineView::PositionAt(const QPoint& point) const {
+    return ToPosition(cursorForPosition(point).position());
+}
+
 void TimelineView::setVisible(bool visible) {
     if (!visible && !mInBatch) {
         if (!mSelectionPending) {

@@ -48,6 +48,8 @@ class TimelineView : public QPlainTextEdit {
     void SetSelectionFont(const QFont& font);
     // The format the character at position is shown in: the formats set on it, merged.
     QTextCharFormat CharFormatAt(int32_t position) const;
+    // The position of the caret place nearest to the point of the viewport.
+    int32_t PositionAt(const QPoint& point) const;
 
     void setVisible(bool visible) override;
 

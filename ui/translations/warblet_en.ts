@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>CConversationWindow</name>
+    <message>
+        <source>会話の途中までです: %1</source>
+        <translation>Only part of the conversation: %1</translation>
+    </message>
+    <message>
+        <source>会話</source>
+        <translation>Conversation</translation>
+    </message>
+</context>
+<context>
     <name>CDialogPost</name>
     <message>
         <source>Tweet Form</source>
@@ -19,6 +30,24 @@
         <source>書き込めませんでした。
 %1</source>
         <translation>The status could not be posted.
+%1</translation>
+    </message>
+    <message>
+        <source>ダイレクトメッセージ</source>
+        <translation>Direct Message</translation>
+    </message>
+    <message>
+        <source>送信</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>宛先のスクリーンネーム</source>
+        <translation>Screen name of the recipient</translation>
+    </message>
+    <message>
+        <source>送信できませんでした。
+%1</source>
+        <translation>The message could not be sent.
 %1</translation>
     </message>
 </context>
@@ -125,6 +154,70 @@
         <source>このサーバーにはリストの購読がありません</source>
         <translation>This server has no list subscriptions</translation>
     </message>
+    <message>
+        <source>この発言をリツイートしますか?
+%1</source>
+        <translation>Repeat this status?
+%1</translation>
+    </message>
+    <message>
+        <source>リツイートできませんでした</source>
+        <translation>The status could not be repeated</translation>
+    </message>
+    <message>
+        <source>リツイート失敗</source>
+        <translation>Repeat failed</translation>
+    </message>
+    <message>
+        <source>リツイートしました</source>
+        <translation>Repeated</translation>
+    </message>
+    <message>
+        <source>この発言を削除しますか?
+%1</source>
+        <translation>Delete this status?
+%1</translation>
+    </message>
+    <message>
+        <source>削除できませんでした</source>
+        <translation>The status could not be deleted</translation>
+    </message>
+    <message>
+        <source>削除失敗</source>
+        <translation>Delete failed</translation>
+    </message>
+    <message>
+        <source>削除しました</source>
+        <translation>Deleted</translation>
+    </message>
+    <message>
+        <source>返信ではありません</source>
+        <translation>Not a reply</translation>
+    </message>
+    <message>
+        <source>会話の取得失敗</source>
+        <translation>Conversation failed</translation>
+    </message>
+    <message>
+        <source>返信</source>
+        <translation>Reply</translation>
+    </message>
+    <message>
+        <source>お気に入りの切り替え</source>
+        <translation>Toggle favourite</translation>
+    </message>
+    <message>
+        <source>リツイート</source>
+        <translation>Repeat</translation>
+    </message>
+    <message>
+        <source>会話を表示</source>
+        <translation>Show conversation</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -222,6 +315,10 @@
     <message>
         <source>書き込む (%1)</source>
         <translation>Post (%1)</translation>
+    </message>
+    <message>
+        <source>リツイート (%1)</source>
+        <translation>Repeat (%1)</translation>
     </message>
 </context>
 <context>

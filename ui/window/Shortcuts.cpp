@@ -18,6 +18,9 @@ const QKeySequence kReload(Qt::Key_F5);
 const QKeySequence kNewPost(Qt::CTRL | Qt::Key_N);
 const QKeySequence kReply(Qt::CTRL | Qt::Key_R);
 const QKeySequence kFavorite(Qt::CTRL | Qt::Key_D);
+const QKeySequence kRetweet(Qt::CTRL | Qt::SHIFT | Qt::Key_R);
+const QKeySequence kConversation(Qt::CTRL | Qt::Key_T);
+const QKeySequence kDelete(Qt::CTRL | Qt::Key_Delete);
 const QKeySequence kMarkRead(Qt::CTRL | Qt::Key_M);
 const QKeySequence kMarkReadToCaret(Qt::CTRL | Qt::SHIFT | Qt::Key_M);
 const QKeySequence kSettings(Qt::CTRL | Qt::Key_Comma);
@@ -57,6 +60,9 @@ void InstallMainShortcuts(CDialogMain& window) {
     BindPageAction(window, kNewPost, [](CTabMain& page) { page.OpenNewPost(); });
     BindPageAction(window, kReply, [](CTabMain& page) { page.ReplyToSelected(); });
     BindPageAction(window, kFavorite, [](CTabMain& page) { page.ToggleFavorite(); });
+    BindPageAction(window, kRetweet, [](CTabMain& page) { page.RetweetSelected(); });
+    BindPageAction(window, kConversation, [](CTabMain& page) { page.ShowConversation(); });
+    BindPageAction(window, kDelete, [](CTabMain& page) { page.DeleteSelected(); });
     BindPageAction(window, kMarkRead, [](CTabMain& page) { page.MarkAsRead(false); });
     BindPageAction(window, kMarkReadToCaret, [](CTabMain& page) { page.MarkAsRead(true); });
     BindPageAction(window, kSettings, [](CTabMain& page) { page.OpenSettings(); });
@@ -76,6 +82,8 @@ void DescribePageButtons(CTabMain& page) {
     page.pictReply->setToolTip(Named(QT_TRANSLATE_NOOP("Shortcuts", "返信 (%1)"), kReply));
     page.pictFavorite->setToolTip(
         Named(QT_TRANSLATE_NOOP("Shortcuts", "お気に入りの切り替え (%1)"), kFavorite));
+    page.pictRetweet->setToolTip(
+        Named(QT_TRANSLATE_NOOP("Shortcuts", "リツイート (%1)"), kRetweet));
     page.pictPost->setToolTip(Named(QT_TRANSLATE_NOOP("Shortcuts", "新規投稿 (%1)"), kNewPost));
     page.pictSetting->setToolTip(Named(QT_TRANSLATE_NOOP("Shortcuts", "設定 (%1)"), kSettings));
     page.txtTimeLine->setTabChangesFocus(true);

@@ -2,11 +2,13 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <chrono>
 #include <thread>
 
 #include "base/PictureBox.h"
+#include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/logstore/logwriter.h"
@@ -99,6 +101,59 @@ TEST_F(ComboTest, ChoosingAgainShowsTheLatestSaveOfThatChoice) {
     ASSERT_EQ(page.mTodayList->mContributions.size(), 1u);
     EXPECT_TRUE(page.mTodayList->mContributions[0]->mIsRead);
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 0 件"));
+}
+
+const char* const kFeed =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<feed xmlns=\"http://www.w3.org/2005/Atom\">\n<entry>\n"
+    "<id>tag:search.twitter.com,2005:77</id>\n<published>2024-03-10T11:00:00Z</published>\n"
+    "<title>found it</title>\n<author><name>ann (Ann)</name></author>\n</entry>\n</feed>\n";
+
+// Enters text in the chooser's field as the user types it and presses Enter.
+void EnterQuery(CTabMain& page, const QString& text) {
+    page.comboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(page.comboBox1->lineEdit(), text);
+    QTest::keyClick(page.comboBox1->lineEdit(), Qt::Key_Return);
+}
+
+// Any words, not only a saved search: the page shows, fetches and logs them, under a file name
+// that no separator or control character reaches.
+TEST_F(ComboTest, TheChooserTakesAnyQueryAndLogsItUnderItsEncodedName) {
+    FakeService search;
+    search.Route("GET /search.atom", HttpResponse("HTTP/1.0 200 OK", kFeed));
+    context.service.hosts.search = search.Address();
+    CTabMain& page = MakePage(twitter_api::SEARCH);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    ASSERT_TRUE(page.comboBox1->isEditable());
+
+    EnterQuery(page, "a/b 100%");
+    EXPECT_EQ(page.mTypedQuery, "a/b 100%");
+    EXPECT_EQ(page.comboBox1->currentIndex(), -1);
+    EXPECT_EQ(page.comboBox1->currentText(), "a/b 100%");
+    EXPECT_FALSE(Shows("first search"));
+    ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
+    EXPECT_EQ(search.Requests(),
+              std::vector<std::string>{"GET /search.atom?q=a/b%20100%25&rpp=100&page=1"});
+    clock.now += 3000;
+    page.OnTimerTick();
+    EXPECT_TRUE(Shows("found it"));
+    EXPECT_TRUE(std::filesystem::exists("log/alice/search/20240310_a%2Fb 100%25.dat"));
+    EXPECT_EQ(twitter_api::LoadLog("20240310", twitter_api::SEARCH,
+                                   twitter_api::EncodeQueryFileName("a/b 100%"))
+                  ->GetLastId(),
+              77);
+    EXPECT_EQ(page.comboBox1->count(), 2) << "the typed query is no saved search";
+
+    // A refresh asks for the typed query again; the name of a saved search chooses it.
+    page.OnRefreshClick();
+    ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
+    EXPECT_EQ(search.Requests().size(), 2U);
+    EnterQuery(page, "second");
+    EXPECT_EQ(page.comboBox1->currentIndex(), 1);
+    EXPECT_TRUE(page.mTypedQuery.empty());
+    EXPECT_TRUE(Shows("second search"));
+    EXPECT_FALSE(Shows("found it"));
 }
 
 using PlainPageTest = PageTest;

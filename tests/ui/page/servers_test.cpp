@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 
 #include "support/fakeservice.h"
@@ -40,6 +42,26 @@ TEST_F(ServerPages, GnuSocialHasNoSavedSearchesAndIsNotAskedForThem) {
     EXPECT_EQ(page.comboBox1->toolTip(), page.comboBox1->placeholderText());
     page.StartGetTimeLine();
     EXPECT_TRUE(page.mGetThreads.empty()) << "nothing chosen, nothing fetched";
+}
+
+// Without saved searches the chooser still takes the words to search for.
+TEST_F(ServerPages, OnGnuSocialATypedQueryIsSearchedFor) {
+    OnServer(twitter_api::Flavour::GnuSocial);
+    mServer.Route("GET /api/search.atom",
+                  HttpResponse("HTTP/1.1 200 OK",
+                               "<?xml version=\"1.0\"?>\n<feed xmlns=\"http://www.w3.org/2005/"
+                               "Atom\"/>\n"));
+    CTabMain& page = MakePage(twitter_api::SEARCH);
+    EXPECT_EQ(page.comboBox1->lineEdit()->placeholderText(),
+              QString::fromUtf8("このサーバーには保存した検索がありません"));
+    QTest::keyClicks(page.comboBox1->lineEdit(), "meeting");
+    QTest::keyClick(page.comboBox1->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
+    page.OnRefreshClick();
+    ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
+    EXPECT_EQ(mServer.Requests(), (std::vector<std::string>{
+                                      "GET /api/search.atom?q=meeting&rpp=100&page=1",
+                                      "GET /api/search.atom?q=meeting&rpp=100&page=1"}));
 }
 
 TEST_F(ServerPages, FriendicasCirclesAreItsListsAndGoByTheirId) {

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -402,6 +403,86 @@ TEST_F(PostDialog, ASentDraftIsNotOfferedAgain) {
     EXPECT_EQ(host.Received().rfind("POST /statuses/update.xml?status=draft%20sent ", 0), 0u);
     const auto dialog = Open();
     EXPECT_EQ(box->toPlainText(), "");
+}
+
+// Opened for a direct message, the window names whom it goes to above a shorter box, counts as
+// for a status and keeps a draft of its own, which a status never starts from.
+class MessageDialog : public PostDialog {
+  protected:
+    std::unique_ptr<CDialogPost> OpenMessage(const std::string& recipient) {
+        auto dialog = std::make_unique<CDialogPost>(context, SMessageTo{recipient});
+        box = dialog->findChild<QPlainTextEdit*>("txtTweet");
+        label = dialog->findChild<QLabel*>("lblRestString");
+        button = dialog->findChild<QPushButton*>("btnTweet");
+        name = dialog->findChild<QLineEdit*>("txtRecipient");
+        return dialog;
+    }
+
+    QLineEdit* name = nullptr;
+};
+
+TEST_F(MessageDialog, NamesTheRecipientAboveTheTextAndCountsAsForAStatus) {
+    const auto dialog = OpenMessage("bob");
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(dialog->IsMessage());
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("ダイレクトメッセージ"));
+    EXPECT_EQ(button->text(), QString::fromUtf8("送信"));
+    EXPECT_EQ(name->text(), "bob");
+    EXPECT_EQ(name->geometry(), QRect(8, 8, 240, 22));
+    EXPECT_EQ(box->geometry(), QRect(8, 34, 240, 62));
+    EXPECT_EQ(button->geometry(), QRect(136, 104, 104, 24));
+    EXPECT_EQ(dialog->ReplyId(), -1);
+    Paste(QString(150, 'x'));
+    EXPECT_EQ(box->toPlainText(), QString(140, 'x'));
+    EXPECT_EQ(label->text(), "0");
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(Open()->findChild<QLineEdit*>("txtRecipient"), nullptr) << "a status has no name";
+}
+
+TEST_F(MessageDialog, AMessageNeedsSomeoneToGoTo) {
+    const struct {
+        const char* typed;
+        std::string recipient;
+        bool sendable;
+    } cases[] = {
+        {"", "", false}, {"  ", "", false}, {"@", "", false},
+        {"@bob", "bob", true}, {" carol ", "carol", true},
+    };
+    const auto dialog = OpenMessage("");
+    Paste("hello");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        name->setText(c.typed);
+        EXPECT_EQ(dialog->Recipient(), c.recipient);
+        EXPECT_EQ(button->isEnabled(), c.sendable);
+    }
+}
+
+TEST_F(MessageDialog, AnUnsentMessageToNoOneYetKeepsItsOwnDraft) {
+    *context.postDraft = "public draft";
+    {
+        const auto dialog = OpenMessage("");
+        EXPECT_EQ(box->toPlainText(), "");
+        dialog->show();
+        Type("private words");
+        dialog->reject();
+    }
+    EXPECT_EQ(*context.messageDraft, "private words");
+    EXPECT_EQ(*context.postDraft, "public draft");
+    {
+        const auto dialog = OpenMessage("");
+        EXPECT_EQ(box->toPlainText(), "private words");
+    }
+    {
+        const auto dialog = OpenMessage("bob");
+        EXPECT_EQ(box->toPlainText(), "") << "a message to the sender starts empty";
+        dialog->show();
+        Type("x");
+        dialog->reject();
+    }
+    EXPECT_EQ(*context.messageDraft, "private words");
+    const auto status = Open();
+    EXPECT_EQ(box->toPlainText(), "public draft");
 }
 
 }  // namespace

@@ -167,11 +167,30 @@ TEST_F(ShortcutsTest, CtrlDTogglesTheFavouriteAtTheCaret) {
     EXPECT_EQ(received.substr(0, received.find("\r\n")), "POST /1/favorites/create/3.xml HTTP/1.0");
 }
 
+TEST_F(ShortcutsTest, CtrlShiftRCtrlDeleteAndCtrlTActOnTheEntryAtTheCaret) {
+    CTabMain& page = ShowWindow();
+    SignIn("dave");
+    page.txtTimeLine->Select(70, 0);
+    const auto named = [](const char* name) {
+        return [name](QWidget& modal) { EXPECT_EQ(modal.objectName().toStdString(), name); };
+    };
+    EXPECT_TRUE(ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                              named("msgConfirmRetweet")));
+    EXPECT_TRUE(
+        ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::Key_Delete), named("msgConfirmDelete")));
+    page.txtTimeLine->Select(35, 0);
+    EXPECT_FALSE(ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::Key_Delete), named("")))
+        << "carol's entry is not the user's to delete";
+    QTest::keyClick(mWindow.get(), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("返信ではありません"));
+}
+
 TEST_F(ShortcutsTest, PictureButtonsNameTheirShortcutAndAreReachedByTab) {
     CTabMain& page = ShowWindow();
     const std::pair<PictureBox*, QString> buttons[] = {
         {page.pictRefresh, "F5"},      {page.pictReaded, "Ctrl+M"}, {page.pictReply, "Ctrl+R"},
         {page.pictFavorite, "Ctrl+D"}, {page.pictPost, "Ctrl+N"},   {page.pictSetting, "Ctrl+,"},
+        {page.pictRetweet, "Ctrl+Shift+R"},
     };
     for (const auto& [button, shortcut] : buttons) {
         EXPECT_TRUE(button->toolTip().contains(shortcut)) << button->objectName().toStdString();
