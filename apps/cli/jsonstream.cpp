@@ -134,6 +134,26 @@ void AppendContributionJson(std::string& out, const twitter_api::CContribution& 
     out += '}';
 }
 
+void AppendContributionMembers(std::string& out, const twitter_api::CContribution& c) {
+    out += "\"id\":";
+    AppendNumber(out, c.mId);
+    const auto text = [&out](std::string_view name, std::string_view value) {
+        out += name;
+        AppendJsonString(out, value);
+    };
+    text(",\"created_at\":", c.mCreatedAt);
+    text(",\"screen_name\":", c.mScreenName);
+    text(",\"name\":", c.mName);
+    text(",\"text\":", c.mText);
+    out += c.mFavorited ? ",\"favorited\":true" : ",\"favorited\":false";
+    text(",\"source\":", c.mSource);
+    out += c.mIsRead ? ",\"is_read\":true" : ",\"is_read\":false";
+    out += ",\"text_position\":";
+    AppendNumber(out, c.mTextPosition);
+    out += ",\"user_name_show_type\":";
+    AppendUserNameShowType(out, c.mUserNameShowType);
+}
+
 void WriteDayListJson(const twitter_api::CContributionListOfDay& list, std::ostream& output) {
     constexpr size_t kFlushSize = size_t{1} << 16;
     std::string out = "{\n  \"date\": ";

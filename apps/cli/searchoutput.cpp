@@ -1,6 +1,6 @@
 #include "searchoutput.h"
 
-#include "json.h"
+#include "jsonstream.h"
 #include "twitter_api/search/query.h"
 #include "utf8.h"
 
@@ -46,14 +46,17 @@ std::string DayText(std::string_view dayKey) {
 }
 
 void AppendHitJsonLine(std::string& out, const twitter_api::SSearchHit& hit) {
-    nlohmann::ordered_json line = ToJson(*hit.mEntry);
-    line["day"] = DayText(hit.mDayKey);
-    nlohmann::ordered_json& tabs = line["tabs"] = nlohmann::ordered_json::array();
-    for (const twitter_api::ETabType kind : hit.mKinds) {
-        tabs.push_back(twitter_api::KindName(kind));
+    out += '{';
+    AppendContributionMembers(out, *hit.mEntry);
+    out += ",\"day\":\"";
+    out += DayText(hit.mDayKey);
+    out += "\",\"tabs\":[";
+    for (size_t i = 0; i < hit.mKinds.size(); ++i) {
+        out += i == 0 ? "\"" : ",\"";
+        out += twitter_api::KindName(hit.mKinds[i]);
+        out += '"';
     }
-    out += Print(line);
-    out += '\n';
+    out += "]}\n";
 }
 
 void AppendHitCsvRecord(std::string& out, const twitter_api::SSearchHit& hit) {

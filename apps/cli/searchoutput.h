@@ -10,7 +10,8 @@
 // "2010-04-05" for the day key "20100405".
 std::string DayText(std::string_view dayKey);
 
-// One line: the contribution's fields as dump writes them, then "day" and "tabs".
+// One line: the contribution's fields as dump writes them, then "day" and "tabs"; byte for byte
+// what Print writes for that object.
 void AppendHitJsonLine(std::string& out, const twitter_api::SSearchHit& hit);
 
 // RFC 4180: the header and one record per hit, each ending in CR LF; a field holding a comma, a

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "json.h"
+#include "twitter_api/search/query.h"
 
 namespace {
 
@@ -47,16 +48,32 @@ INSTANTIATE_TEST_SUITE_P(
                       CsvCase{"cr\r\nlf", "\"cr\r\nlf\""}, CsvCase{"東京, 𠮷", "\"東京, 𠮷\""},
                       CsvCase{"bad \xE3\x81 byte", "bad \xEF\xBF\xBD byte"}));
 
+// Byte for byte the tree form of the dump's object with "day" and "tabs" added, for each kind of
+// value a field can hold.
 TEST(JsonLine, IsTheDumpFormThenDayAndTabsOnOneLine) {
-    const SSearchHit hit = HitWithText("quotes \", commas, and\nline breaks\r\n");
-    std::string out;
-    AppendHitJsonLine(out, hit);
-    ASSERT_EQ(out.find('\n'), out.size() - 1) << out;
-    nlohmann::ordered_json expected = ToJson(*hit.mEntry);
-    expected["day"] = "2010-04-05";
-    expected["tabs"] = {"home", "list"};
-    EXPECT_EQ(nlohmann::ordered_json::parse(out), expected);
-    EXPECT_EQ(out, Print(expected) + "\n");
+    SSearchHit quoted = HitWithText("quotes \", commas, and\nline breaks\r\n");
+    SSearchHit message = HitWithText("bad \xE3\x81 byte \x01");
+    message.mKinds = {DIRECTMESSAGES};
+    message.mEntry->mUserNameShowType = DialogSetting::NICKNAME;
+    message.mEntry->mFavorited = false;
+    message.mEntry->mIsRead = true;
+    message.mEntry->mTextPosition = -7;
+    SSearchHit odd = HitWithText("");
+    odd.mKinds = {TIMELINE, MENTIONS, LISTS, SEARCH};
+    odd.mEntry->mUserNameShowType = static_cast<DialogSetting::EUserNameShowType>(9);
+    odd.mEntry->mId = -1;
+    for (const SSearchHit& hit : {quoted, message, odd}) {
+        std::string out;
+        AppendHitJsonLine(out, hit);
+        ASSERT_EQ(out.find('\n'), out.size() - 1) << out;
+        nlohmann::ordered_json expected = ToJson(*hit.mEntry);
+        expected["day"] = "2010-04-05";
+        nlohmann::ordered_json& tabs = expected["tabs"] = nlohmann::ordered_json::array();
+        for (const ETabType kind : hit.mKinds) {
+            tabs.push_back(KindName(kind));
+        }
+        EXPECT_EQ(out, Print(expected) + "\n");
+    }
 }
 
 TEST(DayText, WritesTheDayKeyAsADate) {
