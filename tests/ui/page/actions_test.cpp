@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "base/PictureBox.h"
-#include "page/TabMainStyle.h"
+#include "textview/EntryColors.h"
 #include "post/DialogPost.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"

@@ -10,7 +10,7 @@
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
-#include "page/TabMainStyle.h"
+#include "textview/EntryColors.h"
 #include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"

@@ -16,7 +16,7 @@
 
 #include "base/PictureBox.h"
 #include "desktop/OpenUrl.h"
-#include "page/TabMainStyle.h"
+#include "textview/EntryColors.h"
 #include "support/searchpath.h"
 #include "support/uifixture.h"
 #include "twitter_api/conversions/text.h"

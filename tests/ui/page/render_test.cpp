@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "page/TabMainStyle.h"
+#include "textview/EntryColors.h"
 #include "support/uifixture.h"
 #include "twitter_api/conversions/text.h"
 
