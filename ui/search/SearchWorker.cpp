@@ -1,12 +1,35 @@
 #include "search/SearchWorker.h"
 
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
 #include "common/diagnostics.h"
+#include "platform/threadpriority.h"
 
 using twitter_api::SSearchHit;
+
+namespace {
+
+// Passes each distinct line on the first time only; the searches of several threads write here.
+class COnceSink final : public DiagnosticSink {
+  public:
+    explicit COnceSink(DiagnosticSink& to) : mTo(to) {}
+    void WriteLine(std::string_view line) override {
+        std::lock_guard lock(mLock);
+        if (mSeen.emplace(line).second) {
+            mTo.WriteLine(line);
+        }
+    }
+
+  private:
+    DiagnosticSink& mTo;
+    std::mutex mLock;
+    std::set<std::string, std::less<>> mSeen;
+};
+
+}  // namespace
 
 // One search: its thread and what it has found that the interface thread has not taken yet.
 struct CSearchWorker::SRun {
@@ -28,7 +51,7 @@ struct CSearchWorker::SRun {
 };
 
 CSearchWorker::CSearchWorker(DiagnosticSink& diagnostics, QObject* parent)
-    : QObject(parent), mDiagnostics(diagnostics) {}
+    : QObject(parent), mDiagnostics(std::make_unique<COnceSink>(diagnostics)) {}
 
 CSearchWorker::~CSearchWorker() {
     Stop();
@@ -63,6 +86,8 @@ void CSearchWorker::Stop() {
 
 // On the search's thread. The worker outlives the thread: its destructor joins it.
 void CSearchWorker::Search(const std::shared_ptr<SRun>& run, CSearchWorker* worker) {
+    // The interface thread comes first whenever both want a processor.
+    platform::LowerThisThreadsPriority();
     SRun& state = *run;
     // Under the run's lock: asks the interface thread to take what has been gathered, once for
     // everything gathered until it does.
@@ -99,7 +124,7 @@ void CSearchWorker::Search(const std::shared_ptr<SRun>& run, CSearchWorker* work
     std::string failure;
     try {
         twitter_api::SearchHistory({state.folder, 0, state.stop.get_token()}, *state.matcher,
-                                   gatherer, worker->mDiagnostics);
+                                   gatherer, *worker->mDiagnostics);
     } catch (const std::exception& error) {
         failure = error.what();
     }

@@ -15,7 +15,8 @@ class DiagnosticSink;
 // Runs history searches off the interface thread, one at a time as the user sees it: starting a
 // search stops the one before, and whatever that one still finds is dropped. A search hands on the
 // first hits up to a limit and counts the rest; what it finds reaches the interface thread in
-// batches, through calls queued there, in the order found. Destroying the worker stops its
+// batches, through calls queued there, in the order found. A damaged log is reported the first
+// time a search meets it, not again at every query typed. Destroying the worker stops its
 // searches and waits for them.
 class CSearchWorker : public QObject {
     Q_OBJECT
@@ -47,8 +48,8 @@ class CSearchWorker : public QObject {
     void Deliver(const std::shared_ptr<SRun>& run);
     static void Search(const std::shared_ptr<SRun>& run, CSearchWorker* worker);
 
-    DiagnosticSink& mDiagnostics;
-    uint64_t mGeneration = 0;  // counts the starts and stops
+    std::unique_ptr<DiagnosticSink> mDiagnostics;  // passes each line on once
+    uint64_t mGeneration = 0;                      // counts the starts and stops
     std::shared_ptr<SRun> mCurrent;
     std::vector<std::shared_ptr<SRun>> mStopped;  // until their threads have ended
 };

@@ -285,6 +285,28 @@ TEST_F(SearchTest, CtrlDTogglesTheFavouriteOfTheHitAndNothingOfThePage) {
     EXPECT_FALSE(home.mTodayList->mContributions.at(0)->mFavorited) << "the page's own copy";
 }
 
+// A damaged log costs its own hits only, and is reported the first time, not at every query. (It
+// lies further back than the pages look at start-up.)
+TEST_F(SearchTest, ADamagedLogIsReportedOnceAndSkipped) {
+    WriteBytes("log/alice/timeline/20240220.dat", "damaged");
+    ShowWindow();
+    Search().Open();
+    TypeAndWait("coffee");
+    EXPECT_EQ(Hits().size(), 3u);
+    TypeAndWait("tea");
+    EXPECT_EQ(Hits().size(), 1u);
+    std::vector<std::string> reports;
+    for (const std::string& line : diagnostics.lines) {
+        if (line.rfind("Skipped the damaged log file ", 0) == 0) {
+            reports.push_back(line);
+        }
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(
+        reports[0].rfind("Skipped the damaged log file 'log/alice/timeline/20240220.dat': ", 0), 0u)
+        << reports[0];
+}
+
 TEST_F(SearchTest, EscReturnsToThePageAndTheSearchTouchedNothing) {
     ShowWindow();
     CTabMain& home = *mWindow->mTabPages[twitter_api::TIMELINE];
