@@ -17,9 +17,11 @@
 
 #include "common/diagnostics.h"
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "live.h"
 #include "routes.h"
 #include "seed.h"
+#include "server.h"
 #include "store.h"
 
 namespace {
@@ -109,7 +111,7 @@ void WritePortFile(const std::string& path, int port) {
         std::ofstream file(partial, std::ios::trunc);
         file << port << '\n';
         if (!file.flush()) {
-            throw Exception("cannot write the port file " + path);
+            throw Exception("cannot write the port file " + EscapeControls(path));
         }
     }
     std::filesystem::rename(partial, path);
@@ -133,7 +135,7 @@ int64_t ClockIdFloor() {
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CStore store(ClockIdFloor);
     standin::CLiveFeed live(store, standin::LoadSeedFile(options.mSeed, standin::Now(), store));
-    httplib::Server server;
+    standin::CServer server;
     standin::ConfigureServer(server, store);
     if (!options.mQuiet) {
         server.set_logger(

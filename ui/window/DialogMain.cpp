@@ -40,7 +40,7 @@ CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
         gDialogMain = nullptr;
         throw;
     }
-    mComforts = new Comforts(*this);
+    mComforts = new Comforts(*this, *mContext.service.diagnostics);
 }
 
 CDialogMain::~CDialogMain() {
