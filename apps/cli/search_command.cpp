@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "common/diagnostics.h"
+#include "common/escaped.h"
 #include "platform/file.h"
 #include "searchoutput.h"
 #include "settings/datafolder.h"
@@ -82,7 +83,7 @@ void VisitDataFolder(const std::optional<std::string>& dataDir) {
     std::error_code error;
     fs::current_path(folder, error);
     if (error) {
-        throw LogsUnreadable{"Cannot use the data folder '" + folder.string() +
+        throw LogsUnreadable{"Cannot use the data folder '" + EscapeControls(folder.string()) +
                              "': " + error.message()};
     }
 }
@@ -159,7 +160,7 @@ int Search(const SSearchOptions& options, const std::optional<std::string>& glob
         }
     }
     if (summary.mFilesRead == 0 && summary.mFilesSkipped > 0) {
-        throw LogsUnreadable{"None of the logs in '" + folder + "' could be read"};
+        throw LogsUnreadable{"None of the logs in '" + EscapeControls(folder) + "' could be read"};
     }
     return 0;
 }

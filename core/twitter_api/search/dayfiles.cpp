@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/search/matcher.h"
 
@@ -35,7 +36,8 @@ std::optional<std::string> DayOfName(const std::string& name, ETabType kind) {
 }
 
 [[noreturn]] void CannotRead(const fs::path& folder, const std::error_code& error) {
-    throw Exception("Cannot read the logs in '" + folder.string() + "': " + error.message());
+    throw Exception("Cannot read the logs in '" + EscapeControls(folder.string()) +
+                    "': " + error.message());
 }
 
 // The files of one kind's folder that the matcher wants, by day.

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/diagnostics.h"
+#include "common/escaped.h"
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/search/dayfiles.h"
 #include "twitter_api/search/hitcollector.h"
@@ -63,8 +64,8 @@ class CSearchRun {
             list = ReadLogFile(file.mPath.string());
         } catch (const std::exception& error) {
             ++mSummary.mFilesSkipped;
-            mDiagnostics.WriteLine("Skipped the damaged log file '" + file.mPath.string() +
-                                   "': " + error.what());
+            mDiagnostics.WriteLine("Skipped the damaged log file '" +
+                                   EscapeControls(file.mPath.string()) + "': " + error.what());
             return true;
         }
         ++mSummary.mFilesRead;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <utility>
 
+#include "common/escaped.h"
+
 namespace twitter_api {
 namespace {
 
@@ -107,7 +109,7 @@ std::optional<std::string> PrefixOf(const SRawTerm& term) {
 }
 
 [[noreturn]] void Fail(const std::string& what, const SRawTerm& term, const std::string& hint) {
-    throw QueryError(what + " in the search term \"" + term.mTyped + "\"" + hint);
+    throw QueryError(what + " in the search term \"" + EscapeControls(term.mTyped) + "\"" + hint);
 }
 
 constexpr std::array<ETabType, kTabTypeCount> kAllKinds = {TIMELINE, MENTIONS, DIRECTMESSAGES,

@@ -97,6 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"-http://x",
                 "Unknown prefix \"http:\" in the search term \"-http://x\": use "
                 "from:, in:, since:, until: or is:, or put the word in quotes"},
+        // A control byte typed into a term cannot reach a terminal through the message.
+        Refused{"x:\x1b[2J",
+                "Unknown prefix \"x:\" in the search term \"x:\\x1b[2J\": use "
+                "from:, in:, since:, until: or is:, or put the word in quotes"},
         Refused{"in:timeline",
                 "Unknown timeline in the search term \"in:timeline\": use home, mentions, dm, "
                 "list or search"},
