@@ -2,17 +2,16 @@
 // links and the choice of list or saved search.
 #include <QComboBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <limits>
 
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
-#include "desktop/OpenUrl.h"
+#include "desktop/OpenLink.h"
 #include "page/TabMain.h"
-#include "page/TabMainStyle.h"
 #include "post/DialogPost.h"
 #include "settings/settinginfo.h"
+#include "textview/EntryColors.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
@@ -144,14 +143,7 @@ void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, u
 }
 
 void CTabMain::OpenLink(const QString& text) {
-    if (!OpenUrl(text.toStdString())) {
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warblet"),
-                                    tr("ブラウザを起動できませんでした。\n%1").arg(text),
-                                    QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("msgOpenUrl"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-    }
+    OpenLinkOrTell(this, text);
 }
 
 void CTabMain::OnComboSelectionChanged() {

@@ -371,6 +371,18 @@ QTextCharFormat TimelineView::CharFormatAt(int32_t position) const {
     return format;
 }
 
+std::vector<QString> TimelineView::LinksIn(int32_t start, int32_t end) const {
+    const auto startsBefore = [](const Link& link, int32_t position) {
+        return link.start < position;
+    };
+    std::vector<QString> texts;
+    for (auto link = std::lower_bound(mLinks.begin(), mLinks.end(), start, startsBefore);
+         link != mLinks.end() && link->start < end; ++link) {
+        texts.push_back(link->text);
+    }
+    return texts;
+}
+
 void TimelineView::setVisible(bool visible) {
     if (!visible && !mInBatch) {
         if (!mSelectionPending) {

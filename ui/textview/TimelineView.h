@@ -48,6 +48,8 @@ class TimelineView : public QPlainTextEdit {
     void SetSelectionFont(const QFont& font);
     // The format the character at position is shown in: the formats set on it, merged.
     QTextCharFormat CharFormatAt(int32_t position) const;
+    // The texts of the links that start in [start, end), in order.
+    std::vector<QString> LinksIn(int32_t start, int32_t end) const;
 
     void setVisible(bool visible) override;
 

@@ -12,6 +12,10 @@
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "page/TabMain.h"
+#include "search/SearchBar.h"
+#include "search/SearchController.h"
+#include "search/SearchResults.h"
+#include "textview/TimelineView.h"
 #include "window/Comforts.h"
 #include "window/DialogSetting.h"
 
@@ -55,7 +59,8 @@ void CDialogMain::BuildControls() {
     tabMain->setGeometry(0, 0, 372, 513);
     auto* fill = new QVBoxLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(tabMain);
+    fill->setSpacing(0);
+    BuildSearch(*fill);
 
     for (int kind = TIMELINE; kind <= SEARCH; ++kind) {
         auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
@@ -66,6 +71,27 @@ void CDialogMain::BuildControls() {
             dialog.exec();
         });
     }
+}
+
+// The bar above the tabs and the results below it, in the tabs' place while they are shown.
+void CDialogMain::BuildSearch(QVBoxLayout& fill) {
+    searchBar = new CSearchBar(this);
+    searchResults = new CSearchResults(mContext, this);
+    fill.addWidget(searchBar);
+    fill.addWidget(tabMain);
+    fill.addWidget(searchResults);
+    mSearch = new CSearchController(mContext, searchBar, searchResults, tabMain, this);
+    connect(mSearch, &CSearchController::Closed, this, [this] {
+        mTabPages.at(static_cast<size_t>(tabMain->currentIndex()))->txtTimeLine->setFocus();
+    });
+
+    pictSearch = new PictureBox(tabMain);
+    pictSearch->setObjectName(QStringLiteral("pictSearch"));
+    pictSearch->setFixedSize(24, 24);
+    pictSearch->SetImages(LoadIconFile("dat/magnifier.ico"), LoadIconFile("dat/magnifier_h.ico"));
+    tabMain->setCornerWidget(pictSearch, Qt::TopRightCorner);
+    connect(pictSearch, &PictureBox::clicked, this,
+            [this] { RunGuarded(this, [this] { mSearch->Open(); }); });
 }
 
 void CDialogMain::showEvent(QShowEvent* event) {
