@@ -1,12 +1,13 @@
-// One mapping of the service's documents (chosen by WARBLET_FUZZ_MAPPING when built) over any
-// document: it agrees with the well-formedness check, hands out nothing from a malformed document,
-// and fails, if at all, only with an Exception on a well-formed one.
+// One mapping of the service's or a server's documents (chosen by WARBLET_FUZZ_MAPPING when built)
+// over any document: it agrees with the well-formedness check, hands out nothing from a malformed
+// document, and fails, if at all, only with an Exception on a well-formed one.
 #include <type_traits>
 
 #include "common/errors.h"
 #include "support.h"
 #include "twitter_api/exchange/xmlmapping.h"
 #include "twitter_api/requests/mappings.h"
+#include "twitter_api/requests/servermappings.h"
 
 namespace {
 

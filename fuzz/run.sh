@@ -3,7 +3,7 @@
 # Usage: fuzz/run.sh BUILD_DIR [SECONDS_PER_TARGET] (BUILD_DIR configured with -DWARBLET_FUZZ=ON
 # and built with the target warblet_fuzz). Each target starts from its seeds in fuzz/corpus/, the
 # archives that warblet_fuzz_seeds writes, and for the mappings the documents captured from the
-# service under ../shared when they are there; what a run adds goes to BUILD_DIR/fuzz-corpus/.
+# service and written by the servers' serialisers under ../shared when they are there; what a run adds goes to BUILD_DIR/fuzz-corpus/.
 # A finding leaves its reproducer in BUILD_DIR/fuzz-findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 build=$(realpath "$1")
 seconds=${2:-30}
 captured=$(realpath -m ../shared/fixtures/v1-responses)
+servers=$(realpath -m ../shared/fixtures/servers)
 
 "$build/fuzz/warblet_fuzz_seeds" "$build/fuzz-seeds"
 mkdir -p "$build/fuzz-findings"
@@ -42,4 +43,10 @@ run response_tls 4096 "$PWD/fuzz/corpus/response"
 run conversions 1024 "$PWD/fuzz/corpus/conversions"
 for mapping in statuses directmessages searchentries lists savedsearches; do
     run "$mapping" 8192 "$PWD/fuzz/corpus/$mapping" "${documents[@]}"
+done
+server_documents=()
+[ -d "$servers" ] && server_documents=("$servers/gnusocial" "$servers/friendica")
+for mapping in serverstatuses serverdirectmessages serversearchentries serverlists circles \
+    serversavedsearches; do
+    run "$mapping" 8192 "$PWD/fuzz/corpus/$mapping" "${server_documents[@]}"
 done

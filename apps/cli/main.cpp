@@ -18,14 +18,17 @@ const char* const kUsage =
     "  account show\n"
     "  service set HOST | service set [--main HOST] [--api HOST] [--search HOST]\n"
     "                    [--ca-file PATH]   PEM certificates to trust for https ('' for none)\n"
-    "  service show      the hosts in setting/service.conf, as the variables leave them\n"
+    "  service set URL | service set --server ADDRESS [--ca-file PATH]\n"
+    "                    find a GNU social or Friendica server there and use it\n"
+    "  service show      the hosts or the server in setting/service.conf, as the variables\n"
+    "                    leave them\n"
     "  dump FILE         a settings or day-log archive as JSON\n"
     "  search [--data-dir DIR] [--account NAME] [--limit N] [--json|--csv] QUERY...\n"
     "                    the day logs, newest first; QUERY is words, \"a phrase\", -word,\n"
     "                    from:NAME, in:home|mentions|dm|list|search, since:YYYY-MM-DD,\n"
     "                    until:YYYY-MM-DD, is:fav, is:unread; none: every entry\n"
     "  fetch timeline|mentions|directmessages [--since ID] [--count N]\n"
-    "  fetch list OWNER NAME [--since ID] [--count N]\n"
+    "  fetch list OWNER NAME [--since ID] [--count N]   (on Friendica OWNER is the list's id)\n"
     "  fetch search QUERY [--rpp N] [--page N]\n"
     "  lists | subscriptions | saved-searches\n"
     "  post TEXT [--reply ID]\n"
@@ -33,8 +36,10 @@ const char* const kUsage =
     "The data folder (setting/, log/) is DIR; without --data-dir the current folder when it\n"
     "holds setting/setting.dat, else $XDG_DATA_HOME/warblet (~/.local/share/warblet).\n"
     "A HOST is a name or name:port, over TLS (port 443 by default) after https://.\n"
+    "A URL is a server's address with a path, https://social.example/api; an ADDRESS may also\n"
+    "be its name alone, which is asked over https. A fresh installation has no server.\n"
     "WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST override the hosts of\n"
-    "setting/service.conf.\n";
+    "setting/service.conf (and leave its server unused).\n";
 
 using Command = std::function<int(const Arguments&)>;
 

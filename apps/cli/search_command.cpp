@@ -9,8 +9,10 @@
 #include "platform/file.h"
 #include "searchoutput.h"
 #include "settings/datafolder.h"
+#include "settings/serviceconf.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/number.h"
+#include "twitter_api/exchange/serverroot.h"
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/search/historysearch.h"
 
@@ -102,6 +104,15 @@ std::string AccountOf(const SSearchOptions& options) {
     throw LogsUnreadable{"No account is set: give --account NAME"};
 }
 
+// The server of the data folder's service file: an account on a server keeps its logs apart.
+std::string ServerOfLogs() {
+    try {
+        return twitter_api::ServerHost(settings::ServiceHosts());
+    } catch (const Exception& e) {
+        throw LogsUnreadable{e.what()};
+    }
+}
+
 // Writes the hits as they come, in blocks, so that a large export needs no more memory than a
 // block.
 class CHitWriter final : public twitter_api::SearchReceiver {
@@ -147,7 +158,8 @@ int Search(const SSearchOptions& options, const std::optional<std::string>& glob
         return 1;
     }
     VisitDataFolder(options.mDataDir ? options.mDataDir : globalDataDir);
-    const std::string folder = twitter_api::GetAccountLogDirectory(AccountOf(options));
+    const std::string folder =
+        twitter_api::GetAccountLogDirectory(AccountOf(options), ServerOfLogs());
     StreamSink diagnostics(std::cerr);
     twitter_api::SSearchSummary summary;
     {

@@ -127,9 +127,9 @@ int Fetch(const twitter_api::Service& service, const Arguments& args) {
                                   Option32(words, "--count", 200), &failure);
     } else if (kind == "search") {
         RequirePositional(words, 1, "fetch search needs QUERY");
-        success = GetSearchTimeLine(service, out, twitter_api::UriEncode(words.positional[0]),
-                                    Option32(words, "--rpp", 100), Option32(words, "--page", 1),
-                                    &failure);
+        success = GetSearchTimeLine(
+            service, out, StoredCredential(), twitter_api::UriEncode(words.positional[0]),
+            Option32(words, "--rpp", 100), Option32(words, "--page", 1), &failure);
     } else {
         throw UsageError{"unknown timeline kind " + kind};
     }

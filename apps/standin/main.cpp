@@ -24,12 +24,14 @@
 #include "seed.h"
 #include "server.h"
 #include "store.h"
+#include "twitter_api/exchange/flavour.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]\n"
     "                       [--quiet] [--tls-cert FILE --tls-key FILE [--redirect-http PORT]]\n"
+    "                       [--flavour gnusocial|friendica]\n"
     "       warblet-standin --help | --version\n"
     "A local stand-in of the service's version-1 interface on 127.0.0.1, for trying the client.\n"
     "  --seed FILE        accounts and statuses to start with (the installed standin-seed.json)\n"
@@ -43,6 +45,8 @@ constexpr const char* kUsage =
     "  --tls-key FILE     the certificate's PEM private key\n"
     "  --redirect-http N  also listen for plain HTTP on port N (0: any free one) and answer every\n"
     "                     request with a 307 to the same path over https\n"
+    "  --flavour KIND     play a GNU social or Friendica server instead of the service: its\n"
+    "                     routes, documents and errors under /api and /index.php/api\n"
     "The demo account is demo / demo.";
 
 struct SOptions {
@@ -55,6 +59,7 @@ struct SOptions {
     std::string mTlsCert;
     std::string mTlsKey;
     std::optional<int> mRedirectHttpPort;  // 0: any free port
+    twitter_api::Flavour mFlavour = twitter_api::Flavour::Service;
     bool mHelp = false;
     bool mVersion = false;
 };
@@ -97,6 +102,13 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mTlsKey = value();
         } else if (option == "--redirect-http") {
             options.mRedirectHttpPort = ToNumber(value(), 0, 65535);
+        } else if (option == "--flavour") {
+            const std::string_view key = value();
+            const std::optional<twitter_api::Flavour> flavour = twitter_api::FlavourOfKey(key);
+            if (!flavour) {
+                throw Exception("--flavour is gnusocial or friendica, not " + std::string(key));
+            }
+            options.mFlavour = *flavour;
         } else if (option == "--help") {
             options.mHelp = true;
         } else if (option == "--version") {
@@ -174,14 +186,16 @@ std::thread ServeOnThread(httplib::Server& server) {
 
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CStore store(ClockIdFloor);
-    standin::CLiveFeed live(store, standin::LoadSeedFile(options.mSeed, standin::Now(), store));
+    const bool withRepeats = options.mFlavour != twitter_api::Flavour::Service;
+    standin::CLiveFeed live(
+        store, standin::LoadSeedFile(options.mSeed, standin::Now(), store, withRepeats));
     const bool secure = !options.mTlsCert.empty();
     // Plain HTTP is read by the stand-in's own server, whose head reader bounds floods and slow
     // clients; https by the library's TLS server, with the library's own time-outs.
     const std::unique_ptr<httplib::Server> server =
         secure ? standin::MakeHttpsServer(options.mTlsCert, options.mTlsKey)
                : std::make_unique<standin::CServer>();
-    standin::ConfigureServer(*server, store);
+    standin::ConfigureServer(*server, store, options.mFlavour);
     const int port = Bind(*server, options.mPort);
     std::optional<standin::CServer> redirect;
     std::optional<int> redirectPort;
@@ -199,8 +213,10 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     if (!options.mPortFile.empty()) {
         WritePortFile(options.mPortFile, port, redirectPort);
     }
+    const std::string_view title = twitter_api::FlavourTitle(options.mFlavour);
     diagnostics.WriteLine("listening on " + std::string(secure ? "https://" : "") +
-                          "127.0.0.1:" + std::to_string(port));
+                          "127.0.0.1:" + std::to_string(port) +
+                          (title.empty() ? "" : " as " + std::string(title) + " under /api"));
     if (redirectPort) {
         diagnostics.WriteLine("listening on 127.0.0.1:" + std::to_string(*redirectPort) +
                               " to send every request to https");

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct SStatus {
     int64_t mInReplyToStatusId = 0;  // 0: not a reply
     int64_t mInReplyToUserId = 0;
     std::string mInReplyToScreenName;
+    int64_t mRepeatOfId = 0;  // 0: not a repeat; else the status it repeats, whose text it has
 };
 
 struct SDirectMessage {
@@ -71,7 +73,8 @@ struct SSavedSearch {
 struct SStatusView {
     SStatus mStatus;
     SUser mUser;
-    bool mFavorited = false;  // by the account that asked
+    bool mFavorited = false;                       // by the account that asked
+    std::shared_ptr<const SStatusView> mRepeated;  // the status a repeat repeats
 };
 
 struct SDirectMessageView {

@@ -57,13 +57,24 @@ Users LoadUsers(const json& records, Time now, CStore& store) {
     return users;
 }
 
-// Oldest first, so that ids grow with time as the service's did.
-void LoadStatuses(const json& records, const Users& users, Time now, CStore& store) {
+// Oldest first, so that ids grow with time as the service's did. A record with "of" repeats the
+// status of that key.
+void LoadStatuses(const std::vector<json>& records, const Users& users, Time now, CStore& store) {
     std::vector<json> ordered(records.begin(), records.end());
     std::ranges::stable_sort(ordered, std::greater<>(),
                              [](const json& record) { return record.value("minutes_ago", 0); });
     std::map<std::string, int64_t, std::less<>> ids;  // by the seed's keys
     for (const json& record : ordered) {
+        if (record.contains("of")) {
+            const std::string key = record.at("of").get<std::string>();
+            const auto original = ids.find(key);
+            if (original == ids.end()) {
+                throw Exception("seed: of \"" + key + "\" names no earlier status");
+            }
+            store.AddRepeat(UserId(users, record.at("user").get<std::string>()), original->second,
+                            MinutesBefore(now, record));
+            continue;
+        }
         int64_t replyTo = 0;
         if (record.contains("reply_to")) {
             const std::string key = record.at("reply_to").get<std::string>();
@@ -138,17 +149,24 @@ SLivePool LoadLivePool(const json& record, const Users& users) {
 
 }  // namespace
 
-SLivePool LoadSeed(const json& seed, Time now, CStore& store) {
+SLivePool LoadSeed(const json& seed, Time now, CStore& store, bool withRepeats) {
     const Users users = LoadUsers(seed.at("users"), now, store);
-    LoadStatuses(seed.value("statuses", json::array()), users, now, store);
+    std::vector<json> statuses;
+    for (const char* section : {"statuses", "repeats"}) {
+        if (withRepeats || std::string_view(section) == "statuses") {
+            const json records = seed.value(section, json::array());
+            statuses.insert(statuses.end(), records.begin(), records.end());
+        }
+    }
+    LoadStatuses(statuses, users, now, store);
     LoadDirectMessages(seed.value("direct_messages", json::array()), users, now, store);
     LoadLists(seed.value("lists", json::array()), users, store);
     LoadSavedSearches(seed.value("saved_searches", json::array()), users, now, store);
     return LoadLivePool(seed.value("live", json::object()), users);
 }
 
-SLivePool LoadSeedFile(const std::string& path, Time now, CStore& store) {
-    return LoadSeed(json::parse(platform::ReadWholeFile(path)), now, store);
+SLivePool LoadSeedFile(const std::string& path, Time now, CStore& store, bool withRepeats) {
+    return LoadSeed(json::parse(platform::ReadWholeFile(path)), now, store, withRepeats);
 }
 
 }  // namespace standin

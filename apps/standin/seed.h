@@ -11,12 +11,14 @@ namespace standin {
 class CStore;
 
 // Fills the store from a seed file and returns the live feed's pool. Times in the seed are
-// minutes (statuses, messages, saved searches) or days (accounts) before `now`, so every start
-// shows fresh content. Unknown user names and replies to no earlier status throw Exception.
-SLivePool LoadSeed(const nlohmann::json& seed, Time now, CStore& store);
+// minutes (statuses, repeats, messages, saved searches) or days (accounts) before `now`, so every
+// start shows fresh content. The repeats are loaded only when asked for: the servers have them,
+// the service's stand-in does not. Unknown user names and replies to or repeats of no earlier
+// status throw Exception.
+SLivePool LoadSeed(const nlohmann::json& seed, Time now, CStore& store, bool withRepeats = false);
 
 // The same from a seed file; a file that cannot be read (missing, no regular file, too large)
 // throws Exception, one that is not JSON throws the JSON parser's exception.
-SLivePool LoadSeedFile(const std::string& path, Time now, CStore& store);
+SLivePool LoadSeedFile(const std::string& path, Time now, CStore& store, bool withRepeats = false);
 
 }  // namespace standin

@@ -103,6 +103,23 @@ SStatusView CStore::AddStatus(int64_t userId, std::string text, std::string sour
     return ViewOf(mStatuses.back(), userId);
 }
 
+std::optional<SStatusView> CStore::AddRepeat(int64_t userId, int64_t statusId, Time at) {
+    std::lock_guard lock(mLock);
+    const SStatus* original = FindStatus(statusId);
+    if (original == nullptr) {
+        return std::nullopt;
+    }
+    SStatus repeat;
+    repeat.mId = TakeId(mNextStatusId);
+    repeat.mUserId = userId;
+    repeat.mText = original->mText;
+    repeat.mSource = "web";
+    repeat.mCreatedAt = at;
+    repeat.mRepeatOfId = original->mId;
+    mStatuses.push_back(std::move(repeat));
+    return ViewOf(mStatuses.back(), userId);
+}
+
 int64_t CStore::AddDirectMessage(int64_t senderId, int64_t recipientId, std::string text, Time at) {
     std::lock_guard lock(mLock);
     mDirectMessages.push_back(
@@ -234,7 +251,7 @@ std::vector<SStatusView> CStore::Search(std::string_view query, SPage page) cons
         return {};
     }
     return Statuses(0, page, [&](const SStatus& status) {
-        return !mAccounts.at(status.mUserId).mUser.mProtected &&
+        return status.mRepeatOfId == 0 && !mAccounts.at(status.mUserId).mUser.mProtected &&
                ContainsIgnoringAsciiCase(status.mText, query);
     });
 }
@@ -263,7 +280,12 @@ std::vector<SStatusView> CStore::Statuses(int64_t viewerId, SPage page, Keep kee
 }
 
 SStatusView CStore::ViewOf(const SStatus& status, int64_t viewerId) const {
-    return {status, UserWithCounts(status.mUserId), mFavorites.contains({viewerId, status.mId})};
+    SStatusView view{status, UserWithCounts(status.mUserId),
+                     mFavorites.contains({viewerId, status.mId}), nullptr};
+    if (const SStatus* original = FindStatus(status.mRepeatOfId)) {
+        view.mRepeated = std::make_shared<const SStatusView>(ViewOf(*original, viewerId));
+    }
+    return view;
 }
 
 SUser CStore::UserWithCounts(int64_t userId) const {
@@ -289,8 +311,10 @@ bool CStore::MayView(const SList& list, int64_t viewerId) const {
     return !list.mPrivate || list.mOwnerId == viewerId;
 }
 
+// A repeat's words are its original's, which names whom it mentions already.
 bool CStore::IsMentionOf(const SStatus& status, const SUser& user) const {
-    return status.mInReplyToUserId == user.mId || HasMention(status.mText, user.mScreenName);
+    return status.mRepeatOfId == 0 &&
+           (status.mInReplyToUserId == user.mId || HasMention(status.mText, user.mScreenName));
 }
 
 const SStatus* CStore::FindStatus(int64_t statusId) const {

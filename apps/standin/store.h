@@ -32,6 +32,9 @@ class CStore {
     // as an ordinary status, as the service did. The result is the status as its author sees it.
     SStatusView AddStatus(int64_t userId, std::string text, std::string source, Time at,
                           int64_t inReplyToStatusId);
+    // A repeat of an existing status by the user, with the next id and the original's text. Empty
+    // when no status has that id.
+    std::optional<SStatusView> AddRepeat(int64_t userId, int64_t statusId, Time at);
     int64_t AddDirectMessage(int64_t senderId, int64_t recipientId, std::string text, Time at);
     int64_t AddList(SList list);
     void Subscribe(int64_t userId, int64_t listId);
@@ -51,7 +54,8 @@ class CStore {
     std::optional<std::vector<SStatusView>> ListStatuses(int64_t ownerId, std::string_view name,
                                                          int64_t viewerId, SPage page) const;
     std::vector<SSavedSearch> SavedSearches(int64_t ownerId) const;
-    // Statuses of unprotected users whose text holds the query, ASCII letters in any case.
+    // Statuses of unprotected users whose text holds the query, ASCII letters in any case; no
+    // repeats.
     std::vector<SStatusView> Search(std::string_view query, SPage page) const;
 
     // Empty when no status has that id.

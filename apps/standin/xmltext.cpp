@@ -120,7 +120,9 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-CXmlLines::CXmlLines() : mText("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") {}
+CXmlLines::CXmlLines() : CXmlLines("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") {}
+
+CXmlLines::CXmlLines(std::string_view declaration) : mText(std::string(declaration) + "\n") {}
 
 void CXmlLines::Open(std::string_view name, std::string_view attributes) {
     OpenTag(name, attributes);
@@ -150,8 +152,16 @@ void CXmlLines::OpenTag(std::string_view name, std::string_view attributes) {
 }
 
 void CXmlLines::Element(std::string_view name, std::string_view text) {
+    Escaped(name, XmlEscape(text));
+}
+
+void CXmlLines::Escaped(std::string_view name, std::string_view escapedText) {
     const std::string tag(name);
-    Raw("<" + tag + ">" + XmlEscape(text) + "</" + tag + ">");
+    Raw("<" + tag + ">" + std::string(escapedText) + "</" + tag + ">");
+}
+
+void CXmlLines::Empty(std::string_view name) {
+    Raw("<" + std::string(name) + "/>");
 }
 
 void CXmlLines::Raw(std::string_view line) {

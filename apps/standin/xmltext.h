@@ -26,6 +26,8 @@ bool IsValidUtf8(std::string_view text);
 class CXmlLines {
   public:
     CXmlLines();
+    // With a declaration line of the writer's own.
+    explicit CXmlLines(std::string_view declaration);
 
     // "<name attributes>" on its own line; what follows up to its Close is one level deeper.
     void Open(std::string_view name, std::string_view attributes = {});
@@ -34,6 +36,10 @@ class CXmlLines {
     void Close(std::string_view name);
     // "<name>escaped text</name>" on one line.
     void Element(std::string_view name, std::string_view text);
+    // The same with text already escaped as the writer escapes it.
+    void Escaped(std::string_view name, std::string_view escapedText);
+    // "<name/>", as some servers write an empty value.
+    void Empty(std::string_view name);
     // A line written as given, at the current depth.
     void Raw(std::string_view line);
 

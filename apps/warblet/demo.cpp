@@ -35,7 +35,7 @@ QString RequireFile(const QString& path) {
 
 }  // namespace
 
-CDemoService::CDemoService()
+CDemoService::CDemoService(twitter_api::Flavour flavour)
     : mPortFile(QDir::current().absoluteFilePath(QString::fromLatin1(kPortFileName))) {
     const QString program = RequireFile(Installed(QStringLiteral("warblet-standin")));
     const QString seed =
@@ -48,8 +48,15 @@ CDemoService::CDemoService()
     mProcess.setStandardOutputFile(QProcess::nullDevice());
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    mProcess.start(program, {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
-                             QStringLiteral("--quiet"), QStringLiteral("--port-file"), mPortFile});
+    QStringList arguments = {QStringLiteral("--seed"),      seed,
+                             QStringLiteral("--live"),      QStringLiteral("--quiet"),
+                             QStringLiteral("--port-file"), mPortFile};
+    if (flavour != twitter_api::Flavour::Service) {
+        const std::string_view key = twitter_api::FlavourKey(flavour);
+        arguments << QStringLiteral("--flavour")
+                  << QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+    }
+    mProcess.start(program, arguments);
     if (!mProcess.waitForStarted()) {
         throw Exception("Cannot start " + EscapeControls(program.toStdString()) + ": " +
                         mProcess.errorString().toStdString());

@@ -21,6 +21,7 @@
 #include "settings/settinginfo.h"
 #include "twitter_api/archivableclasses.h"
 #include "twitter_api/logstore/logstore.h"
+#include "twitter_api/requests/probe.h"
 #include "window/DialogMain.h"
 #include "window/FirstStart.h"
 
@@ -102,11 +103,17 @@ int RunMainWindow(QApplication& app, const UiContext& context, bool firstStart) 
     }
 }
 
-// Every host role goes to the demo's stand-in.
-int RunDemo(QApplication& app, UiContext context) {
+// Every host role goes to the demo's stand-in; a stand-in playing a server is found as a user's
+// server would be.
+int RunDemo(QApplication& app, UiContext context, twitter_api::Flavour flavour) {
     try {
-        const CDemoService service;
+        const CDemoService service(flavour);
         context.service.hosts = {service.Host(), service.Host(), service.Host()};
+        if (flavour != twitter_api::Flavour::Service) {
+            context.service.hosts = twitter_api::WithServer(
+                context.service.hosts,
+                twitter_api::FindServer(context.service, "http://" + service.Host()));
+        }
         return RunMainWindow(app, context, false);
     } catch (const Exception& failure) {
         StandardOutputSink().WriteLine("Error: " + std::string(failure.what()));
@@ -133,7 +140,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     if (options.mDemo) {
-        return RunDemo(app, system->context);
+        return RunDemo(app, system->context, options.mFlavour);
     }
     return RunMainWindow(app, system->context, *firstStart);
 }

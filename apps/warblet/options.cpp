@@ -5,7 +5,7 @@
 #include "common/errors.h"
 
 const char* const kUsage =
-    "usage: warblet [--data-dir DIR] [--demo] [Qt options]\n"
+    "usage: warblet [--data-dir DIR] [--demo [--flavour gnusocial|friendica]] [Qt options]\n"
     "       warblet --help | --version\n"
     "A desktop client for a microblogging service.\n"
     "  --data-dir DIR  keep the settings (setting/), the logs (log/) and any own icons (dat/)\n"
@@ -13,8 +13,10 @@ const char* const kUsage =
     "                  setting/setting.dat, else $XDG_DATA_HOME/warblet (~/.local/share/warblet)\n"
     "  --demo          try it against the bundled stand-in of the service as the demo account,\n"
     "                  in a folder of its own ($XDG_CACHE_HOME/warblet/demo unless --data-dir)\n"
-    "The service hosts come from setting/service.conf (see warblet-cli service) and the\n"
-    "variables WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST, which override it.\n";
+    "  --flavour KIND  with --demo, the stand-in plays a GNU social or a Friendica server\n"
+    "The server, or the service's hosts, come from setting/service.conf (the settings dialog's\n"
+    "Server field, or warblet-cli service) and the variables WARBLET_MAIN_HOST, WARBLET_API_HOST\n"
+    "and WARBLET_SEARCH_HOST, which override it.\n";
 
 SOptions ParseOptions(int argc, char** argv) {
     SOptions options;
@@ -28,6 +30,13 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mVersion = true;
         } else if (word == "--demo") {
             options.mDemo = true;
+        } else if (word == "--flavour") {
+            const std::string_view key = i + 1 < argc ? argv[++i] : "";
+            const std::optional<twitter_api::Flavour> flavour = twitter_api::FlavourOfKey(key);
+            if (!flavour) {
+                throw Exception("--flavour needs gnusocial or friendica");
+            }
+            options.mFlavour = *flavour;
         } else if (word == "--data-dir" || word.starts_with(kDataDirIs)) {
             const std::string_view folder = word == "--data-dir" ? (i + 1 < argc ? argv[++i] : "")
                                                                  : word.substr(kDataDirIs.size());
@@ -38,6 +47,9 @@ SOptions ParseOptions(int argc, char** argv) {
         } else {
             options.mQtArguments.push_back(argv[i]);
         }
+    }
+    if (options.mFlavour != twitter_api::Flavour::Service && !options.mDemo) {
+        throw Exception("--flavour goes with --demo");
     }
     options.mQtArguments.push_back(nullptr);
     return options;

@@ -3,11 +3,13 @@
 #include <charconv>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 
 #include "common/errors.h"
 #include "common/escaped.h"
 #include "platform/file.h"
 #include "twitter_api/exchange/hostaddress.h"
+#include "twitter_api/exchange/serverroot.h"
 #include "twitter_api/logstore/logstore.h"
 
 namespace settings {
@@ -76,19 +78,84 @@ std::string FileNameFault(std::string_view path) {
     return {};
 }
 
+// Why the value is no server's API root; empty when it is one.
+std::string ServerFault(std::string_view url) {
+    try {
+        twitter_api::ParseServerRoot(url);
+        return {};
+    } catch (const Exception& failure) {
+        return failure.what();
+    }
+}
+
+std::string FlavourFault(std::string_view key) {
+    return twitter_api::FlavourOfKey(key) ? std::string()
+                                          : "the flavour is not gnusocial or friendica";
+}
+
+std::string TextLimitFault(std::string_view limit) {
+    int32_t number = 0;
+    const auto [end, error] = std::from_chars(limit.data(), limit.data() + limit.size(), number);
+    if (limit.empty() || error != std::errc() || end != limit.data() + limit.size() || number < 0) {
+        return "the text limit is no number from 0 up";
+    }
+    return {};
+}
+
+// One key of the file: how its value is checked, stored and written back (nothing to write for a
+// value that is not set).
 struct SKey {
     const char* mName;
     const char* mVariable;  // the environment variable that overrides the line, if any
-    std::string HostConfig::*mValue;
     std::string (*mFault)(std::string_view value);
-    bool mOptional;  // written only when not empty
+    void (*mStore)(HostConfig& hosts, const std::string& value);
+    std::optional<std::string> (*mWritten)(const HostConfig& hosts);
 };
 
+template <std::string HostConfig::*Member>
+void StoreText(HostConfig& hosts, const std::string& value) {
+    hosts.*Member = value;
+}
+
+template <std::string HostConfig::*Member>
+std::optional<std::string> WrittenText(const HostConfig& hosts) {
+    const std::string& value = hosts.*Member;
+    return value.empty() ? std::nullopt : std::optional(value);
+}
+
+void StoreFlavour(HostConfig& hosts, const std::string& value) {
+    hosts.flavour = *twitter_api::FlavourOfKey(value);
+}
+
+std::optional<std::string> WrittenServer(const HostConfig& hosts) {
+    return hosts.OnServer() ? std::optional(hosts.server) : std::nullopt;
+}
+
+std::optional<std::string> WrittenFlavour(const HostConfig& hosts) {
+    return hosts.OnServer() ? std::optional(std::string(twitter_api::FlavourKey(hosts.flavour)))
+                            : std::nullopt;
+}
+
+void StoreTextLimit(HostConfig& hosts, const std::string& value) {
+    hosts.textLimit = std::stoi(value);
+}
+
+std::optional<std::string> WrittenTextLimit(const HostConfig& hosts) {
+    return hosts.OnServer() ? std::optional(std::to_string(hosts.textLimit)) : std::nullopt;
+}
+
 constexpr SKey kKeys[] = {
-    {"main_host", "WARBLET_MAIN_HOST", &HostConfig::main, HostFault, false},
-    {"api_host", "WARBLET_API_HOST", &HostConfig::versioned, HostFault, false},
-    {"search_host", "WARBLET_SEARCH_HOST", &HostConfig::search, HostFault, false},
-    {"ca_file", nullptr, &HostConfig::caFile, FileNameFault, true},
+    {"main_host", "WARBLET_MAIN_HOST", HostFault, StoreText<&HostConfig::main>,
+     WrittenText<&HostConfig::main>},
+    {"api_host", "WARBLET_API_HOST", HostFault, StoreText<&HostConfig::versioned>,
+     WrittenText<&HostConfig::versioned>},
+    {"search_host", "WARBLET_SEARCH_HOST", HostFault, StoreText<&HostConfig::search>,
+     WrittenText<&HostConfig::search>},
+    {"server", nullptr, ServerFault, StoreText<&HostConfig::server>, WrittenServer},
+    {"flavour", nullptr, FlavourFault, StoreFlavour, WrittenFlavour},
+    {"text_limit", nullptr, TextLimitFault, StoreTextLimit, WrittenTextLimit},
+    {"ca_file", nullptr, FileNameFault, StoreText<&HostConfig::caFile>,
+     WrittenText<&HostConfig::caFile>},
 };
 
 const SKey* FindKey(std::string_view name) {
@@ -129,7 +196,14 @@ void ApplyLine(std::string_view line, size_t lineNumber, size_t (&lineOfKey)[std
     if (!fault.empty()) {
         throw Exception(fault);
     }
-    hosts.*(key->mValue) = value;
+    key->mStore(hosts, value);
+}
+
+// A server and its kind go together.
+void CheckServerAndFlavour(const HostConfig& hosts, const std::string& fileName) {
+    if (hosts.server.empty() != !hosts.OnServer()) {
+        throw Exception(EscapeControls(fileName) + ": server= and flavour= go together");
+    }
 }
 
 }  // namespace
@@ -152,15 +226,15 @@ HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, 
                             ": " + fault.what());
         }
     }
+    CheckServerAndFlavour(base, fileName);
     return base;
 }
 
 std::string FormatServiceConf(const HostConfig& hosts) {
     std::string text;
     for (const SKey& key : kKeys) {
-        const std::string& value = hosts.*(key.mValue);
-        if (!key.mOptional || !value.empty()) {
-            text += std::string(key.mName) + "=" + value + "\n";
+        if (const std::optional<std::string> value = key.mWritten(hosts)) {
+            text += std::string(key.mName) + "=" + *value + "\n";
         }
     }
     return text;
@@ -197,7 +271,9 @@ HostConfig ServiceHosts() {
         if (!fault.empty()) {
             throw Exception(std::string(key.mVariable) + ": " + NotAHost(value, fault));
         }
-        hosts.*(key.mValue) = value;
+        key.mStore(hosts, value);
+        // The variables name the service's hosts, as a stand-in of it is reached.
+        hosts.flavour = twitter_api::Flavour::Service;
     }
     return hosts;
 }

@@ -147,6 +147,18 @@ TEST_F(SearchCommand, TakesTheAccountTheLimitAndTheQueryWords) {
     EXPECT_EQ(none.out, "");
 }
 
+// An account on a server keeps its logs in log/{user}@{host}/, and the search reads those.
+TEST_F(SearchCommand, ReadsTheLogsOfTheServerInTheServiceFile) {
+    WriteLog("data/log/alice@social.example/timeline/20100406.dat", {{7, "good from the server"}});
+    WriteBytes("data/setting/service.conf",
+               "server=https://social.example/api\nflavour=gnusocial\ntext_limit=1000\n");
+    const Outcome run = RunCli({"--data-dir", "data", "search", "good"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 1u) << run.out;
+    EXPECT_EQ(nlohmann::json::parse(lines[0])["id"], 7);
+}
+
 struct Failure {
     std::vector<std::string> words;
     int status;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <thread>
 
 #include "routes.h"
@@ -14,6 +15,7 @@
 #include "store.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
+#include "twitter_api/requests/probe.h"
 #include "window/DialogMain.h"
 
 using namespace ui_testing;
@@ -112,5 +114,77 @@ TEST_F(EndToEndTest, TheFirstStartFetchesAndLogsEveryTimelineTheSecondShowsThemF
         EXPECT_TRUE(page->mGetThreads.empty());
     }
 }
+
+// The same window against the stand-in playing a GNU social or Friendica server, found as a
+// user's server is: every page fills from it, a repeat shows in the name of the one who repeated
+// and of its author, and the logs go to the account's folder of that server.
+class ServerEndToEndTest : public UiTest,
+                           public ::testing::WithParamInterface<twitter_api::Flavour> {
+  protected:
+    ServerEndToEndTest() {
+        standin::LoadSeedFile(WARBLET_STANDIN_SEED, standin::Now(), mStore, true);
+        standin::ConfigureServer(mServer, mStore, GetParam());
+        const int port = mServer.bind_to_any_port("127.0.0.1");
+        mServing = std::thread([this] { mServer.listen_after_bind(); });
+        mHost = "127.0.0.1:" + std::to_string(port);
+        context.service.hosts = twitter_api::WithServer(
+            twitter_api::HostConfig(),
+            twitter_api::FindServer(context.service, "http://" + mHost + "/index.php/api"));
+        clock.now = SystemClock().NowMs();
+        gSetting->SetCredential(DialogSetting::MakeCredential("demo", "demo"));
+    }
+    ~ServerEndToEndTest() override {
+        mServer.stop();
+        mServing.join();
+    }
+
+    standin::CStore mStore;
+    httplib::Server mServer;
+    std::thread mServing;
+    std::string mHost;
+};
+
+TEST_P(ServerEndToEndTest, EveryPageFillsFromTheServerAndIsLoggedInItsFolder) {
+    EXPECT_EQ(context.service.hosts.server, "http://" + mHost + "/index.php/api");
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (CTabMain* page : window.mTabPages) {
+        EXPECT_TRUE(SettleCalls(*page));
+    }
+    EXPECT_GT(window.mTabPages[twitter_api::LISTS]->comboBox1->count(), 0);
+    const bool hasSavedSearches = GetParam() == twitter_api::Flavour::Friendica;
+    EXPECT_EQ(window.mTabPages[twitter_api::SEARCH]->comboBox1->count() > 0, hasSavedSearches);
+    for (CTabMain* page : window.mTabPages) {
+        page->StartGetTimeLine();
+    }
+    ASSERT_TRUE(window.WaitForFetches(QDeadlineTimer(20'000)));
+    for (CTabMain* page : window.mTabPages) {
+        page->OnTimerTick();
+    }
+    const CTabMain& home = *window.mTabPages[twitter_api::TIMELINE];
+    EXPECT_NE(home.txtTimeLine->Text().find("RT @kenji_dev QString"), std::string::npos);
+    for (CTabMain* page : window.mTabPages) {
+        SCOPED_TRACE(page->mTabType);
+        if (page->mTabType == twitter_api::SEARCH && !hasSavedSearches) {
+            continue;
+        }
+        EXPECT_FALSE(page->mTodayList->mContributions.empty())
+            << page->lblStatus->toolTip().toStdString();
+        const auto logged =
+            twitter_api::LoadLog(page->mCurrentDate, page->mTabType,
+                                 page->comboBox1->currentText().toStdString(), mHost);
+        EXPECT_EQ(logged->mContributions.size(), page->mTodayList->mContributions.size());
+    }
+    EXPECT_TRUE(std::filesystem::is_directory("log/demo@" + mHost + "/timeline"));
+    EXPECT_FALSE(std::filesystem::exists("log/demo"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Flavours, ServerEndToEndTest,
+                         ::testing::Values(twitter_api::Flavour::GnuSocial,
+                                           twitter_api::Flavour::Friendica),
+                         [](const auto& testCase) {
+                             return std::string(twitter_api::FlavourKey(testCase.param));
+                         });
 
 }  // namespace

@@ -46,8 +46,8 @@ bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out, std::string& f
             return GetListTimeLine(mService, out, mParam1, mParam2, mCredential, mSinceId,
                                    kStatusCount, &failure);
         case SEARCH:
-            return GetSearchTimeLine(mService, out, mParam1, kSearchResultsPerPage, kSearchPage,
-                                     &failure);
+            return GetSearchTimeLine(mService, out, mCredential, mParam1, kSearchResultsPerPage,
+                                     kSearchPage, &failure);
     }
     return false;
 }

@@ -15,6 +15,7 @@
 #include "twitter_api/conversions/datetime.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/requests/lists.h"
+#include "twitter_api/requests/routes.h"
 
 using namespace twitter_api;
 
@@ -193,8 +194,33 @@ void CTabMain::StartUp() {
     LoadLogs();
 }
 
+void CTabMain::SetHosts(const HostConfig& hosts) {
+    mContext.service.hosts = hosts;
+}
+
+// What a server does not have is not asked for: the chooser says so instead.
+QString CTabMain::AbsentChoices() const {
+    const SRouteTable& routes = RoutesOf(mContext.service.hosts.flavour);
+    if (mTabType == SEARCH && !routes.savedSearches.Available()) {
+        return tr("このサーバーには保存した検索がありません");
+    }
+    if (mTabType == LISTS && !routes.listSubscriptions.Available()) {
+        return tr("このサーバーにはリストの購読がありません");
+    }
+    return {};
+}
+
 void CTabMain::RequestChoices() {
     if (mTabType != LISTS && mTabType != SEARCH) {
+        return;
+    }
+    const QString absent = AbsentChoices();
+    comboBox1->setToolTip(absent);
+    const bool noneToAskFor = mTabType == SEARCH && !absent.isEmpty();
+    comboBox1->setPlaceholderText(noneToAskFor ? absent : QString());
+    if (noneToAskFor) {
+        ++mChoiceRequest;  // an answer still on its way from another server does not count
+        comboBox1->setEnabled(true);
         return;
     }
     // Without an account there are no lists or saved searches to ask for; saving one in the

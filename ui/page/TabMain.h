@@ -81,6 +81,9 @@ class CTabMain : public QWidget {
     // The choice lists, favourites and posts under way for this page.
     ServiceCalls& Calls() { return mCalls; }
 
+    // Where the page's requests go from now on; what it shows stays until it is reset.
+    void SetHosts(const twitter_api::HostConfig& hosts);
+
     // Marks the entries as read; with onlyBeforeCaret, those that start before the caret. The
     // click asks the keyboard whether Control is held.
     void MarkAsRead();
@@ -147,6 +150,8 @@ class CTabMain : public QWidget {
     // Asks for the lists or saved searches off the interface thread; the chooser is disabled
     // until they are there, then filled, its first item chosen and its logs shown.
     void RequestChoices();
+    // What the chooser lacks on this server: the text it shows for it, or none.
+    QString AbsentChoices() const;
     void ApplyChoices(CallOutcome<std::vector<std::string>> outcome);
     void FillComboBox(const std::vector<std::string>& entries);
     void OpenLink(const QString& text);
@@ -161,6 +166,8 @@ class CTabMain : public QWidget {
     // The name parameter of this page's log files: empty on the pages without a chooser, the
     // selected item's text on the lists and search pages, nothing when no item is selected there.
     std::optional<std::string> LogParam() const;
+    // The server whose account the log files belong to; empty on the service.
+    std::string LogServer() const;
     SFound ContributionAtCaret(LastEntry lastEntry) const;
     std::vector<twitter_api::ContributionPtr> AllContributions() const;
     void RenderEntry(twitter_api::CContribution& contribution, int32_t& position);

@@ -11,6 +11,7 @@
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/datetime.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/exchange/serverroot.h"
 #include "twitter_api/logstore/logstore.h"
 
 using namespace twitter_api;
@@ -203,23 +204,27 @@ void CTabMain::LoadDays(const std::string& param, int daysBack) {
     const int64_t now = mContext.clock->NowMs();
     for (int day = 1; day <= daysBack; ++day) {
         const ContributionListPtr earlier =
-            LoadLog(GetDateKey(now - day * kOneDayMs), mTabType, param);
+            LoadLog(GetDateKey(now - day * kOneDayMs), mTabType, param, LogServer());
         if (!earlier->mContributions.empty()) {
             AddContributions(earlier->mContributions, mYesterdayList, nullptr);
             break;
         }
     }
     mCurrentDate = GetDateKey(now);
-    const ContributionListPtr today = LoadLog(mCurrentDate, mTabType, param);
+    const ContributionListPtr today = LoadLog(mCurrentDate, mTabType, param, LogServer());
     AddContributions(today->mContributions, mTodayList, mYesterdayList);
 }
 
 void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& param) {
     if (mContext.logWriter) {
-        SaveLog(list, mTabType, param, *mContext.logWriter);
+        SaveLog(list, mTabType, param, *mContext.logWriter, LogServer());
     } else {
-        SaveLog(list, mTabType, param);
+        SaveLog(list, mTabType, param, LogServer());
     }
+}
+
+std::string CTabMain::LogServer() const {
+    return ServerHost(mContext.service.hosts);
 }
 
 void CTabMain::LoadLogs() {

@@ -18,6 +18,7 @@
 #include "common/errors.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/exchange/service.h"
 #include "twitter_api/requests/status.h"
 
 namespace {
@@ -86,7 +87,9 @@ CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int6
       mService(context.service),
       mDraft(context.postDraft),
       mOwnCalls(calls != nullptr ? nullptr : std::make_unique<ServiceCalls>(this)),
-      mCalls(calls != nullptr ? calls : mOwnCalls.get()) {
+      mCalls(calls != nullptr ? calls : mOwnCalls.get()),
+      mMaxLength(twitter_api::TextLimit(context.service.hosts)),
+      mRestCount(mMaxLength) {
     InitializeComponent();
     mReplyId = replyId;
     // A new status starts from the draft left unsent; a reply from its own "@name ".
@@ -105,8 +108,8 @@ CDialogPost::CDialogPost(const UiContext& context, const std::string& text, int6
     InstallSendShortcut(*this, *btnTweet);
     PressFocusedButtonsOnEnter(*this);
     // A reply opens with "@name " in the box; the counter shows what is left at once rather than
-    // 140 until the first edit.
-    mRestCount = kMaxLength - twitter_api::GetTextLength(TweetText());
+    // the whole limit until the first edit.
+    UpdateRestCount();
     UpdateRestString();
     UpdateTweetButton();
 }
@@ -124,7 +127,7 @@ void CDialogPost::InitializeComponent() {
     btnTweet->setAutoDefault(false);
     btnTweet->setGeometry(136, 104, 104, 24);
 
-    lblRestString = new QLabel(QString::number(kMaxLength), this);
+    lblRestString = new QLabel(QString::number(mMaxLength), this);
     lblRestString->setObjectName(QStringLiteral("lblRestString"));
     QFont font(QStringLiteral("Microsoft Sans Serif"));
     font.setPointSize(12);
@@ -152,7 +155,7 @@ void CDialogPost::OnTextChanged() {
         return;
     }
     RefuseInputBeyondLimit();
-    mRestCount = kMaxLength - twitter_api::GetTextLength(TweetText());
+    UpdateRestCount();
     UpdateRestString();
     UpdateTweetButton();
 }
@@ -230,10 +233,10 @@ void CDialogPost::reject() {
 // joins the user's edit, so one undo takes back both.
 void CDialogPost::RefuseInputBeyondLimit() {
     const QString text = txtTweet->toPlainText();
-    if (CountedLength(text) > kMaxLength) {
+    if (mMaxLength > 0 && CountedLength(text) > mMaxLength) {
         const Insertion insertion = FindInsertion(mAcceptedText, text);
         const QStringView inserted = QStringView(text).mid(insertion.start, insertion.length);
-        const qsizetype room = kMaxLength - (CountedLength(text) - CountedLength(inserted));
+        const qsizetype room = mMaxLength - (CountedLength(text) - CountedLength(inserted));
         const qsizetype kept = FittingLength(inserted, std::max<qsizetype>(room, 0));
 
         QTextCursor cursor(txtTweet->document());
@@ -247,6 +250,12 @@ void CDialogPost::RefuseInputBeyondLimit() {
         mTrimming = false;
     }
     mAcceptedText = txtTweet->toPlainText();
+}
+
+// What is left of the limit; without one, what has been written.
+void CDialogPost::UpdateRestCount() {
+    const int32_t length = twitter_api::GetTextLength(TweetText());
+    mRestCount = mMaxLength > 0 ? mMaxLength - length : length;
 }
 
 void CDialogPost::UpdateRestString() {

@@ -15,7 +15,9 @@ class ServiceCalls;
 struct UiContext;
 
 // The modal window in which a status or a reply is written: a text box, the count of characters
-// still available out of 140, and a button that posts the text and closes the window. The post
+// still available out of the limit (140 on the service, the server's own on a server), and a
+// button that posts the text and closes the window. On a server without a limit the count is of
+// the characters written. The post
 // runs off the interface thread; a post that fails keeps the window open with its text. A new
 // status closed unsent leaves its text as the draft that the next new status starts from.
 class CDialogPost : public QDialog {
@@ -39,9 +41,10 @@ class CDialogPost : public QDialog {
 
     void reject() override;
 
-  private:
-    static constexpr int32_t kMaxLength = 140;
+    // The most characters a status may have where the window posts; 0 for no limit.
+    int32_t TextLimit() const { return mMaxLength; }
 
+  private:
     void InitializeComponent();
     void OnTextChanged();
     void OnTweetClicked();
@@ -49,6 +52,7 @@ class CDialogPost : public QDialog {
     void UpdateTweetButton();
     bool IsNewStatus() const { return mReplyId < 0; }
     void RefuseInputBeyondLimit();
+    void UpdateRestCount();
     void UpdateRestString();
 
     twitter_api::Service mService;
@@ -60,7 +64,8 @@ class CDialogPost : public QDialog {
     QLabel* lblRestString = nullptr;
     QPlainTextEdit* txtTweet = nullptr;
     int64_t mReplyId = -1;
-    int32_t mRestCount = kMaxLength;
+    int32_t mMaxLength;
+    int32_t mRestCount;
 
     // The last text within the input limit, against which an edit's insertion is found.
     QString mAcceptedText;

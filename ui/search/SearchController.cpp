@@ -8,6 +8,7 @@
 #include "search/SearchBar.h"
 #include "search/SearchResults.h"
 #include "settings/settinginfo.h"
+#include "twitter_api/exchange/serverroot.h"
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/search/query.h"
 
@@ -89,7 +90,13 @@ void CSearchController::Search(const QString& query) {
     mResults->Clear(matcher);
     mBar->ShowCount(0, 0, true);
     ShowResults(true);
-    mWorker.Start(GetAccountLogDirectory(account), matcher, kShownHits);
+    mWorker.Start(GetAccountLogDirectory(account, ServerHost(mContext.service.hosts)), matcher,
+                  kShownHits);
+}
+
+void CSearchController::SetHosts(const HostConfig& hosts) {
+    mContext.service.hosts = hosts;
+    mResults->SetHosts(hosts);
 }
 
 void CSearchController::OnFound(std::vector<SSearchHit>& hits, size_t found) {

@@ -34,6 +34,8 @@ class CSearchController : public QObject {
     bool Searching() const { return mWorker.Running(); }
     // Searches for query now, as the bar does once typing pauses.
     void Search(const QString& query);
+    // The server whose account's logs are searched, and to which replies and favourites go.
+    void SetHosts(const twitter_api::HostConfig& hosts);
 
   signals:
     void Closed();

@@ -36,6 +36,9 @@ class CSearchResults : public QWidget {
     const twitter_api::SSearchHit& ShownHit(size_t index) const { return mShown[index].hit; }
     int32_t ShownStart(size_t index) const { return mShown[index].start; }
 
+    // Where replies and favourites go.
+    void SetHosts(const twitter_api::HostConfig& hosts) { mContext.service.hosts = hosts; }
+
     void OpenLinksAtCaret();
     void ReplyToSelected();
     void ToggleFavorite();

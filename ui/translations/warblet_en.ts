@@ -144,6 +144,14 @@
         <source>★ 失敗</source>
         <translation>★ failed</translation>
     </message>
+    <message>
+        <source>このサーバーには保存した検索がありません</source>
+        <translation>This server has no saved searches</translation>
+    </message>
+    <message>
+        <source>このサーバーにはリストの購読がありません</source>
+        <translation>This server has no list subscriptions</translation>
+    </message>
 </context>
 <context>
     <name>Notifier</name>
@@ -192,6 +200,33 @@
     <message>
         <source>閉じてもトレイに残る</source>
         <translation>Close to the tray</translation>
+    </message>
+</context>
+<context>
+    <name>ServerPart</name>
+    <message>
+        <source>%1、文字数の上限 %2</source>
+        <translation>%1, text limit %2</translation>
+    </message>
+    <message>
+        <source>%1、文字数の上限なし</source>
+        <translation>%1, no text limit</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>サービスのホストを使います (setting/service.conf)</source>
+        <translation>Using the service&apos;s hosts (setting/service.conf)</translation>
+    </message>
+    <message>
+        <source>サーバーのアドレスを入力してください</source>
+        <translation>Enter your server&apos;s address</translation>
+    </message>
+    <message>
+        <source>確認中…</source>
+        <translation>Checking…</translation>
     </message>
 </context>
 <context>

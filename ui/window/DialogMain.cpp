@@ -94,6 +94,14 @@ void CDialogMain::BuildSearch(QVBoxLayout& fill) {
             [this] { RunGuarded(this, [this] { mSearch->Open(); }); });
 }
 
+void CDialogMain::ChangeHosts(const HostConfig& hosts) {
+    mContext.service.hosts = hosts;
+    for (CTabMain* page : mTabPages) {
+        page->SetHosts(hosts);
+    }
+    mSearch->SetHosts(hosts);
+}
+
 void CDialogMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!mStarted) {

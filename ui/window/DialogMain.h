@@ -30,6 +30,12 @@ class CDialogMain : public QWidget {
     // when none is still running.
     bool WaitForFetches(QDeadlineTimer deadline);
 
+    // What the window and its pages run with.
+    const UiContext& Context() const { return mContext; }
+    // Points the window and every page at other hosts or another server, for the requests to
+    // come; the pages keep what they show until they are reset.
+    void ChangeHosts(const twitter_api::HostConfig& hosts);
+
     QTabWidget* tabMain = nullptr;
     std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
     Comforts* mComforts = nullptr;

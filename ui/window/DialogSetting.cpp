@@ -16,6 +16,7 @@
 #include "settings/settinginfo.h"
 #include "window/DialogMain.h"
 #include "window/PreferencesPart.h"
+#include "window/ServerPart.h"
 
 namespace {
 
@@ -68,10 +69,13 @@ void MakeExclusiveGroup(QGroupBox* owner, QRadioButton* first, QRadioButton* sec
 }  // namespace
 
 CDialogSetting::CDialogSetting(QWidget* parent) : QDialog(parent) {
+    // Made first, so that the server comes first for the keyboard too.
+    mServer = new ServerPart(*this);
     InitializeComponent();
     LoadFromSetting();
     mOpenedWith = Values();
     mPreferences = new PreferencesPart(*this);
+    mServer->MakeRoom(0);
     PressFocusedButtonsOnEnter(*this);
     connect(btnOk, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { OnOkClicked(); }); });
@@ -134,6 +138,10 @@ void CDialogSetting::LoadFromSetting() {
 }
 
 void CDialogSetting::OnOkClicked() {
+    // A server named anew is looked for first; OK goes on once it has been found.
+    if (!mServer->ReadyToApply([this] { RunGuarded(this, [this] { OnOkClicked(); }); })) {
+        return;
+    }
     const std::string accountName = txtId->text().toStdString();
     const bool accountChanged = accountName != gSetting->GetAccountName();
     gSetting->SetCredential(
@@ -142,8 +150,9 @@ void CDialogSetting::OnOkClicked() {
         radioNickName->isChecked() ? DialogSetting::NICKNAME : DialogSetting::SCREENNAME;
     gSetting->mAutoReloadType =
         radioAutoReloadNone->isChecked() ? DialogSetting::NONE : DialogSetting::EVERY3MINUTES;
+    const bool serverChanged = mServer->Apply();
     // The pages hold the old account's timelines, lists and saved searches.
-    if (accountChanged) {
+    if (accountChanged || serverChanged) {
         for (CTabMain* page : gDialogMain->mTabPages) {
             page->ResetTab();
         }
@@ -159,7 +168,7 @@ CDialogSetting::SValues CDialogSetting::Values() const {
 }
 
 bool CDialogSetting::Changed() const {
-    return !(Values() == mOpenedWith) || mPreferences->Changed();
+    return !(Values() == mOpenedWith) || mPreferences->Changed() || mServer->Changed();
 }
 
 void CDialogSetting::reject() {

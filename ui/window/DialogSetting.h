@@ -9,10 +9,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class ServerPart;
 
-// The modal window for the account name, the password and the two display choices. It shows
-// gSetting; OK writes the new values into it, resets every timeline tab when the account name has
-// changed, saves the settings file and closes. Closing by the frame or Esc discards the edits,
+// The modal window for the server, the account name, the password and the two display choices.
+// It shows gSetting; OK writes the new values into it (once a newly named server has been found),
+// resets every timeline tab when the account name or the server has changed, saves the settings
+// file and closes. Closing by the frame or Esc discards the edits,
 // after asking when something was changed.
 class CDialogSetting : public QDialog {
     Q_OBJECT
@@ -53,4 +55,5 @@ class CDialogSetting : public QDialog {
     QRadioButton* radioAutoReload3Minutes = nullptr;
     SValues mOpenedWith;
     PreferencesPart* mPreferences = nullptr;
+    ServerPart* mServer = nullptr;
 };

@@ -265,9 +265,18 @@ bool IsRedirect(const Response& response) {
 
 Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
                       const std::string& path, const Credential& credential) {
+    const std::string& setting = service.hosts.For(host);
+    if (setting.empty()) {
+        throw platform::NetworkError(std::string(kNoServer));
+    }
+    return FetchDocument(service, method, ParseHostAddress(setting), path, credential);
+}
+
+Fetched FetchDocument(const Service& service, std::string_view method, const HostAddress& address,
+                      const std::string& path, const Credential& credential) {
     const auto deadline = Clock::now() + service.deadline;
-    const HostAddress address = ParseHostAddress(service.hosts.For(host));
     Response response = Exchange(service, method, address, path, credential, deadline);
+    std::optional<HostAddress> movedTo;
     if (IsRedirect(response)) {
         const auto target = UpgradeTarget(address, path, *response.location);
         if (!target) {
@@ -277,8 +286,9 @@ Fetched FetchDocument(const Service& service, std::string_view method, HostKind 
         if (IsRedirect(response)) {
             throw platform::NetworkError(RefusedRedirectMessage(*response.location));
         }
+        movedTo = target;
     }
-    return {std::move(response.statusLine), std::move(response.body)};
+    return {std::move(response.statusLine), std::move(response.body), std::move(movedTo)};
 }
 
 void ReportMalformed(const Service& service, std::optional<std::string_view> requestLine,

@@ -92,15 +92,24 @@ Response ReadResponse(ByteSource& stream);
 struct Fetched {
     std::string statusLine;
     std::string document;
+    // Where the answer came from when the server sent the request on to the same place over https.
+    std::optional<HostAddress> movedTo;
 };
 
 // Sends the request and reads its answer, all within service.deadline. When the request could not
 // be written in full and the server closed without a word, the write's failure is thrown as
 // NetworkError. A redirect to the same host over https with the same path is followed once, with
 // the same method and credential; any other redirect with a location throws NetworkError naming
-// the location.
+// the location. A host role that names no host throws NetworkError kNoServer.
 Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
                       const std::string& path, const Credential& credential);
+// The same at an address of its own (a server's, under its API root).
+Fetched FetchDocument(const Service& service, std::string_view method, const HostAddress& address,
+                      const std::string& path, const Credential& credential);
+
+// Why a request has nowhere to go on a fresh installation.
+inline constexpr std::string_view kNoServer =
+    "No server is set: name one in the settings, or with warblet-cli service set";
 
 // The diagnostic lines of a document that failed the well-formedness check: the request's own
 // line, when it has one, then the failure's message.

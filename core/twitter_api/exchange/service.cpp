@@ -16,4 +16,8 @@ const std::string& HostConfig::For(HostKind kind) const {
     throw AssertionError("Unknown host kind");
 }
 
+int32_t TextLimit(const HostConfig& hosts) {
+    return hosts.OnServer() ? hosts.textLimit : kServiceTextLimit;
+}
+
 }  // namespace twitter_api

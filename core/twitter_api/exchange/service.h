@@ -1,8 +1,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <utility>
+
+#include "twitter_api/exchange/flavour.h"
 
 class DiagnosticSink;
 
@@ -15,8 +18,11 @@ enum class HostKind {
     Search,     // the Atom search
 };
 
-// Host names as written in the "HOST: " line: a name, or name:port (port 80 when absent); either
-// may follow "https://" (TLS, port 443 when absent) or "http://", which the line leaves out.
+// Where the service is: either its three hosts, or a GNU social or Friendica server under whose
+// API root every request goes. Host names are written as in the "HOST: " line: a name, or
+// name:port (port 80 when absent); either may follow "https://" (TLS, port 443 when absent) or
+// "http://", which the line leaves out. Nothing is set by default: a fresh installation names no
+// server until the user does.
 struct HostConfig {
     HostConfig() = default;
     HostConfig(std::string mainHost, std::string versionedHost, std::string searchHost,
@@ -26,14 +32,27 @@ struct HostConfig {
           search(std::move(searchHost)),
           caFile(std::move(caFileName)) {}
 
-    std::string main = "twitter.com";
-    std::string versioned = "api.twitter.com";
-    std::string search = "search.twitter.com";
+    std::string main;
+    std::string versioned;
+    std::string search;
     // A PEM file of certificates trusted for https hosts besides the system's; empty for none.
     std::string caFile;
+    // The server's kind; Service for the three hosts, which a server leaves unused.
+    Flavour flavour = Flavour::Service;
+    // The server's API root as an absolute URL, "https://social.example/api".
+    std::string server;
+    // The most characters a status may have on the server, from its configuration document; 0
+    // for no limit.
+    int32_t textLimit = 0;
 
     const std::string& For(HostKind kind) const;
+    bool OnServer() const { return flavour != Flavour::Service; }
 };
+
+// The most characters a status may have where the hosts point, as the post dialog counts them:
+// 140 on the service, the server's own limit on a server; 0 means no limit.
+inline constexpr int32_t kServiceTextLimit = 140;
+int32_t TextLimit(const HostConfig& hosts);
 
 // The longest one exchange may take, connecting, sending and reading the whole answer: a page of
 // 200 statuses comes in seconds, so a server still trickling after this is not going to finish.

@@ -1,44 +1,16 @@
 #include "twitter_api/exchange/xmlmapping.h"
 
-#include <expat.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <random>
-#include <type_traits>
+
+#include "twitter_api/exchange/expatparser.h"
 
 namespace twitter_api {
 namespace {
-
-// Entity expansion may grow the document at most this many times over, once it has produced
-// this many bytes; beyond that the parse fails instead of exhausting memory.
-constexpr float kMaximumAmplification = 100.0F;
-constexpr unsigned long long kAmplificationThreshold = 8ULL << 20;
-
-struct ParserDeleter {
-    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
-};
-using ParserPtr = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter>;
-
-ParserPtr MakeParser() {
-    ParserPtr parser(XML_ParserCreate(nullptr));
-    if (!parser) {
-        throw std::bad_alloc();
-    }
-    XML_SetBillionLaughsAttackProtectionMaximumAmplification(parser.get(), kMaximumAmplification);
-    XML_SetBillionLaughsAttackProtectionActivationThreshold(parser.get(), kAmplificationThreshold);
-    return parser;
-}
-
-std::string FailureMessage(XML_Parser parser) {
-    return std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
-           std::to_string(XML_GetCurrentLineNumber(parser)) + ", column " +
-           std::to_string(XML_GetCurrentColumnNumber(parser) + 1);
-}
 
 // Character data arrives in many small pieces (a line end, an indentation, a value); a plain
 // buffer makes each piece a single copy.

@@ -40,9 +40,10 @@ std::string SafeComponent(const std::string& name, const std::string& prefix,
     return kept + "~" + digits;
 }
 
-std::string LogPath(const std::string& user, ETabType kind, const std::string& date,
-                    const std::string& param) {
-    const std::string folder = GetAccountLogDirectory(user) + GetLogDirectoryByTabType(kind);
+std::string LogPath(const std::string& user, const std::string& server, ETabType kind,
+                    const std::string& date, const std::string& param) {
+    const std::string folder =
+        GetAccountLogDirectory(user, server) + GetLogDirectoryByTabType(kind);
     if (param.empty()) {
         return folder + SafeComponent(date, "", ".dat") + ".dat";
     }
@@ -57,12 +58,13 @@ struct EncodedLog {
 
 // What SaveLog writes, or nothing where it writes nothing; encoded into buffer's storage.
 std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType kind,
-                                    const std::string& param, std::string buffer) {
+                                    const std::string& param, const std::string& server,
+                                    std::string buffer) {
     const std::string user = AccountName();
     if (user.empty()) {
         return std::nullopt;
     }
-    CreateLogDirectories();
+    CreateLogDirectories(server);
     if (!list || list->mContributions.empty()) {
         return std::nullopt;
     }
@@ -74,7 +76,7 @@ std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType ki
     serialization::Serializer archive(std::move(buffer));
     ContributionListPtr root = list;
     archive.transfer(root, serialization::Tracking::Tracked);
-    return EncodedLog{LogPath(user, kind, list->mDate, byParam ? param : std::string()),
+    return EncodedLog{LogPath(user, server, kind, list->mDate, byParam ? param : std::string()),
                       archive.takeBytes()};
 }
 
@@ -96,13 +98,13 @@ std::string GetLogDirectoryByTabType(ETabType kind) {
     throw AssertionError("GetLogDirectoryByTabType switch error");
 }
 
-bool CreateLogDirectories() {
+bool CreateLogDirectories(const std::string& server) {
     platform::MakeDirectory(kLogRoot);
     const std::string user = AccountName();
     if (user.empty()) {
         return false;
     }
-    const std::string account = GetAccountLogDirectory(user);
+    const std::string account = GetAccountLogDirectory(user, server);
     platform::MakeDirectory(account);
     for (const ETabType kind : kAllKinds) {
         platform::MakeDirectory(account + GetLogDirectoryByTabType(kind));
@@ -115,25 +117,27 @@ bool CreateSettingDirectory() {
     return true;
 }
 
-void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, std::string())) {
+void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
+             const std::string& server) {
+    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, server, std::string())) {
         platform::AtomicFileWriter(log->path).Commit(log->bytes);
     }
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
-             LogWriter& writer) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, writer.TakeBuffer())) {
+             LogWriter& writer, const std::string& server) {
+    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, server, writer.TakeBuffer())) {
         writer.Write(std::move(log->path), std::move(log->bytes));
     }
 }
 
-ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param) {
+ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param,
+                            const std::string& server) {
     auto list = std::make_shared<CContributionListOfDay>(date);
-    if (!CreateLogDirectories()) {
+    if (!CreateLogDirectories(server)) {
         return list;
     }
-    const std::string path = LogPath(AccountName(), kind, date, param);
+    const std::string path = LogPath(AccountName(), server, kind, date, param);
     if (!platform::PathExists(path)) {
         return list;
     }
@@ -147,8 +151,9 @@ ContributionListPtr ReadLogFile(const std::string& path) {
     return list;
 }
 
-std::string GetAccountLogDirectory(const std::string& user) {
-    return kLogRoot + SafeComponent(user, "", "") + "/";
+std::string GetAccountLogDirectory(const std::string& user, const std::string& server) {
+    const std::string account = server.empty() ? user : user + "@" + server;
+    return kLogRoot + SafeComponent(account, "", "") + "/";
 }
 
 }  // namespace twitter_api

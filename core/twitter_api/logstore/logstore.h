@@ -14,9 +14,14 @@ namespace twitter_api {
 // "timeline/", "mentions/", "directmessages/", "list/" or "search/".
 std::string GetLogDirectoryByTabType(ETabType kind);
 
-// Makes log/ and, when gSetting names an account, log/{user}/ with its five kind directories.
+// Each account's logs live in a folder of their own below log/: log/{user}/ for an account on the
+// service, log/{user}@{server}/ for one on a GNU social or Friendica server, where server is the
+// host of its API root (with the port when the root names one), so that two servers' accounts of
+// the same name never mix. The functions below take that server, empty for the service.
+
+// Makes log/ and, when gSetting names an account, its folder with the five kind directories.
 // False when there is no account.
-bool CreateLogDirectories();
+bool CreateLogDirectories(const std::string& server = {});
 
 // Makes setting/ when absent.
 bool CreateSettingDirectory();
@@ -24,19 +29,22 @@ bool CreateSettingDirectory();
 // Writes the list to log/{user}/{directory}{date}.dat, or {date}_{param}.dat for lists and
 // search. Nothing is written without an account, for an empty list, or for lists and search
 // without a param.
-void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param);
+void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
+             const std::string& server = {});
 // The same, with the file put on the disk by writer: the list is encoded before this returns, so
 // the list may change at once.
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
-             LogWriter& writer);
+             LogWriter& writer, const std::string& server = {});
 
 // The day's list from its file, or a new empty list for date.
-ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param);
+ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param,
+                            const std::string& server = {});
 
 // The list held in the day log at path, which exists; the archive's failures propagate.
 ContributionListPtr ReadLogFile(const std::string& path);
 
-// "log/{user}/", the folder of an account's day logs, with the name made safe as a folder name.
-std::string GetAccountLogDirectory(const std::string& user);
+// "log/{user}/" or "log/{user}@{server}/", the folder of an account's day logs, with the name made
+// safe as a folder name.
+std::string GetAccountLogDirectory(const std::string& user, const std::string& server = {});
 
 }  // namespace twitter_api

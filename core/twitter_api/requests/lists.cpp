@@ -3,68 +3,52 @@
 #include "settings/settinginfo.h"
 #include "twitter_api/exchange/exchange.h"
 #include "twitter_api/exchange/refusal.h"
-#include "twitter_api/requests/mappings.h"
+#include "twitter_api/requests/routes.h"
 
 namespace twitter_api {
 namespace {
 
-using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<std::string>&);
-
 // All three share one diagnostic line.
 constexpr std::string_view kDiagnosticLine = "GetUserLists XML PARSE ERROR!!";
 
-std::vector<std::string> GetChoices(const Service& service, HostKind host, const std::string& path,
-                                    const std::string& credential, Mapper map,
-                                    std::string* failure) {
-    const Fetched fetched = FetchDocument(service, kGet, host, path, credential);
+// Nothing is sent without a credential, nor for a choice the server does not have.
+std::vector<std::string> GetChoices(const Service& service, SRoute SRouteTable::*which,
+                                    const std::string& credential, std::string* failure) {
+    SetFailure(failure, {});
+    const SRoute& route = RoutesOf(service.hosts.flavour).*which;
+    if (credential.empty() || !route.Available()) {
+        return {};
+    }
+    const PathValues values{{"user", EncodePathSegment(DialogSetting::GetAccountName(credential))}};
+    const Fetched fetched = FetchRoute(service, kGet, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
         SetFailure(failure, std::move(*refusal));
         return {};
     }
     std::vector<std::string> choices;
-    if (const auto malformed = map(fetched.document, choices)) {
+    if (const auto malformed = route.choices(fetched.document, choices)) {
         ReportMalformed(service, kDiagnosticLine, *malformed);
         SetFailure(failure, MalformedMessage(*malformed));
     }
     return choices;
 }
 
-std::string AccountSegment(const std::string& credential) {
-    return EncodePathSegment(DialogSetting::GetAccountName(credential));
-}
-
 }  // namespace
 
 std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
                                       std::string* failure) {
-    SetFailure(failure, {});
-    if (credential.empty()) {
-        return {};
-    }
-    const std::string path = FormatPath("/1/%s/lists.xml", {AccountSegment(credential)});
-    return GetChoices(service, HostKind::Versioned, path, credential, MapLists, failure);
+    return GetChoices(service, &SRouteTable::ownLists, credential, failure);
 }
 
 std::vector<std::string> GetUserListSubscriptions(const Service& service,
                                                   const std::string& credential,
                                                   std::string* failure) {
-    SetFailure(failure, {});
-    if (credential.empty()) {
-        return {};
-    }
-    const std::string path =
-        FormatPath("/1/%s/lists/subscriptions.xml", {AccountSegment(credential)});
-    return GetChoices(service, HostKind::Versioned, path, credential, MapLists, failure);
+    return GetChoices(service, &SRouteTable::listSubscriptions, credential, failure);
 }
 
 std::vector<std::string> GetUserSavedSearches(const Service& service, const std::string& credential,
                                               std::string* failure) {
-    SetFailure(failure, {});
-    if (credential.empty()) {
-        return {};
-    }
-    return GetChoices(service, HostKind::Main, "/saved_searches.xml", credential, MapSavedSearches,
-                      failure);
+    return GetChoices(service, &SRouteTable::savedSearches, credential, failure);
 }
 
 }  // namespace twitter_api

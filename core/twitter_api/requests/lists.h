@@ -7,9 +7,11 @@
 
 namespace twitter_api {
 
-// "list name,owner screen name" per list, in document order. An empty credential returns nothing
-// without any network activity. When the service refuses the request (an HTTP error status) or its
-// answer is not a well-formed document, the result is empty and *failure, when given, says why.
+// "list name,owner screen name" per list, in document order (on Friendica, "circle name,circle
+// id"). An empty credential, or a choice the server does not have (saved searches on GNU social,
+// list subscriptions on Friendica), returns nothing without any network activity. When the service
+// refuses the request (an HTTP error status) or its answer is not a well-formed document, the
+// result is empty and *failure, when given, says why.
 std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
                                       std::string* failure = nullptr);
 std::vector<std::string> GetUserListSubscriptions(const Service& service,

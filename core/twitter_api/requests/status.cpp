@@ -4,6 +4,7 @@
 #include "twitter_api/exchange/exchange.h"
 #include "twitter_api/exchange/refusal.h"
 #include "twitter_api/exchange/xmlmapping.h"
+#include "twitter_api/requests/routes.h"
 
 namespace twitter_api {
 namespace {
@@ -11,10 +12,11 @@ namespace {
 constexpr std::string_view kNoAccount = "No account name and password are set";
 
 // Nothing of the answer is read: a well-formed document without an error status is success.
-bool Exchange(const Service& service, HostKind host, const std::string& path,
+bool Exchange(const Service& service, SRoute SRouteTable::*which, const PathValues& values,
               const std::string& credential, std::optional<std::string_view> diagnosticLine,
               std::string* failure) {
-    const Fetched fetched = FetchDocument(service, kPost, host, path, credential);
+    const SRoute& route = RoutesOf(service.hosts.flavour).*which;
+    const Fetched fetched = FetchRoute(service, kPost, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
         SetFailure(failure, std::move(*refusal));
         return false;
@@ -27,15 +29,15 @@ bool Exchange(const Service& service, HostKind host, const std::string& path,
     return true;
 }
 
-bool ChangeFavorite(const Service& service, const std::string& credential, std::string_view format,
-                    int64_t statusId, std::string* failure) {
+bool ChangeFavorite(const Service& service, const std::string& credential,
+                    SRoute SRouteTable::*which, int64_t statusId, std::string* failure) {
     SetFailure(failure, {});
     if (credential.empty()) {
         SetFailure(failure, std::string(kNoAccount));
         return false;
     }
-    return Exchange(service, HostKind::Versioned, FormatPath(format, {statusId}), credential,
-                    std::nullopt, failure);
+    return Exchange(service, which, {{"id", std::to_string(statusId)}}, credential, std::nullopt,
+                    failure);
 }
 
 }  // namespace
@@ -43,21 +45,22 @@ bool ChangeFavorite(const Service& service, const std::string& credential, std::
 bool Post(const Service& service, const std::string& credential, const std::string& text,
           int64_t replyId, std::string* failure) {
     SetFailure(failure, {});
-    const std::string path =
-        replyId >= 0 ? FormatPath("/statuses/update.xml?status=%s&in_reply_to_status_id=%d",
-                                  {UriEncode(text), replyId})
-                     : FormatPath("/statuses/update.xml?status=%s", {UriEncode(text)});
-    return Exchange(service, HostKind::Main, path, credential, "Post XML PARSE ERROR!!", failure);
+    PathValues values{{"text", UriEncode(text)}};
+    if (replyId >= 0) {
+        values["reply"] = std::to_string(replyId);
+    }
+    return Exchange(service, &SRouteTable::post, values, credential, "Post XML PARSE ERROR!!",
+                    failure);
 }
 
 bool CreateFavorite(const Service& service, const std::string& credential, int64_t statusId,
                     std::string* failure) {
-    return ChangeFavorite(service, credential, "/1/favorites/create/%d.xml", statusId, failure);
+    return ChangeFavorite(service, credential, &SRouteTable::createFavorite, statusId, failure);
 }
 
 bool DestroyFavorite(const Service& service, const std::string& credential, int64_t statusId,
                      std::string* failure) {
-    return ChangeFavorite(service, credential, "/1/favorites/destroy/%d.xml", statusId, failure);
+    return ChangeFavorite(service, credential, &SRouteTable::destroyFavorite, statusId, failure);
 }
 
 }  // namespace twitter_api

@@ -4,29 +4,34 @@
 
 #include "twitter_api/exchange/exchange.h"
 #include "twitter_api/exchange/refusal.h"
-#include "twitter_api/requests/mappings.h"
+#include "twitter_api/requests/routes.h"
 
 namespace twitter_api {
 namespace {
 
-using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<ContributionPtr>&,
-                                              DiagnosticSink*);
-
-bool HasSinceId(int64_t sinceId) {
-    return sinceId >= 0;
+// The "since" value, only for a since id of 0 or more.
+void AddSinceId(PathValues& values, int64_t sinceId) {
+    if (sinceId >= 0) {
+        values["since"] = std::to_string(sinceId);
+    }
 }
 
-// One exchange and its mapping; the result is handed over oldest first.
+// One exchange and its mapping; the result is handed over oldest first. A timeline the server
+// does not have is empty, and nothing is sent.
 bool GetTimeLine(const Service& service, std::vector<ContributionPtr>& out,
-                 std::string_view diagnosticLine, HostKind host, const std::string& path,
-                 const Credential& credential, Mapper map, std::string* failure) {
+                 std::string_view diagnosticLine, const SRoute& route, const PathValues& values,
+                 const std::string& credential, std::string* failure) {
+    out.clear();
     SetFailure(failure, {});
-    const Fetched fetched = FetchDocument(service, kGet, host, path, credential);
+    if (!route.Available()) {
+        return true;
+    }
+    const Fetched fetched = FetchRoute(service, kGet, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
         SetFailure(failure, std::move(*refusal));
         return false;
     }
-    if (const auto malformed = map(fetched.document, out, service.diagnostics)) {
+    if (const auto malformed = route.statuses(fetched.document, out, service.diagnostics)) {
         ReportMalformed(service, diagnosticLine, *malformed);
         SetFailure(failure, MalformedMessage(*malformed));
         return false;
@@ -35,68 +40,68 @@ bool GetTimeLine(const Service& service, std::vector<ContributionPtr>& out,
     return true;
 }
 
+PathValues PageValues(int64_t sinceId, int32_t count) {
+    PathValues values{{"count", std::to_string(count)}};
+    AddSinceId(values, sinceId);
+    return values;
+}
+
+const SRouteTable& Routes(const Service& service) {
+    return RoutesOf(service.hosts.flavour);
+}
+
 }  // namespace
 
 bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                             const std::string& credential, int64_t sinceId, int32_t count,
                             std::string* failure) {
-    out.clear();
-    const std::string path =
-        HasSinceId(sinceId)
-            ? FormatPath("/statuses/home_timeline.xml?since_id=%d&count=%d", {sinceId, count})
-            : FormatPath("/statuses/home_timeline.xml?count=%d", {count});
-    return GetTimeLine(service, out, "GetUserPrivateTimeLine XML PARSE ERROR!!", HostKind::Main,
-                       path, credential, MapStatuses, failure);
+    return GetTimeLine(service, out, "GetUserPrivateTimeLine XML PARSE ERROR!!",
+                       Routes(service).homeTimeline, PageValues(sinceId, count), credential,
+                       failure);
 }
 
 bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& credential, int64_t sinceId, int32_t count,
                      std::string* failure) {
-    out.clear();
-    const std::string path =
-        HasSinceId(sinceId)
-            ? FormatPath("/statuses/mentions.xml?since_id=%d&count=%d", {sinceId, count})
-            : FormatPath("/statuses/mentions.xml?count=%d", {count});
-    return GetTimeLine(service, out, "GetUserMentions XML PARSE ERROR!!", HostKind::Main, path,
-                       credential, MapStatuses, failure);
+    return GetTimeLine(service, out, "GetUserMentions XML PARSE ERROR!!", Routes(service).mentions,
+                       PageValues(sinceId, count), credential, failure);
 }
 
 bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& out,
                           const std::string& credential, int64_t sinceId, int32_t count,
                           std::string* failure) {
-    out.clear();
-    const std::string path =
-        HasSinceId(sinceId)
-            ? FormatPath("/direct_messages.xml?since_id=%d&count=%d", {sinceId, count})
-            : FormatPath("/direct_messages.xml?count=%d", {count});
-    return GetTimeLine(service, out, "GetUserDirectMessage XML PARSE ERROR!!", HostKind::Main, path,
-                       credential, MapDirectMessages, failure);
+    return GetTimeLine(service, out, "GetUserDirectMessage XML PARSE ERROR!!",
+                       Routes(service).directMessages, PageValues(sinceId, count), credential,
+                       failure);
 }
 
 bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& owner, const std::string& listName,
                      const std::string& credential, int64_t sinceId, int32_t perPage,
                      std::string* failure) {
-    out.clear();
-    const std::string ownerSegment = EncodePathSegment(owner);
-    const std::string listSegment = EncodePathSegment(listName);
-    const std::string path = HasSinceId(sinceId)
-                                 ? FormatPath("/1/%s/lists/%s/statuses.xml?since_id=%d&per_page=%d",
-                                              {ownerSegment, listSegment, sinceId, perPage})
-                                 : FormatPath("/1/%s/lists/%s/statuses.xml?per_page=%d",
-                                              {ownerSegment, listSegment, perPage});
-    return GetTimeLine(service, out, "GetListTimeLine XML PARSE ERROR!!", HostKind::Versioned, path,
-                       credential, MapStatuses, failure);
+    PathValues values = PageValues(sinceId, perPage);
+    values["owner"] = EncodePathSegment(owner);
+    values["list"] = EncodePathSegment(listName);
+    // Friendica names a list by its id, which its choice entries carry where others name the
+    // owner.
+    values["list_id"] = EncodeQueryValue(owner);
+    return GetTimeLine(service, out, "GetListTimeLine XML PARSE ERROR!!",
+                       Routes(service).listTimeline, values, credential, failure);
 }
 
 bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                        const std::string& query, int32_t resultsPerPage, int32_t page,
                        std::string* failure) {
-    out.clear();
-    const std::string path =
-        FormatPath("/search.atom?q=%s&rpp=%d&page=%d", {query, resultsPerPage, page});
-    return GetTimeLine(service, out, "GetSearchTimeLine XML PARSE ERROR!!", HostKind::Search, path,
-                       std::nullopt, MapSearchEntries, failure);
+    return GetSearchTimeLine(service, out, std::string(), query, resultsPerPage, page, failure);
+}
+
+bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
+                       const std::string& credential, const std::string& query,
+                       int32_t resultsPerPage, int32_t page, std::string* failure) {
+    const PathValues values{
+        {"query", query}, {"rpp", std::to_string(resultsPerPage)}, {"page", std::to_string(page)}};
+    return GetTimeLine(service, out, "GetSearchTimeLine XML PARSE ERROR!!", Routes(service).search,
+                       values, credential, failure);
 }
 
 }  // namespace twitter_api

@@ -14,7 +14,8 @@ namespace twitter_api {
 // in *failure when given, when the service refused the request (an HTTP error status) or answered
 // with something that is not a well-formed document (after the diagnostic lines). A since id
 // below 0 asks without one. Network failures throw NetworkError. A record with a value that does
-// not convert is left out, with a diagnostic line.
+// not convert is left out, with a diagnostic line. Where each goes, and how its answer is read, is
+// in the route table of the server's kind (routes.h).
 bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                             const std::string& credential, int64_t sinceId, int32_t count,
                             std::string* failure = nullptr);
@@ -24,14 +25,19 @@ bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
 bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& out,
                           const std::string& credential, int64_t sinceId, int32_t count,
                           std::string* failure = nullptr);
-// owner and listName go into the path through EncodePathSegment.
+// owner and listName go into the path through EncodePathSegment. On Friendica, whose lists go by
+// id, owner is the list's id, as its choice entries give it.
 bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& owner, const std::string& listName,
                      const std::string& credential, int64_t sinceId, int32_t perPage,
                      std::string* failure = nullptr);
-// query is already percent-encoded (UriEncode); the search sends no credential.
+// query is already percent-encoded (UriEncode). The service's search takes no credential; a
+// server's takes the one given (Friendica's answers nobody without one).
 bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                        const std::string& query, int32_t resultsPerPage, int32_t page,
                        std::string* failure = nullptr);
+bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
+                       const std::string& credential, const std::string& query,
+                       int32_t resultsPerPage, int32_t page, std::string* failure = nullptr);
 
 }  // namespace twitter_api

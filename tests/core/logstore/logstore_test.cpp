@@ -51,6 +51,26 @@ TEST_F(LogStore, FilesAreNamedByAccountKindDateAndParam) {
     }
 }
 
+TEST_F(LogStore, AServerAccountsLogsLiveUnderItsNameAndHost) {
+    const ContributionListPtr list = ListOf("20100405", {7});
+    SaveLog(list, TIMELINE, "", "social.example");
+    SaveLog(list, LISTS, "friends", "friendica.example:8443");
+    SaveLog(list, TIMELINE, "");
+    EXPECT_TRUE(fs::exists("log/U@social.example/timeline/20100405.dat"));
+    EXPECT_TRUE(fs::exists("log/U@friendica.example:8443/list/20100405_friends.dat"));
+    EXPECT_TRUE(fs::exists("log/U/timeline/20100405.dat")) << "the service keeps log/U/";
+    // The same account name on another server is another folder.
+    EXPECT_TRUE(LoadLog("20100405", TIMELINE, "", "other.example")->mContributions.empty());
+    EXPECT_TRUE(fs::is_directory("log/U@other.example/timeline"));
+    const ContributionListPtr read = LoadLog("20100405", TIMELINE, "", "social.example");
+    ASSERT_EQ(read->mContributions.size(), 1U);
+    EXPECT_EQ(read->mContributions[0]->mId, 7);
+    // A host that cannot stand in a folder's name still keeps to its own folder below log/.
+    SaveLog(list, TIMELINE, "", "../x");
+    EXPECT_FALSE(fs::exists("x"));
+    EXPECT_FALSE(fs::exists("log/U@../x"));
+}
+
 // The names of accounts, lists and searches are the user's own: only the owner may list them.
 TEST_F(LogStore, FoldersAndFilesAreTheOwnersAlone) {
     SaveLog(ListOf("20100405", {1}), SEARCH, "q");

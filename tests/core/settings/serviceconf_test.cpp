@@ -15,7 +15,7 @@ TEST(ServiceConfTest, LinesSetTheirRoleAndLeaveTheOthers) {
     const HostConfig hosts = settings::ParseServiceConf(
         "# the stand-in\n\n  api_host = 127.0.0.1:8080 \r\nsearch_host=search.local\n",
         "service.conf", HostConfig());
-    EXPECT_EQ(hosts.main, "twitter.com");
+    EXPECT_EQ(hosts.main, "");
     EXPECT_EQ(hosts.versioned, "127.0.0.1:8080");
     EXPECT_EQ(hosts.search, "search.local");
 }
@@ -46,6 +46,52 @@ TEST(ServiceConfTest, HostsMayNameTheirSchemeAndACaFileMayBeAdded) {
     EXPECT_EQ(settings::ParseServiceConf(text, "service.conf", HostConfig()).caFile, hosts.caFile);
     EXPECT_EQ(settings::ParseServiceConf("ca_file=\n", "service.conf", hosts).caFile, "")
         << "an empty ca_file names none";
+}
+
+TEST(ServiceConfTest, AServerIsKeptWithItsKindAndTextLimitInPlaceOfTheHosts) {
+    const std::string text =
+        "server=https://social.example/index.php/api\nflavour=gnusocial\ntext_limit=1000\n"
+        "ca_file=/own ca.pem\n";
+    const HostConfig hosts = settings::ParseServiceConf(text, "service.conf", HostConfig());
+    EXPECT_TRUE(hosts.OnServer());
+    EXPECT_EQ(hosts.flavour, twitter_api::Flavour::GnuSocial);
+    EXPECT_EQ(hosts.server, "https://social.example/index.php/api");
+    EXPECT_EQ(hosts.textLimit, 1000);
+    EXPECT_EQ(twitter_api::TextLimit(hosts), 1000);
+    EXPECT_EQ(settings::FormatServiceConf(hosts), text) << "no host lines: none is set";
+    const HostConfig friendica = settings::ParseServiceConf(
+        "main_host=a\nserver=http://f.example:8080\nflavour=friendica\ntext_limit=0\n",
+        "service.conf", HostConfig());
+    EXPECT_EQ(twitter_api::TextLimit(friendica), 0) << "no limit";
+    EXPECT_EQ(settings::FormatServiceConf(friendica),
+              "main_host=a\nserver=http://f.example:8080\nflavour=friendica\ntext_limit=0\n");
+    EXPECT_EQ(twitter_api::TextLimit(HostConfig()), 140) << "the service's";
+}
+
+TEST(ServiceConfTest, AServerWithoutItsKindOrAKindWithoutAServerIsRefused) {
+    for (const char* text : {"server=https://s.example/api\n", "flavour=friendica\n"}) {
+        SCOPED_TRACE(text);
+        try {
+            settings::ParseServiceConf(text, "setting/service.conf", HostConfig());
+            ADD_FAILURE() << "no failure";
+        } catch (const Exception& failure) {
+            EXPECT_STREQ(failure.what(), "setting/service.conf: server= and flavour= go together");
+        }
+    }
+}
+
+TEST(ServiceConfTest, AVariableNamesTheServicesHostsAndLeavesAServerUnused) {
+    const ScopedWorkingDirectory work;
+    HostConfig stored;
+    stored.flavour = twitter_api::Flavour::Friendica;
+    stored.server = "https://f.example/api";
+    settings::SaveServiceConf(stored);
+    EXPECT_TRUE(settings::ServiceHosts().OnServer());
+    ::setenv("WARBLET_MAIN_HOST", "127.0.0.1:9", 1);
+    const HostConfig hosts = settings::ServiceHosts();
+    ::unsetenv("WARBLET_MAIN_HOST");
+    EXPECT_FALSE(hosts.OnServer());
+    EXPECT_EQ(hosts.main, "127.0.0.1:9");
 }
 
 struct SBadLine {
@@ -112,7 +158,7 @@ TEST(ServiceConfTest, EachKeyMayStandOnceAmongOtherLines) {
 
 TEST(ServiceConfTest, FileUnderEnvironmentUnderDefaults) {
     const ScopedWorkingDirectory work;
-    EXPECT_EQ(settings::LoadServiceConf().main, "twitter.com") << "no file: the defaults";
+    EXPECT_EQ(settings::LoadServiceConf().main, "") << "no file: no host";
     settings::SaveServiceConf({"file-main", "file-api", "twitter.com"});
     ::setenv("WARBLET_API_HOST", "env-api:9", 1);
     const HostConfig hosts = settings::ServiceHosts();

@@ -109,6 +109,36 @@ INSTANTIATE_TEST_SUITE_P(
                     "70"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
+// On a server the limit is the one its configuration document gave; 0 is none, and the counter
+// then counts what has been written.
+TEST_F(PostDialog, AServersTextLimitDrivesTheCounterAndTheLimit) {
+    struct Case {
+        const char* name;
+        int32_t limit;
+        int pasted;
+        QString label;
+        int kept;
+    };
+    const Case cases[] = {
+        {"a limit of 1000", 1000, 1000, "0", 1000},
+        {"beyond 1000", 1000, 1010, "0", 1000},
+        {"no limit", 0, 1500, "1500", 1500},
+        {"a small limit", 5, 3, "2", 3},
+    };
+    context.service.hosts.flavour = twitter_api::Flavour::GnuSocial;
+    context.service.hosts.server = "https://social.example/api";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        context.service.hosts.textLimit = c.limit;
+        const auto dialog = Open();
+        EXPECT_EQ(dialog->TextLimit(), c.limit);
+        EXPECT_EQ(label->text(), QString::number(c.limit));
+        Paste(QString(c.pasted, 'a'));
+        EXPECT_EQ(box->toPlainText().size(), c.kept);
+        EXPECT_EQ(label->text(), c.label);
+    }
+}
+
 TEST_F(PostDialog, DeletingRaisesTheCountAgain) {
     const auto dialog = Open();
     Paste("abcdef");

@@ -20,7 +20,9 @@
 
 #include "common/errors.h"
 #include "page/TabMain.h"
+#include "settings/serviceconf.h"
 #include "support/bytes.h"
+#include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "window/DialogMain.h"
 #include "window/DialogSetting.h"
@@ -119,8 +121,9 @@ class SettingDialog : public ui_testing::UiTest {
 TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
     const auto dialog = Open();
     EXPECT_EQ(dialog->windowTitle(), "SettingDialog");
-    // The layout's 294 x 279, widened to the right by the preferences group.
-    EXPECT_EQ(dialog->size(), QSize(496, 279));
+    // The layout's 294 x 279, widened to the right by the preferences group and below the
+    // server's row at the top.
+    EXPECT_EQ(dialog->size(), QSize(496, 279 + 60));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "the frame is fixed";
     EXPECT_EQ(dialog->palette().color(QPalette::Window), QColor(34, 34, 34));
     EXPECT_EQ(dialog->palette().color(QPalette::WindowText), QColor(211, 211, 211));
@@ -131,13 +134,14 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
         QRect bounds;
         QString text;
     };
+    // The layout's controls stand below the server's row.
     const std::vector<Control> expected{
-        {"lblId", "", {8, 8, 88, 24}, "TwitterID"},
-        {"txtId", "", {104, 8, 176, 24}, ""},
-        {"lblPassword", "", {8, 40, 88, 24}, "Password"},
-        {"txtPassword", "", {104, 40, 176, 24}, ""},
-        {"btnOk", "", {112, 248, 80, 24}, "OK"},
-        {"grpUserNameSelectRadio", "", {8, 72, 272, 72}, QString::fromUtf8("ユーザ名表示方式")},
+        {"lblId", "", {8, 68, 88, 24}, "TwitterID"},
+        {"txtId", "", {104, 68, 176, 24}, ""},
+        {"lblPassword", "", {8, 100, 88, 24}, "Password"},
+        {"txtPassword", "", {104, 100, 176, 24}, ""},
+        {"btnOk", "", {112, 308, 80, 24}, "OK"},
+        {"grpUserNameSelectRadio", "", {8, 132, 272, 72}, QString::fromUtf8("ユーザ名表示方式")},
         {"radioNickName",
          "grpUserNameSelectRadio",
          {20, 24, 192, 16},
@@ -146,7 +150,7 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
          "grpUserNameSelectRadio",
          {20, 48, 192, 16},
          QString::fromUtf8("スクリーンネーム表示")},
-        {"grpAutoReload", "", {8, 160, 272, 72}, QString::fromUtf8("自動更新")},
+        {"grpAutoReload", "", {8, 220, 272, 72}, QString::fromUtf8("自動更新")},
         {"radioAutoReloadNone", "grpAutoReload", {20, 24, 184, 16}, QString::fromUtf8("しない")},
         {"radioAutoReload3Minutes",
          "grpAutoReload",
@@ -157,7 +161,9 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
     for (QWidget* widget : dialog->findChildren<QWidget*>()) {
         order.push_back(widget->objectName());
     }
-    std::vector<QString> expectedOrder;
+    // The server's row comes first, for the keyboard too.
+    std::vector<QString> expectedOrder{"panelServer", "lblServer", "txtServer", "btnFindServer",
+                                       "lblServerFound"};
     for (const Control& control : expected) {
         expectedOrder.push_back(control.name);
         const auto* widget = dialog->findChild<QWidget*>(control.name);
@@ -189,7 +195,7 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
     }
     EXPECT_EQ(order, expectedOrder);
     const auto* preferences = dialog->findChild<QWidget*>("grpPreferences");
-    EXPECT_EQ(preferences->geometry(), QRect(288, 8, 200, 224));
+    EXPECT_EQ(preferences->geometry(), QRect(288, 68, 200, 224));
 }
 
 TEST_F(SettingDialog, RadioButtonsExcludeEachOtherOnlyWithinTheirGroup) {
@@ -379,6 +385,133 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingDialog, AnUndecodableCredentialFailsTheConstruction) {
     gSetting->SetCredential("not base64!");
     EXPECT_THROW(Open(), Exception);
+}
+
+// GNU social's configuration and version documents, as its serialiser writes them.
+const char* const kGnuSocialConfig =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n <site>\n  <name>Social</name>\n"
+    "  <textlimit>1000</textlimit>\n </site>\n <notice>\n  <contentlimit></contentlimit>\n"
+    " </notice>\n</config>\n";
+const char* const kGnuSocialVersion =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<version>1.20.9</version>\n";
+
+class ServerRow : public SettingDialog {
+  protected:
+    ServerRow() {
+        SignIn("alice");
+        mServer.Route("GET /api/statusnet/config.xml",
+                      HttpResponse("HTTP/1.1 200 OK", kGnuSocialConfig));
+        mServer.Route("GET /api/statusnet/version.xml",
+                      HttpResponse("HTTP/1.1 200 OK", kGnuSocialVersion));
+    }
+
+    std::unique_ptr<CDialogSetting> OpenWithServerRow() {
+        auto dialog = Open();
+        txtServer = dialog->findChild<QLineEdit*>("txtServer");
+        btnFindServer = dialog->findChild<QPushButton*>("btnFindServer");
+        lblServerFound = dialog->findChild<QLabel*>("lblServerFound");
+        return dialog;
+    }
+
+    std::string Address() const { return "http://" + mServer.Address(); }
+
+    FakeService mServer;
+    QLineEdit* txtServer = nullptr;
+    QPushButton* btnFindServer = nullptr;
+    QLabel* lblServerFound = nullptr;
+};
+
+TEST_F(ServerRow, TheServerComesFirstAndAFreshInstallationAsksForIt) {
+    context.service.hosts = twitter_api::HostConfig();
+    CDialogMain main(context);
+    const auto dialog = OpenWithServerRow();
+    dialog->show();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_EQ(dialog->focusWidget(), txtServer);
+    EXPECT_EQ(txtServer->text(), "");
+    EXPECT_EQ(lblServerFound->text(), QString::fromUtf8("サーバーのアドレスを入力してください"));
+}
+
+TEST_F(ServerRow, OkFindsANewServerFirstThenPutsItInUseAndResetsEveryPage) {
+    const auto dialog = OpenWithServerRow();
+    EXPECT_EQ(lblServerFound->text(),
+              QString::fromUtf8("サービスのホストを使います (setting/service.conf)"));
+    dialog->show();
+    txtServer->setText(QString::fromStdString(Address()));
+    btnOk->click();
+    EXPECT_TRUE(dialog->isVisible()) << "OK waits for the server to be found";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 10'000));
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(lblServerFound->text(), QString::fromUtf8("GNU social 1.20.9、文字数の上限 1000"));
+    EXPECT_EQ(mServer.Requests(), (std::vector<std::string>{"GET /api/statusnet/config.xml",
+                                                            "GET /api/statusnet/version.xml"}));
+    EXPECT_EQ(ReadBytes("setting/service.conf"),
+              "server=" + Address() + "/api\nflavour=gnusocial\ntext_limit=1000\n");
+    const twitter_api::HostConfig& inUse = gDialogMain->Context().service.hosts;
+    EXPECT_EQ(inUse.server, Address() + "/api");
+    EXPECT_EQ(inUse.flavour, twitter_api::Flavour::GnuSocial);
+    EXPECT_EQ(twitter_api::TextLimit(inUse), 1000);
+    EXPECT_EQ(resets, kAllPages);
+
+    // The next opening shows the server in use; OK without an edit asks nothing and resets
+    // nothing.
+    resets.clear();
+    EXPECT_TRUE(Confirm([] {}));
+    EXPECT_TRUE(resets.empty());
+    EXPECT_EQ(mServer.Requests().size(), 2U);
+}
+
+TEST_F(ServerRow, TheCheckShowsWhatWasFoundAndOkUsesIt) {
+    const auto dialog = OpenWithServerRow();
+    dialog->show();
+    txtServer->setText(QString::fromStdString(Address()));
+    btnFindServer->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return btnFindServer->isEnabled(); }, 10'000));
+    EXPECT_EQ(lblServerFound->text(), QString::fromUtf8("GNU social 1.20.9、文字数の上限 1000"));
+    EXPECT_TRUE(dialog->Changed());
+    btnOk->click();
+    EXPECT_FALSE(dialog->isVisible()) << "found already: OK goes on at once";
+    EXPECT_EQ(mServer.Requests().size(), 2U);
+}
+
+TEST_F(ServerRow, AnAddressWithoutAServerKeepsTheDialogOpenWithTheReason) {
+    FakeService nothing;
+    const auto dialog = OpenWithServerRow();
+    dialog->show();
+    txtServer->setText(QString::fromStdString("http://" + nothing.Address()));
+    btnOk->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return btnFindServer->isEnabled(); }, 10'000));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(lblServerFound->text().startsWith(QString::fromStdString(
+        "No GNU social or Friendica server at http://" + nothing.Address() + ": /api: ")))
+        << lblServerFound->text().toStdString();
+    EXPECT_EQ(lblServerFound->toolTip(), lblServerFound->text());
+    EXPECT_FALSE(std::filesystem::exists("setting/service.conf"));
+    EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
+    EXPECT_TRUE(resets.empty());
+}
+
+TEST_F(ServerRow, AnEmptyFieldGoesBackToTheServicesHosts) {
+    twitter_api::HostConfig stored("main.example", "api.example", "search.example");
+    stored.flavour = twitter_api::Flavour::Friendica;
+    stored.server = Address() + "/api";
+    stored.textLimit = 200000;
+    settings::SaveServiceConf(stored);
+    gDialogMain->ChangeHosts(stored);
+    const auto dialog = OpenWithServerRow();
+    EXPECT_EQ(txtServer->text(), QString::fromStdString(stored.server));
+    EXPECT_EQ(lblServerFound->text(), QString::fromUtf8("Friendica、文字数の上限 200000"));
+    dialog->show();
+    txtServer->clear();
+    btnOk->click();
+    EXPECT_FALSE(dialog->isVisible()) << "no server to find: OK goes on at once";
+    EXPECT_EQ(ReadBytes("setting/service.conf"),
+              "main_host=main.example\napi_host=api.example\nsearch_host=search.example\n");
+    EXPECT_FALSE(gDialogMain->Context().service.hosts.OnServer());
+    EXPECT_EQ(gDialogMain->Context().service.hosts.main, "main.example");
+    EXPECT_EQ(resets, kAllPages);
+    EXPECT_TRUE(mServer.Requests().empty());
 }
 
 }  // namespace
