@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "TabMain.h"
-#include "TimelineView.h"
 #include "common/diagnostics.h"
+#include "page/TabMain.h"
 #include "settings/settinginfo.h"
+#include "textview/TimelineView.h"
 #include "twitter_api/archivableclasses.h"
 #include "twitter_api/conversions/datetime.h"
 #include "twitter_api/logstore/logstore.h"

@@ -7,10 +7,10 @@
 #include <iostream>
 #include <memory>
 
-#include "DialogMain.h"
-#include "UiContext.h"
+#include "base/UiContext.h"
 #include "settings/settinginfo.h"
 #include "twitter_api/archivableclasses.h"
+#include "window/DialogMain.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

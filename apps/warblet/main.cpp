@@ -9,11 +9,9 @@
 #include <memory>
 #include <optional>
 
-#include "DialogMain.h"
-#include "FirstStart.h"
-#include "Guard.h"
-#include "Translation.h"
-#include "UiContext.h"
+#include "base/Guard.h"
+#include "base/Translation.h"
+#include "base/UiContext.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "demo.h"
@@ -23,6 +21,8 @@
 #include "settings/settinginfo.h"
 #include "twitter_api/archivableclasses.h"
 #include "twitter_api/logstore/logstore.h"
+#include "window/DialogMain.h"
+#include "window/FirstStart.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QTest>
 #include <QVariantMap>
 
-#include "Comforts.h"
-#include "DialogMain.h"
-#include "Preferences.h"
-#include "TabMain.h"
+#include "desktop/Preferences.h"
+#include "page/TabMain.h"
 #include "support/uifixture.h"
+#include "window/Comforts.h"
+#include "window/DialogMain.h"
 
 using namespace ui_testing;
 

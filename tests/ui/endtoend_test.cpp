@@ -9,12 +9,12 @@
 #include <QTimer>
 #include <thread>
 
-#include "DialogMain.h"
 #include "routes.h"
 #include "seed.h"
 #include "store.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
+#include "window/DialogMain.h"
 
 using namespace ui_testing;
 

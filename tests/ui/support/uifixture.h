@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "Clock.h"
-#include "Guard.h"
-#include "Keyboard.h"
-#include "UiContext.h"
+#include "base/Clock.h"
+#include "base/Guard.h"
+#include "base/Keyboard.h"
+#include "base/UiContext.h"
 #include "exchange/loopback.h"
 #include "settings/settinginfo.h"
 #include "support/workdir.h"
@@ -112,8 +112,8 @@ inline std::vector<twitter_api::ContributionPtr> MakeContributions(
 #include <QDeadlineTimer>
 #include <QTextCharFormat>
 
-#include "TabMain.h"
-#include "TimelineView.h"
+#include "page/TabMain.h"
+#include "textview/TimelineView.h"
 
 namespace ui_testing {
 

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "page/TabMainStyle.h"
+#include "support/uifixture.h"
+#include "twitter_api/conversions/text.h"
+
+using namespace ui_testing;
+using twitter_api::ContributionPtr;
+
+namespace {
+
+class RenderTest : public PageTest {
+  protected:
+    RenderTest() { gSetting->mUserNameShowType = DialogSetting::SCREENNAME; }
+
+    // Three entries: a plain one, one with a character outside the BMP and a CR LF line break
+    // inside its text, and a favourite.
+    const std::vector<Entry> kEntries = {
+        {1, "alice", "hi"},
+        {2, "bob", "\U0001D11E line1\r\nline2"},
+        {3, "carol", "end", true},
+    };
+};
+
+TEST_F(RenderTest, EntriesHaveTheirPiecesAtTheirPositions) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    Render(kEntries);
+
+    EXPECT_EQ(page.txtTimeLine->Text(),
+              "alice hi\r\n2024-3-10 21:00:01 \u2605\r\n"
+              "bob \U0001D11E line1\r\nline2\r\n2024-3-10 21:00:02 \u2605\r\n"
+              "carol end\r\n2024-3-10 21:00:03 \u2605\r\n");
+    EXPECT_EQ(page.txtTimeLine->TextLength(), 100);
+    EXPECT_EQ(twitter_api::GetTextLength(page.txtTimeLine->Text()), 100);
+    const std::vector<int32_t> starts = {0, 30, 69};
+    ASSERT_EQ(page.mTodayList->mContributions.size(), starts.size());
+    for (size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(page.mTodayList->mContributions[i]->mTextPosition, starts[i]) << "entry " << i;
+    }
+    // The caret rests on the last entry's star.
+    EXPECT_EQ(page.txtTimeLine->SelectionStart(), 98);
+    EXPECT_EQ(page.txtTimeLine->SelectionLength(), 0);
+}
+
+struct PieceCase {
+    const char* what;
+    int32_t position;
+    QColor color;
+    int pointSize;  // 0: the box's own size
+    bool bold;
+};
+
+TEST_F(RenderTest, PiecesAreStyled) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    Render(kEntries);
+    const QColor none;  // no colour of its own: the box's text colour
+    const PieceCase cases[] = {
+        {"first name, first letter", 0, kUnreadName, 10, true},
+        {"first name, last letter", 4, kUnreadName, 10, true},
+        {"blank after the name", 5, none, 0, false},
+        {"text", 6, none, 0, false},
+        {"date line", 9, kDateLine, 7, false},
+        {"blank before the star", 27, kDateLine, 7, false},
+        {"hidden star", 28, kHiddenStar, 7, false},
+        {"second name, last letter", 32, kUnreadName, 10, true},
+        {"astral character", 34, none, 0, false},
+        {"second line of a multi-line text", 42, none, 0, false},
+        {"second date line", 48, kDateLine, 7, false},
+        {"second star", 67, kHiddenStar, 7, false},
+        {"favourite star", 98, kFavoriteStar, 7, false},
+    };
+    for (const PieceCase& c : cases) {
+        EXPECT_EQ(ColorAt(*page.txtTimeLine, c.position), c.color) << c.what;
+        const QTextCharFormat format = FormatAt(*page.txtTimeLine, c.position);
+        EXPECT_EQ(static_cast<int>(format.fontPointSize()), c.pointSize) << c.what;
+        EXPECT_EQ(format.fontWeight() == QFont::Bold, c.bold) << c.what;
+    }
+    EXPECT_EQ(FormatAt(*page.txtTimeLine, 0).background().color(), QColor(34, 34, 34));
+    EXPECT_TRUE(FormatAt(*page.txtTimeLine, 0).fontFamilies().toStringList().isEmpty())
+        << "the name keeps the default face";
+}
+
+TEST_F(RenderTest, ContributionsNotNewerThanTheLastHeldAreDropped) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    std::vector<ContributionPtr> yesterday = MakeContributions({{5, "old", "x"}});
+    page.AddContributions(yesterday, page.mYesterdayList, nullptr);
+    const int32_t afterYesterday = page.txtTimeLine->TextLength();
+
+    // Today is empty, so yesterday's last id is the bar.
+    const std::vector<Entry> fetch = {{4, "a", "older"}, {5, "a", "same"}, {7, "b", "new"}};
+    Render(fetch);
+    ASSERT_EQ(page.mTodayList->mContributions.size(), 1u);
+    EXPECT_EQ(page.mTodayList->mContributions[0]->mId, 7);
+    EXPECT_EQ(page.mTodayList->mContributions[0]->mTextPosition, afterYesterday);
+
+    // Applying the same fetch again shows it once.
+    const std::string text = page.txtTimeLine->Text();
+    Render(fetch);
+    EXPECT_EQ(page.mTodayList->mContributions.size(), 1u);
+    EXPECT_EQ(page.txtTimeLine->Text(), text);
+}
+
+TEST_F(RenderTest, TheLastHeldIdIsTheBarNotTheLargest) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    Render({{9, "a", "x"}});
+    page.mTodayList->mContributions.push_back(MakeContribution({5, "b", "y"}));
+    Render({{6, "c", "z"}, {5, "d", "w"}});
+    ASSERT_EQ(page.mTodayList->mContributions.size(), 3u);
+    EXPECT_EQ(page.mTodayList->mContributions[2]->mId, 6);
+}
+
+TEST_F(RenderTest, ReadEntriesUseTheReadColourAndMoveTheLastReadPosition) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    page.mLastReadPosition = -1;
+    Render({{1, "a", "x", false, true}, {2, "b", "y", false, true}, {3, "c", "z"}});
+    const auto& items = page.mTodayList->mContributions;
+    EXPECT_EQ(ColorAt(*page.txtTimeLine, items[0]->mTextPosition), kReadName);
+    EXPECT_EQ(ColorAt(*page.txtTimeLine, items[1]->mTextPosition), kReadName);
+    EXPECT_EQ(ColorAt(*page.txtTimeLine, items[2]->mTextPosition), kUnreadName);
+    EXPECT_EQ(page.mLastReadPosition, items[1]->mTextPosition);
+}
+
+TEST_F(RenderTest, EachEntryRemembersTheNameChoiceItWasDrawnWith) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    Render({{1, "alice", "x"}});
+    gSetting->mUserNameShowType = DialogSetting::NICKNAME;
+    Render({{2, "bob", "y"}});
+    const auto& items = page.mTodayList->mContributions;
+    EXPECT_EQ(items[0]->mUserNameShowType, DialogSetting::SCREENNAME);
+    EXPECT_EQ(items[1]->mUserNameShowType, DialogSetting::NICKNAME);
+    EXPECT_NE(page.txtTimeLine->Text().find("bob (display) y"), std::string::npos);
+    // The display name's whole length is styled as the name, the blank after it is not.
+    const int32_t start = items[1]->mTextPosition;
+    EXPECT_EQ(ColorAt(*page.txtTimeLine, start + 12), kUnreadName);
+    EXPECT_EQ(ColorAt(*page.txtTimeLine, start + 13), QColor());
+}
+
+TEST_F(RenderTest, NothingNewLeavesTheBoxUntouched) {
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    Render({{3, "a", "x"}});
+    page.txtTimeLine->Select(2, 0);
+    Render({{2, "a", "x"}});
+    std::vector<ContributionPtr> none;
+    page.AddContributions(none, page.mTodayList, page.mYesterdayList);
+    EXPECT_EQ(page.txtTimeLine->SelectionStart(), 2);
+    EXPECT_EQ(page.mTodayList->mContributions.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "post/DialogPost.h"
+#include "support/uifixture.h"
+
+namespace {
+
+class PostDialog : public ui_testing::UiTest {
+  protected:
+    PostDialog() { SignIn("alice"); }
+
+    std::unique_ptr<CDialogPost> Open(const std::string& text = "", int64_t replyId = -1) {
+        auto dialog = std::make_unique<CDialogPost>(context, text, replyId);
+        box = dialog->findChild<QPlainTextEdit*>("txtTweet");
+        label = dialog->findChild<QLabel*>("lblRestString");
+        button = dialog->findChild<QPushButton*>("btnTweet");
+        return dialog;
+    }
+
+    // Key presses as the keyboard sends them; a line break is the Return key.
+    void Type(const QString& text) {
+        for (const QChar c : text) {
+            if (c == u'\n') {
+                Press(Qt::Key_Return, "\r");
+            } else {
+                Press(0, QString(c));
+            }
+        }
+    }
+
+    void Press(int key, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(box, &press);
+    }
+
+    void Paste(const QString& text) { box->insertPlainText(text); }
+
+    QPlainTextEdit* box = nullptr;
+    QLabel* label = nullptr;
+    QPushButton* button = nullptr;
+};
+
+TEST_F(PostDialog, HasTheLayoutControlsInOrder) {
+    const auto dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), "Tweet Form");
+    EXPECT_EQ(dialog->size(), QSize(256, 133));
+    std::vector<QString> names;
+    for (QObject* child : dialog->children()) {
+        if (child->isWidgetType()) {
+            names.push_back(child->objectName());
+        }
+    }
+    EXPECT_EQ(names, (std::vector<QString>{"btnTweet", "lblRestString", "txtTweet"}));
+    EXPECT_EQ(button->text(), QString::fromUtf8("書き込む"));
+    EXPECT_EQ(button->geometry(), QRect(136, 104, 104, 24));
+    EXPECT_EQ(label->geometry(), QRect(32, 104, 88, 24));
+    EXPECT_EQ(label->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+    EXPECT_EQ(box->geometry(), QRect(8, 8, 240, 88));
+    EXPECT_EQ(box->palette().color(QPalette::Base), QColor(34, 34, 34));
+    EXPECT_EQ(box->palette().color(QPalette::Text), QColor(255, 255, 255));
+    EXPECT_EQ(dialog->palette().color(QPalette::Window), QColor(20, 20, 20));
+    EXPECT_EQ(label->text(), "140");
+}
+
+struct CounterCase {
+    const char* name;
+    QString typed;
+    QString pasted;
+    QString label;
+
+    // The case's name, where a failure or the test list would show its bytes.
+    friend void PrintTo(const CounterCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class PostDialogCounter : public PostDialog, public ::testing::WithParamInterface<CounterCase> {};
+
+TEST_P(PostDialogCounter, ShowsWhatIsLeftOf140) {
+    const auto& c = GetParam();
+    const auto dialog = Open();
+    Paste(c.pasted);
+    Type(c.typed);
+    EXPECT_EQ(label->text(), c.label);
+    EXPECT_EQ(dialog->RestCount(), c.label.toInt());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PostDialogCounter,
+    ::testing::Values(
+        CounterCase{"OneCharacter", "a", "", "139"},
+        CounterCase{"CodePoints140", "", QString(140, QChar(0x3042)), "0"},
+        CounterCase{"TwoLinesOfTen", "", "0123456789\n0123456789", "119"},
+        CounterCase{"TypedLineBreak", "abc\ndef", "", "133"},
+        // U+1F600 takes two UTF-16 units: 70 of them fill the box yet count as 70 characters.
+        CounterCase{"OutsideTheBasicPlane", "", QString::fromUcs4(U"\U0001F600").repeated(70),
+                    "70"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(PostDialog, DeletingRaisesTheCountAgain) {
+    const auto dialog = Open();
+    Paste("abcdef");
+    Press(Qt::Key_Backspace, "");
+    EXPECT_EQ(box->toPlainText(), "abcde");
+    EXPECT_EQ(label->text(), "135");
+}
+
+TEST_F(PostDialog, TypingBeyondTheLimitIsRefused) {
+    const auto dialog = Open();
+    Paste(QString(140, 'a'));
+    Type("b");
+    EXPECT_EQ(box->toPlainText(), QString(140, 'a'));
+    EXPECT_EQ(label->text(), "0");
+}
+
+TEST_F(PostDialog, APasteKeepsOnlyWhatFits) {
+    const auto dialog = Open();
+    Paste(QString(150, 'x'));
+    EXPECT_EQ(box->toPlainText(), QString(140, 'x'));
+    EXPECT_EQ(label->text(), "0");
+}
+
+// The limit counts as the counter does: a line break is one character, and so is a character
+// outside the Basic Multilingual Plane.
+TEST_F(PostDialog, ALineBreakTakesOneOfTheLimit) {
+    const auto dialog = Open();
+    Paste(QString("a\n").repeated(80));
+    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(70));
+    EXPECT_EQ(label->text(), "0");
+    Type("\n");
+    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(70));
+}
+
+TEST_F(PostDialog, CharactersOutsideTheBasicPlaneFillTheLimitAsTheCounterShows) {
+    const auto dialog = Open();
+    const QString face = QString::fromUcs4(U"\U0001F600");
+    for (int typed = 0; typed < 70; ++typed) {
+        Press(0, face);
+    }
+    EXPECT_EQ(label->text(), "70");
+    Paste(face.repeated(80));
+    EXPECT_EQ(box->toPlainText(), face.repeated(140));
+    EXPECT_EQ(label->text(), "0");
+    Type("b");
+    EXPECT_EQ(box->toPlainText(), face.repeated(140));
+}
+
+TEST_F(PostDialog, ARefusedCharacterBesideOneOfTheSamePlaneLeavesBothWhole) {
+    const auto dialog = Open();
+    // U+1F600 and U+1F601 share their first UTF-16 unit.
+    const QString before = QString(139, 'a') + QString::fromUcs4(U"\U0001F600");
+    Paste(before);
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(139);
+    box->setTextCursor(cursor);
+    Paste(QString::fromUcs4(U"\U0001F601"));
+    EXPECT_EQ(box->toPlainText(), before);
+    EXPECT_EQ(label->text(), "0");
+}
+
+TEST_F(PostDialog, AReplacedSelectionKeepsOnlyWhatFitsOfTheNewText) {
+    const auto dialog = Open();
+    // U+1F200 and U+1F600 share their second UTF-16 unit.
+    Paste(QString(137, 'a') + QString::fromUcs4(U"\U0001F200"));
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(137);
+    cursor.setPosition(139, QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+    Paste("xxx" + QString::fromUcs4(U"\U0001F600"));
+    EXPECT_EQ(box->toPlainText(), QString(137, 'a') + "xxx");
+    EXPECT_EQ(label->text(), "0");
+}
+
+TEST_F(PostDialog, AnInsertionInTheMiddleKeepsTheTextAroundIt) {
+    const auto dialog = Open();
+    Paste(QString(10, 'x') + QString(128, 'y'));
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(10);
+    box->setTextCursor(cursor);
+    Paste("12345");
+    EXPECT_EQ(box->toPlainText(), QString(10, 'x') + "12" + QString(128, 'y'));
+    EXPECT_EQ(box->textCursor().position(), 12);
+    EXPECT_EQ(label->text(), "0");
+}
+
+TEST_F(PostDialog, AReplyOpensWithItsTextCountedAndTheCaretAtTheEnd) {
+    const auto dialog = Open("@abc ", 12345);
+    EXPECT_EQ(box->toPlainText(), "@abc ");
+    EXPECT_EQ(dialog->ReplyId(), 12345);
+    EXPECT_EQ(label->text(), "135");
+    EXPECT_EQ(box->textCursor().position(), 5);
+}
+
+struct PostCase {
+    const char* name;
+    QString text;
+    int64_t replyId;
+    std::string requestLine;
+
+    friend void PrintTo(const PostCase& c, std::ostream* out) { *out << c.name; }
+};
+
+// Waits for the post under way to be answered and applied.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10'000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+class PostDialogPost : public PostDialog, public ::testing::WithParamInterface<PostCase> {};
+
+TEST_P(PostDialogPost, SendsTheStatusAndCloses) {
+    const auto& c = GetParam();
+    testing_support::LoopbackListener host;
+    host.Serve(testing_support::ResponseWith(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<status><id>1</id></status>"));
+    context.service.hosts.main = host.Address();
+    const auto dialog = Open("", c.replyId);
+    Paste(c.text);
+    dialog->show();
+
+    button->click();
+    EXPECT_TRUE(dialog->Sending());
+    EXPECT_FALSE(button->isEnabled()) << "busy while the post is under way";
+    EXPECT_TRUE(box->isReadOnly());
+
+    ASSERT_TRUE(WaitUntil([&] { return !dialog->isVisible(); }));
+    const std::string received = host.Received();
+    EXPECT_EQ(received.substr(0, received.find("\r\n")), c.requestLine);
+    EXPECT_NE(received.find("\r\nAuthorization: Basic YWxpY2U6c2VjcmV0\r\n"), std::string::npos)
+        << received;
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(context.postDraft->empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PostDialogPost,
+    ::testing::Values(
+        PostCase{"Reply", "hello world", 5,
+                 "POST /statuses/update.xml?status=hello%20world&in_reply_to_status_id=5 "
+                 "HTTP/1.0"},
+        PostCase{"NewStatus", QString::fromUtf8("日本"), -1,
+                 "POST /statuses/update.xml?status=%E6%97%A5%E6%9C%AC HTTP/1.0"},
+        PostCase{"LineBreakAsCrLf", "a\nb", -1,
+                 "POST /statuses/update.xml?status=a%0D%0Ab HTTP/1.0"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(PostDialog, EmptyOrBlankTextCannotBeSent) {
+    testing_support::LoopbackListener host;
+    context.service.hosts.main = host.Address();
+    const auto dialog = Open();
+    dialog->show();
+    for (const QString& text : {QString(), QString(" \n\t "), QString::fromUtf8("\u3000")}) {
+        box->setPlainText(text);
+        EXPECT_FALSE(button->isEnabled()) << text.toStdString();
+        button->click();
+        EXPECT_FALSE(dialog->Sending());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(host.HasWaitingConnection()) << "nothing was sent";
+    Type("x");
+    EXPECT_TRUE(button->isEnabled());
+}
+
+struct FailedPostCase {
+    const char* name;
+    std::optional<std::string> response;  // none: the host refuses the connection
+};
+
+class PostDialogFailure : public PostDialog,
+                          public ::testing::WithParamInterface<FailedPostCase> {};
+
+// Whatever the failure, the window stays open with its text and says what happened.
+TEST_P(PostDialogFailure, KeepsTheDialogOpenWithItsTextAndShowsTheMessage) {
+    testing_support::LoopbackListener host;
+    if (GetParam().response) {
+        host.Serve(*GetParam().response);
+        context.service.hosts.main = host.Address();
+    }
+    const auto dialog = Open("hello", -1);
+    dialog->show();
+    button->click();
+
+    QMessageBox* message = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        message = dialog->findChild<QMessageBox*>("msgPostFailed");
+        return message != nullptr;
+    }));
+    EXPECT_FALSE(message->text().isEmpty());
+    if (std::string(GetParam().name) == "Refused") {
+        EXPECT_TRUE(message->text().contains("Status is a duplicate.")) << "the service's word";
+    }
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(box->toPlainText(), "hello");
+    EXPECT_FALSE(box->isReadOnly());
+    EXPECT_TRUE(button->isEnabled()) << "the user can try again";
+    EXPECT_TRUE(errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PostDialogFailure,
+    ::testing::Values(FailedPostCase{"NetworkFailure", std::nullopt},
+                      FailedPostCase{
+                          "NotADocument",
+                          "HTTP/1.0 502 Bad Gateway\r\n\r\n<html><body>Bad gateway</body>"},
+                      FailedPostCase{"EmptyBody", "HTTP/1.0 200 OK\r\n\r\n"},
+                      FailedPostCase{"Refused",
+                                     "HTTP/1.0 403 Forbidden\r\n\r\n<?xml version=\"1.0\"?>\n<hash>"
+                                     "<error>Status is a duplicate.</error></hash>"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// A new status closed unsent (Esc or the frame) is offered again by the next new status; a
+// reply starts from its own "@name " and leaves the draft alone.
+TEST_F(PostDialog, AnUnsentNewStatusIsKeptAsTheDraft) {
+    {
+        const auto dialog = Open();
+        dialog->show();
+        Type("half a thought");
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        EXPECT_FALSE(dialog->isVisible());
+    }
+    {
+        const auto reply = Open("@abc ", 7);
+        EXPECT_EQ(box->toPlainText(), "@abc ");
+        reply->show();
+        Type("x");
+        reply->close();
+    }
+    {
+        const auto dialog = Open();
+        EXPECT_EQ(box->toPlainText(), "half a thought");
+        EXPECT_EQ(label->text(), QString::number(140 - 14));
+        dialog->show();
+        Type("!");
+        dialog->close();
+    }
+    const auto dialog = Open();
+    EXPECT_EQ(box->toPlainText(), "half a thought!");
+}
+
+TEST_F(PostDialog, ASentDraftIsNotOfferedAgain) {
+    *context.postDraft = "draft";
+    testing_support::LoopbackListener host;
+    host.Serve(testing_support::ResponseWith("<?xml version=\"1.0\"?>\n<status/>"));
+    context.service.hosts.main = host.Address();
+    {
+        const auto dialog = Open();
+        EXPECT_EQ(box->toPlainText(), "draft");
+        dialog->show();
+        Type(" sent");
+        button->click();
+        ASSERT_TRUE(WaitUntil([&] { return !dialog->isVisible(); }));
+    }
+    EXPECT_EQ(host.Received().rfind("POST /statuses/update.xml?status=draft%20sent ", 0), 0u);
+    const auto dialog = Open();
+    EXPECT_EQ(box->toPlainText(), "");
+}
+
+}  // namespace

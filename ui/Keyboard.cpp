@@ -1,7 +1,0 @@
-#include "Keyboard.h"
-
-#include <QGuiApplication>
-
-bool SystemKeyboard::ControlHeld() const {
-    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
-}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/Clock.h"
+#include "base/Keyboard.h"
+#include "twitter_api/exchange/service.h"
+#include "twitter_api/logstore/logwriter.h"
+
+// What the windows need from outside besides gSetting: where the service is, the current time and
+// the keyboard. The program passes the real ones; tests pass their own.
+struct UiContext {
+    twitter_api::Service service;
+    Clock* clock = nullptr;
+    Keyboard* keyboard = nullptr;
+    // The text of a new status that was closed unsent, shared by every copy of the context so
+    // that any page's new post offers it again.
+    std::shared_ptr<std::string> postDraft = std::make_shared<std::string>();
+    // Puts the day logs on the disk off the interface thread; without one, saves write at once.
+    std::shared_ptr<twitter_api::LogWriter> logWriter;
+};
+
+// The real clock, keyboard and service hosts (the data folder's service file under the
+// environment's), with diagnostics on standard output: what the programs run with.
+struct SystemUiContext {
+    SystemUiContext();
+    SystemUiContext(const SystemUiContext&) = delete;
+    SystemUiContext& operator=(const SystemUiContext&) = delete;
+
+    SystemClock clock;
+    SystemKeyboard keyboard;
+    UiContext context;
+};

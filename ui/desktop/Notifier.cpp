@@ -1,0 +1,127 @@
+#include "desktop/Notifier.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QFileInfo>
+#include <QUrl>
+#include <QVariantMap>
+#include <algorithm>
+#include <cctype>
+
+using namespace twitter_api;
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kDefaultAction = QStringLiteral("default");
+// Let the service choose how long the notification stays.
+constexpr int32_t kServerTimeout = -1;
+
+bool SameAccount(const std::string& left, const std::string& right) {
+    return std::equal(
+        left.begin(), left.end(), right.begin(), right.end(),
+        [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+QString Tr(const char* text, int count = -1) {
+    return QCoreApplication::translate("Notifier", text, nullptr, count);
+}
+
+}  // namespace
+
+std::optional<NotificationText> ComposeNotification(ETabType kind,
+                                                    const std::vector<ContributionPtr>& arrived,
+                                                    const std::string& ownAccount) {
+    if (kind != MENTIONS && kind != DIRECTMESSAGES) {
+        return std::nullopt;
+    }
+    std::vector<ContributionPtr> others;
+    std::copy_if(arrived.begin(), arrived.end(), std::back_inserter(others),
+                 [&ownAccount](const ContributionPtr& contribution) {
+                     return !SameAccount(contribution->mScreenName, ownAccount);
+                 });
+    if (others.empty()) {
+        return std::nullopt;
+    }
+    const int count = static_cast<int>(others.size());
+    NotificationText text;
+    text.summary =
+        kind == MENTIONS
+            ? Tr(QT_TRANSLATE_N_NOOP("Notifier", "新しいメンション %n 件"), count)
+            : Tr(QT_TRANSLATE_N_NOOP("Notifier", "新しいダイレクトメッセージ %n 件"), count);
+    const CContribution& first = *others.front();
+    text.body = QStringLiteral("@%1: %2").arg(QString::fromStdString(first.mScreenName),
+                                              QString::fromStdString(first.mText));
+    return text;
+}
+
+Notifier::Notifier(QObject* parent) : QObject(parent) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return;
+    }
+    bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                SLOT(OnActionInvoked(uint, QString)));
+    bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                SLOT(OnNotificationClosed(uint, uint)));
+    AskCapabilities();
+}
+
+void Notifier::AskCapabilities() {
+    const QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                             QStringLiteral("GetCapabilities"));
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                const QDBusPendingReply<QStringList> reply = *finished;
+                mBodyMarkup =
+                    reply.isValid() && reply.value().contains(QStringLiteral("body-markup"));
+                finished->deleteLater();
+            });
+}
+
+void Notifier::Notify(ETabType kind, const std::vector<ContributionPtr>& arrived,
+                      const std::string& ownAccount) {
+    const std::optional<NotificationText> text = ComposeNotification(kind, arrived, ownAccount);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!text || !bus.isConnected()) {
+        return;
+    }
+    // A service that reads markup would take "<" and "&" in a status for tags.
+    const QString body = mBodyMarkup ? text->body.toHtmlEscaped() : text->body;
+    const QString icon =
+        QUrl::fromLocalFile(QFileInfo(QStringLiteral("dat/comments.ico")).absoluteFilePath())
+            .toString();
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    call << QStringLiteral("Warblet") << 0u << icon << text->summary << body
+         << QStringList{kDefaultAction, Tr(QT_TRANSLATE_NOOP("Notifier", "表示"))} << QVariantMap()
+         << kServerTimeout;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, kind](QDBusPendingCallWatcher* finished) {
+                const QDBusPendingReply<uint> reply = *finished;
+                if (reply.isValid()) {
+                    mShown[reply.value()] = kind;
+                }
+                finished->deleteLater();
+            });
+}
+
+void Notifier::OnActionInvoked(uint id, const QString& action) {
+    const auto shown = mShown.find(id);
+    if (shown == mShown.end() || action != kDefaultAction) {
+        return;
+    }
+    emit Activated(shown->second);
+}
+
+void Notifier::OnNotificationClosed(uint id, uint) {
+    mShown.erase(id);
+}

@@ -1,0 +1,295 @@
+// Construction, layout, icons and start-up of a timeline page.
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QResizeEvent>
+
+#include "base/Guard.h"
+#include "base/PictureBox.h"
+#include "common/diagnostics.h"
+#include "common/errors.h"
+#include "page/GetTimeLineThread.h"
+#include "page/TabMain.h"
+#include "settings/settinginfo.h"
+#include "textview/TimelineView.h"
+#include "twitter_api/conversions/datetime.h"
+#include "twitter_api/conversions/text.h"
+#include "twitter_api/requests/lists.h"
+
+using namespace twitter_api;
+
+namespace {
+
+constexpr int kPanelHeight = 28;
+const QColor kStatusText(255, 255, 255);
+const QColor kFailureText(255, 110, 110);  // stands out from the white count on the dark strip
+
+void SetColors(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette colors = widget->palette();
+    colors.setColor(role, color);
+    widget->setPalette(colors);
+}
+
+PictureBox* MakePictureBox(QWidget* parent, const char* name, int x) {
+    auto* box = new PictureBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(x, 2, 24, 24);
+    return box;
+}
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t comma = text.find(','); comma != std::string::npos; comma = text.find(',', start)) {
+        parts.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+}  // namespace
+
+CTabMain::CTabMain(const UiContext& context, ETabType kind, QWidget* parent)
+    : QWidget(parent), mTabType(kind), mContext(context) {
+    BuildControls();
+    SetCaption(kind);
+    LoadIcons();
+    Subscribe();
+    ReplaceDayLists();
+}
+
+CTabMain::~CTabMain() {
+    // Tearing the widgets down moves the focus, and the text box reports that; the page is no
+    // longer there to note it.
+    txtTimeLine->disconnect(this);
+    WaitForFetches(QDeadlineTimer(QDeadlineTimer::Forever));
+}
+
+void CTabMain::BuildControls() {
+    setWindowTitle(QStringLiteral("Timeline"));
+    setAutoFillBackground(true);
+    SetColors(this, QPalette::Window, QColor(20, 20, 20));
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setGeometry(128, 2, 64, 20);
+    lblStatus->setAlignment(Qt::AlignCenter);
+    SetColors(lblStatus, QPalette::WindowText, kStatusText);
+
+    panelMain = new QWidget(this);
+    panelMain->setObjectName(QStringLiteral("panelMain"));
+    panelMain->setGeometry(0, 0, 424, kPanelHeight);
+    panelMain->setAutoFillBackground(true);
+    SetColors(panelMain, QPalette::Window, QColor(20, 20, 20));
+
+    pictRefresh = MakePictureBox(panelMain, "pictRefresh", 12);
+    pictReaded = MakePictureBox(panelMain, "pictReaded", 40);
+    pictReply = MakePictureBox(panelMain, "pictReply", 68);
+    pictFavorite = MakePictureBox(panelMain, "pictFavorite", 96);
+    pictPost = MakePictureBox(panelMain, "pictPost", 202);
+    pictSetting = MakePictureBox(panelMain, "pictSetting", 230);
+
+    comboBox1 = new QComboBox(panelMain);
+    comboBox1->setObjectName(QStringLiteral("comboBox1"));
+    comboBox1->setGeometry(200, 2, 152, 22);
+    comboBox1->hide();
+
+    txtTimeLine = new TimelineView(this);
+    txtTimeLine->setObjectName(QStringLiteral("txtTimeLine"));
+    txtTimeLine->setGeometry(0, kPanelHeight, 424, 532);
+    SetColors(txtTimeLine, QPalette::Base, QColor(34, 34, 34));
+    SetColors(txtTimeLine, QPalette::Text, QColor(221, 221, 221));
+    txtTimeLine->hide();
+
+    // The label sits in the tool bar strip, in front of the panel created after it.
+    lblStatus->raise();
+}
+
+void CTabMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The panel is docked to the top and the text box fills the rest; the label keeps its place.
+    panelMain->setGeometry(0, 0, width(), kPanelHeight);
+    txtTimeLine->setGeometry(0, kPanelHeight, width(), std::max(height() - kPanelHeight, 0));
+}
+
+void CTabMain::SetCaption(ETabType kind) {
+    switch (kind) {
+        case TIMELINE:
+            setWindowTitle(tr("Timeline"));
+            return;
+        case MENTIONS:
+            setWindowTitle(tr("Mentions"));
+            return;
+        case DIRECTMESSAGES:
+            setWindowTitle(tr("DirectMessages"));
+            return;
+        case LISTS:
+            setWindowTitle(tr("Lists"));
+            return;
+        case SEARCH:
+            setWindowTitle(tr("Search"));
+            return;
+    }
+    throw AssertionError("mTabType error");
+}
+
+void CTabMain::LoadIcons() {
+    const auto icon = [](const std::string& name) { return LoadIconFile("dat/" + name + ".ico"); };
+    const std::pair<PictureBox*, const char*> buttons[] = {
+        {pictRefresh, "arrow_refresh"}, {pictReaded, "accept"},    {pictPost, "pencil"},
+        {pictSetting, "wrench"},        {pictReply, "arrow_redo"}, {pictFavorite, "star"},
+    };
+    for (const auto& [box, name] : buttons) {
+        box->SetImages(icon(name), icon(std::string(name) + "_h"));
+    }
+    mCancelIcon = icon("cancel");
+}
+
+void CTabMain::Subscribe() {
+    const auto guarded = [this](void (CTabMain::*handler)()) {
+        return [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(pictRefresh, &PictureBox::clicked, this, guarded(&CTabMain::OnRefreshClick));
+    connect(pictReaded, &PictureBox::clicked, this, guarded(&CTabMain::MarkAsRead));
+    connect(pictPost, &PictureBox::clicked, this, guarded(&CTabMain::OpenNewPost));
+    connect(pictSetting, &PictureBox::clicked, this, guarded(&CTabMain::OpenSettings));
+    connect(pictReply, &PictureBox::clicked, this, guarded(&CTabMain::ReplyToSelected));
+    connect(pictFavorite, &PictureBox::clicked, this, guarded(&CTabMain::ToggleFavorite));
+    lblStatus->installEventFilter(this);
+    connect(txtTimeLine, &TimelineView::LinkClicked, this,
+            [this](const QString& text) { RunGuarded(this, [this, &text] { OpenLink(text); }); });
+    connect(txtTimeLine, &TimelineView::FocusLost, this, [this] {
+        RunGuarded(this, [this] { mLastCaretPosition = txtTimeLine->SelectionStart(); });
+    });
+    connect(txtTimeLine, &TimelineView::FocusGained, this,
+            [this] { RunGuarded(this, [this] { txtTimeLine->Select(mLastCaretPosition, 0); }); });
+    // Only a choice of the user's: the program's own index changes do not reload the page.
+    connect(comboBox1, &QComboBox::activated, this, guarded(&CTabMain::OnComboSelectionChanged));
+}
+
+bool CTabMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblStatus && event->type() == QEvent::MouseButtonRelease) {
+        RunGuarded(this, [this] { ScrollToLastRead(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CTabMain::ReplaceDayLists() {
+    const int64_t now = mContext.clock->NowMs();
+    mYesterdayList = std::make_shared<CContributionListOfDay>(GetDateKey(now - kOneDayMs));
+    mTodayList = std::make_shared<CContributionListOfDay>(GetDateKey(now));
+}
+
+void CTabMain::StartUp() {
+    if (mTabType == LISTS || mTabType == SEARCH) {
+        comboBox1->show();
+        RequestChoices();
+        pictPost->hide();
+        pictSetting->hide();
+    }
+    comboBox1->setCurrentIndex(0);
+    LoadLogs();
+}
+
+void CTabMain::RequestChoices() {
+    if (mTabType != LISTS && mTabType != SEARCH) {
+        return;
+    }
+    // Without an account there are no lists or saved searches to ask for; saving one in the
+    // settings dialog resets the page, which asks then.
+    const std::string credential = gSetting->Credential();
+    if (credential.empty()) {
+        return;
+    }
+    const uint64_t request = ++mChoiceRequest;
+    comboBox1->setEnabled(false);
+    comboBox1->setPlaceholderText(tr("読み込み中"));
+    const ETabType kind = mTabType;
+    const Service service = mContext.service;
+    mCalls.Start<std::vector<std::string>>(
+        this,
+        [kind, service, credential] {
+            // A refused request or an answer that is no document fails the whole choice.
+            std::string failure;
+            const auto checked = [&failure](std::vector<std::string> entries) {
+                if (!failure.empty()) {
+                    throw Exception(failure);
+                }
+                return entries;
+            };
+            if (kind == SEARCH) {
+                return checked(GetUserSavedSearches(service, credential, &failure));
+            }
+            std::vector<std::string> entries = checked(GetUserLists(service, credential, &failure));
+            const std::vector<std::string> subscribed =
+                checked(GetUserListSubscriptions(service, credential, &failure));
+            entries.insert(entries.end(), subscribed.begin(), subscribed.end());
+            return entries;
+        },
+        [this, request](CallOutcome<std::vector<std::string>> outcome) {
+            // A later reset asked again; only its answer counts.
+            if (request == mChoiceRequest) {
+                ApplyChoices(std::move(outcome));
+            }
+        });
+}
+
+void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
+    comboBox1->setEnabled(true);
+    comboBox1->setPlaceholderText(QString());
+    if (!outcome.value) {
+        mContext.service.diagnostics->WriteLine("FillComboBox failed: " + outcome.failure);
+        ShowFailure(tr("取得失敗"), outcome.failure);
+        return;
+    }
+    FillComboBox(*outcome.value);
+    comboBox1->setCurrentIndex(0);
+    LoadLogs();
+}
+
+void CTabMain::FillComboBox(const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries) {
+        if (mTabType == SEARCH) {
+            mComboValues.push_back({entry, entry});
+            comboBox1->addItem(QString::fromStdString(DecodeCharacterReferences(entry)));
+            continue;
+        }
+        // Every entry holds "name,owner"; one without a comma names no owner and is left out.
+        const std::vector<std::string> parts = SplitAtCommas(entry);
+        if (parts.size() < 2) {
+            continue;
+        }
+        mComboValues.push_back({parts[1], parts[0]});
+        comboBox1->addItem(QString::fromStdString(parts[0]));
+    }
+}
+
+std::optional<std::string> CTabMain::LogParam() const {
+    if (mTabType != LISTS && mTabType != SEARCH) {
+        return std::string();
+    }
+    if (comboBox1->currentIndex() < 0) {
+        return std::nullopt;
+    }
+    return comboBox1->currentText().toStdString();
+}
+
+int32_t CTabMain::UnreadCount() const {
+    return mYesterdayList->GetUnreadCount() + mTodayList->GetUnreadCount();
+}
+
+void CTabMain::ShowUnreadCount() {
+    const int32_t unread = UnreadCount();
+    lblStatus->setText(tr("未読 %1 件").arg(unread));
+    SetColors(lblStatus, QPalette::WindowText, kStatusText);
+    lblStatus->setToolTip(QString());
+    emit UnreadCountChanged(unread);
+}
+
+void CTabMain::ShowFailure(const QString& shortText, const std::string& message) {
+    lblStatus->setText(shortText);
+    SetColors(lblStatus, QPalette::WindowText, kFailureText);
+    lblStatus->setToolTip(QString::fromStdString(message));
+}

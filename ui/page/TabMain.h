@@ -1,0 +1,180 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QIcon>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/ServiceCalls.h"
+#include "base/UiContext.h"
+#include "twitter_api/model/contributionlistofday.h"
+#include "twitter_api/model/tabtype.h"
+
+class CGetTimeLineThread;
+class PictureBox;
+class QComboBox;
+class QLabel;
+class TimelineView;
+
+// One page of the main window's tab control, showing the timeline of one kind. The page owns its
+// day lists (yesterday's and today's) and renders them into txtTimeLine; fetch threads hand their
+// results back through mGetContributions and mLastGetState under mStateLock, and the main window's
+// tick collects them on the interface thread. The other requests (the choice lists, favourites and
+// posts) run through mCalls and are applied as soon as they end. Every replacement of the day
+// lists starts a new generation; a result of an earlier generation is dropped.
+class CTabMain : public QWidget {
+    Q_OBJECT
+
+  public:
+    enum ELastGetState : uint8_t {
+        NOTHING = 0,
+        COMPLETED = 1,
+    };
+
+    struct SComboBoxValue {
+        std::string mUserName;  // the list's owner; the saved search on the search page
+        std::string mListName;  // the list's name; the saved search on the search page
+    };
+
+    CTabMain(const UiContext& context, twitter_api::ETabType kind, QWidget* parent = nullptr);
+    ~CTabMain() override;
+
+    virtual void SetLastGetState(ELastGetState state);
+    virtual ELastGetState GetLastGetState();
+    virtual void ScrollToLastRead();
+    virtual void LoadLogs();
+    virtual void StartGetTimeLine();
+    virtual void OnTimerTick();
+    virtual void ResetTab();
+    // Renders the items newer than the last one held (into's, or prev's when into is empty) at the
+    // end of the box and appends them to into. items may be reordered or shortened.
+    virtual void AddContributions(std::vector<twitter_api::ContributionPtr>& items,
+                                  const twitter_api::ContributionListPtr& into,
+                                  const twitter_api::ContributionListPtr& prev);
+    virtual void ApplyGetResult();
+
+    // The page's start-up, run once its window exists: the combo box of the lists and search pages
+    // is filled and the logs of the last days are shown.
+    void StartUp();
+
+    // The one way a fetch thread hands its result over: the result (or the failure's message),
+    // then COMPLETED, under the state lock. A result of another generation than the page's is
+    // dropped: the lists it was asked for have been replaced.
+    void StoreGetResult(uint64_t generation,
+                        std::vector<twitter_api::ContributionPtr> contributions,
+                        std::string failure = {});
+    uint64_t Generation();
+
+    // Waits until the page's fetch threads and other requests have ended or the deadline has
+    // passed; true when none is still running.
+    bool WaitForFetches(QDeadlineTimer deadline);
+
+    // Shows in the status label that something failed: a short text in the failure colour, the
+    // full message as its tooltip. The next unread count replaces it.
+    void ShowFailure(const QString& shortText, const std::string& message);
+
+    // The choice lists, favourites and posts under way for this page.
+    ServiceCalls& Calls() { return mCalls; }
+
+    // Marks the entries as read; with onlyBeforeCaret, those that start before the caret. The
+    // click asks the keyboard whether Control is held.
+    void MarkAsRead();
+    void MarkAsRead(bool onlyBeforeCaret);
+    void ReplyToSelected();
+    void ToggleFavorite();
+    void OnComboSelectionChanged();
+    void OpenNewPost();
+    void OpenSettings();
+    void OnRefreshClick();
+
+    // The sum of both day lists' unread counts.
+    int32_t UnreadCount() const;
+
+    QLabel* lblStatus = nullptr;
+    QWidget* panelMain = nullptr;
+    PictureBox* pictRefresh = nullptr;
+    PictureBox* pictReaded = nullptr;
+    PictureBox* pictPost = nullptr;
+    PictureBox* pictSetting = nullptr;
+    PictureBox* pictFavorite = nullptr;
+    PictureBox* pictReply = nullptr;
+    QComboBox* comboBox1 = nullptr;
+    TimelineView* txtTimeLine = nullptr;
+
+    twitter_api::ETabType mTabType;
+    std::string mCurrentDate = "19700101";
+    int64_t mLastAutoReloadTime = 0;
+    twitter_api::ContributionListPtr mYesterdayList;
+    twitter_api::ContributionListPtr mTodayList;
+    ELastGetState mLastGetState = NOTHING;
+    std::vector<twitter_api::ContributionPtr> mGetContributions;
+    std::vector<std::unique_ptr<CGetTimeLineThread>> mGetThreads;
+    QIcon mCancelIcon;  // on pictRefresh while a fetch runs
+    int32_t mLastCaretPosition = 0;
+    int32_t mLastReadPosition = 0;
+    std::vector<SComboBoxValue> mComboValues;
+
+  signals:
+    // Whenever the status label shows the unread count anew.
+    void UnreadCountChanged(int32_t unread);
+    // The entries a fetch has just added, oldest first; not those shown from the logs.
+    void ContributionsArrived(const std::vector<twitter_api::ContributionPtr>& arrived);
+    // OpenSettings asks for the settings dialog; the main window opens it over this page, since
+    // what it changes reaches every page.
+    void SettingsRequested();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The contribution whose entry holds the caret, and the end of that entry.
+    struct SFound {
+        twitter_api::ContributionPtr contribution;
+        int32_t end = 0;
+    };
+    enum class LastEntry { EndsWithText, Unbounded };
+
+    void BuildControls();
+    void SetCaption(twitter_api::ETabType kind);
+    void LoadIcons();
+    void Subscribe();
+    // Asks for the lists or saved searches off the interface thread; the chooser is disabled
+    // until they are there, then filled, its first item chosen and its logs shown.
+    void RequestChoices();
+    void ApplyChoices(CallOutcome<std::vector<std::string>> outcome);
+    void FillComboBox(const std::vector<std::string>& entries);
+    void OpenLink(const QString& text);
+
+    void ReplaceDayLists();
+    // Shows the newest earlier day with contributions (searching back up to daysBack days) as
+    // yesterday's list, then today's log.
+    void LoadDays(const std::string& param, int daysBack);
+    // Saves a day's list through the context's log writer, or at once where it has none.
+    void SaveDayLog(const twitter_api::ContributionListPtr& list, const std::string& param);
+    void ShowUnreadCount();
+    // The name parameter of this page's log files: empty on the pages without a chooser, the
+    // selected item's text on the lists and search pages, nothing when no item is selected there.
+    std::optional<std::string> LogParam() const;
+    SFound ContributionAtCaret(LastEntry lastEntry) const;
+    std::vector<twitter_api::ContributionPtr> AllContributions() const;
+    void RenderEntry(twitter_api::CContribution& contribution, int32_t& position);
+    void CollectFinishedThreads();
+    bool FetchRunning() const;
+    void DropGetResult();
+    void ApplyFavorite(const twitter_api::ContributionPtr& contribution, int32_t end,
+                       uint64_t generation, CallOutcome<bool> outcome);
+
+    UiContext mContext;
+    std::mutex mStateLock;
+    uint64_t mGeneration = 0;     // under mStateLock
+    std::string mGetFailure;      // under mStateLock: the message of a failed fetch
+    uint64_t mChoiceRequest = 0;  // the choice request whose answer is awaited
+    int mShownChoice = -1;        // the chooser's item whose logs are shown
+    ServiceCalls mCalls{this};    // declared last: gone first, waiting for its threads
+};

@@ -1,0 +1,177 @@
+// What the user does on a timeline page: mark as read, reply, favourite, new post, settings,
+// links and the choice of list or saved search.
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <limits>
+
+#include "base/PictureBox.h"
+#include "common/diagnostics.h"
+#include "common/errors.h"
+#include "desktop/OpenUrl.h"
+#include "page/TabMain.h"
+#include "page/TabMainStyle.h"
+#include "post/DialogPost.h"
+#include "settings/settinginfo.h"
+#include "textview/TimelineView.h"
+#include "twitter_api/conversions/text.h"
+#include "twitter_api/logstore/logstore.h"
+#include "twitter_api/requests/status.h"
+
+using namespace twitter_api;
+
+std::vector<ContributionPtr> CTabMain::AllContributions() const {
+    std::vector<ContributionPtr> all = mYesterdayList->mContributions;
+    all.insert(all.end(), mTodayList->mContributions.begin(), mTodayList->mContributions.end());
+    return all;
+}
+
+CTabMain::SFound CTabMain::ContributionAtCaret(LastEntry lastEntry) const {
+    const std::vector<ContributionPtr> all = AllContributions();
+    const int32_t caret = txtTimeLine->SelectionStart();
+    int32_t end = lastEntry == LastEntry::Unbounded ? std::numeric_limits<int32_t>::max()
+                                                    : txtTimeLine->TextLength();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        const int32_t start = (*it)->mTextPosition;
+        if (start <= caret && caret < end) {
+            return {*it, end};
+        }
+        end = start;
+    }
+    return {};
+}
+
+void CTabMain::ScrollToLastRead() {
+    txtTimeLine->Select(txtTimeLine->TextLength(), 0);
+    txtTimeLine->Select(mLastReadPosition, 0);
+}
+
+void CTabMain::MarkAsRead() {
+    MarkAsRead(mContext.keyboard->ControlHeld());
+}
+
+void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
+    const int32_t caret = txtTimeLine->SelectionStart();
+    txtTimeLine->hide();
+    for (const ContributionPtr& contribution : AllContributions()) {
+        if (onlyBeforeCaret && contribution->mTextPosition >= caret) {
+            break;
+        }
+        if (contribution->mIsRead) {
+            continue;
+        }
+        contribution->mIsRead = true;
+        txtTimeLine->Select(contribution->mTextPosition, GetTextLength(contribution->ShownName()));
+        txtTimeLine->SetSelectionColor(kReadName);
+        mLastReadPosition = contribution->mTextPosition;
+    }
+    txtTimeLine->Select(txtTimeLine->TextLength(), 0);
+    txtTimeLine->show();
+    ShowUnreadCount();
+    ScrollToLastRead();
+    if (const std::optional<std::string> param = LogParam()) {
+        SaveDayLog(mYesterdayList, *param);
+        SaveDayLog(mTodayList, *param);
+    }
+}
+
+void CTabMain::OpenNewPost() {
+    // A dialog with a parent opens centred on the parent's window.
+    CDialogPost dialog(mContext, std::string(), -1, this, &mCalls);
+    dialog.exec();
+}
+
+void CTabMain::OpenSettings() {
+    emit SettingsRequested();
+}
+
+void CTabMain::ReplyToSelected() {
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::Unbounded).contribution;
+    if (!contribution) {
+        return;
+    }
+    CDialogPost dialog(mContext, "@" + contribution->mScreenName + " ", contribution->mId, this,
+                       &mCalls);
+    dialog.exec();
+}
+
+// The request runs off the interface thread while the button shows that it is busy; the star and
+// the flag change only once the service has accepted the change.
+void CTabMain::ToggleFavorite() {
+    const auto [contribution, end] = ContributionAtCaret(LastEntry::EndsWithText);
+    // One change at a time: the next waits until the service has answered the last.
+    if (!contribution || !pictFavorite->isEnabled()) {
+        return;
+    }
+    pictFavorite->setEnabled(false);
+    const Service service = mContext.service;
+    const std::string credential = gSetting->Credential();
+    const int64_t id = contribution->mId;
+    const bool favorited = contribution->mFavorited;
+    mCalls.Start<bool>(
+        this,
+        [service, credential, id, favorited] {
+            std::string failure;
+            const bool done = favorited ? DestroyFavorite(service, credential, id, &failure)
+                                        : CreateFavorite(service, credential, id, &failure);
+            if (!done && !failure.empty()) {
+                throw Exception(failure);
+            }
+            return done;
+        },
+        [this, contribution, end, generation = Generation()](CallOutcome<bool> outcome) {
+            ApplyFavorite(contribution, end, generation, std::move(outcome));
+        });
+}
+
+void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, uint64_t generation,
+                             CallOutcome<bool> outcome) {
+    pictFavorite->setEnabled(true);
+    if (!outcome.value || !*outcome.value) {
+        const std::string message =
+            outcome.value ? tr("お気に入りを変更できませんでした").toStdString() : outcome.failure;
+        mContext.service.diagnostics->WriteLine("ToggleFavorite failed: " + message);
+        ShowFailure(tr("★ 失敗"), message);
+        return;
+    }
+    // After a reset the entry is no longer in the box; the flag alone changes.
+    if (generation == Generation()) {
+        txtTimeLine->Select(end - 2, 1);
+        txtTimeLine->SetSelectionColor(contribution->mFavorited ? kHiddenStar : kFavoriteStar);
+        txtTimeLine->Select(contribution->mTextPosition, 0);
+    }
+    contribution->mFavorited = !contribution->mFavorited;
+}
+
+void CTabMain::OpenLink(const QString& text) {
+    if (!OpenUrl(text.toStdString())) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warblet"),
+                                    tr("ブラウザを起動できませんでした。\n%1").arg(text),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("msgOpenUrl"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+}
+
+void CTabMain::OnComboSelectionChanged() {
+    // Choosing what is already shown keeps the page as it is, unsaved stars and a waiting result
+    // included.
+    if (comboBox1->currentIndex() == mShownChoice) {
+        return;
+    }
+    mShownChoice = comboBox1->currentIndex();
+    ReplaceDayLists();
+    DropGetResult();
+    txtTimeLine->Clear();
+    txtTimeLine->hide();
+    const std::optional<std::string> name = LogParam();
+    if (name) {
+        LoadDays(*name, 10);
+    }
+    txtTimeLine->show();
+    ShowUnreadCount();
+    if (name) {
+        SaveDayLog(mTodayList, *name);
+    }
+}

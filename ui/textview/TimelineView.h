@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+#include <QTextCharFormat>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "textview/FormatTable.h"
+
+class StyledLayout;
+
+// The read-only rich text box of a timeline page. Its operations are those of a rich text box
+// addressed in character positions: code points, each line break counting one, as GetTextLength
+// measures text. Qt addresses UTF-16 units, so the box keeps the places of the characters outside
+// the Basic Multilingual Plane (two units, one position) to translate between the two.
+//
+// The document holds the text only. The formats set on ranges are kept in runs beside it and given
+// to each block when it is laid out, so that the text goes in as one piece and restyling changes
+// no text. Hiding the box starts a batch, showing it ends one: during a batch appended text is
+// gathered and reaches the document when the box is next on screen; a page that is not on screen
+// therefore builds its document only when it is first looked at.
+class TimelineView : public QPlainTextEdit {
+    Q_OBJECT
+
+  public:
+    explicit TimelineView(QWidget* parent = nullptr);
+
+    // Appends UTF-8 text at the end in the box's default format; the selection becomes an empty
+    // one at the new end. Links in the text (http://, https://, www.) become clickable.
+    void Append(std::string_view text);
+    // Removes all text.
+    void Clear();
+    // The number of positions in the box, the same as GetTextLength of Text().
+    int32_t TextLength() const;
+    // The whole text as UTF-8, each line ending in "\r\n".
+    std::string Text() const;
+
+    void Select(int32_t start, int32_t length);
+    int32_t SelectionStart() const;
+    int32_t SelectionLength() const;
+    void SetSelectionColor(const QColor& color);
+    void SetSelectionBackColor(const QColor& color);
+    // Applies the font's size, weight and style to the selection; the face stays the box's own
+    // unless the font names one.
+    void SetSelectionFont(const QFont& font);
+    // The format the character at position is shown in: the formats set on it, merged.
+    QTextCharFormat CharFormatAt(int32_t position) const;
+
+    void setVisible(bool visible) override;
+
+  signals:
+    void LinkClicked(const QString& text);
+    void FocusLost();
+    void FocusGained();
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    struct Link {
+        int32_t start;
+        int32_t length;
+        QString text;
+    };
+    // A format set on a range of the tail, in UTF-16 units of the whole text.
+    struct TailFormat {
+        int start;
+        int end;
+        int format;  // in the layout's formats
+    };
+
+    int DocumentEnd() const;
+    int EndUnits() const;
+    int ToUnits(int32_t position) const;
+    int32_t ToPosition(int units) const;
+    void RecordAstralAndLinks(QStringView text, int firstUnit);
+    void ApplyPendingFormat();
+    // Merges the format into the formats of [from, to), in units of the whole text.
+    void Style(int from, int to, int format);
+    // Adds the runs of the tail's formats to the layout's.
+    void AddTailRuns();
+    void CommitTail();
+    void ApplySelection();
+    // Brings the document and the view's selection up to date.
+    void Flush();
+    void MergeIntoSelection(int format);
+    int LinkAt(const QPoint& point) const;
+
+    // While the box is hidden, appended text waits in the tail with the formats set on it, and is
+    // inserted in one piece when the box is next on screen.
+    bool mInBatch = false;
+    QString mTail;
+    std::vector<TailFormat> mTailFormats;  // in the order set
+    // The document's length in units, without the tail; kept here because every selection and
+    // every styling asks for it.
+    int mDocumentEnd = 0;
+    StyledLayout* mLayout;  // the document's, holding the document's formats
+    // The selection, in units of the whole text, while it is newer than the view's own.
+    bool mSelectionPending = false;
+    int mAnchor = 0;
+    int mCursor = 0;
+    int mPendingFormat = FormatTable::kNone;  // changes to the selection not yet applied
+    std::vector<int> mAstralUnits;
+    std::vector<int32_t> mAstralPositions;
+    mutable size_t mAstralHint = 0;  // the count of mAstralPositions ToUnits last found
+    std::vector<Link> mLinks;        // ascending by start
+    int mPressedLink = -1;           // index into mLinks of the link under the last press
+    bool mIgnorePress = false;       // the press that gave the box the focus leaves the caret alone
+    int mKeptScroll = -1;            // the scroll bar's place when the box was last hidden
+};

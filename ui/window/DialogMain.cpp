@@ -1,0 +1,121 @@
+#include "window/DialogMain.h"
+
+#include <QKeyEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <optional>
+#include <string>
+
+#include "base/Guard.h"
+#include "base/PictureBox.h"
+#include "common/diagnostics.h"
+#include "common/errors.h"
+#include "page/TabMain.h"
+#include "window/Comforts.h"
+#include "window/DialogSetting.h"
+
+using namespace twitter_api;
+
+CDialogMain* gDialogMain = nullptr;
+
+namespace {
+
+constexpr int kTickIntervalMs = 3000;
+
+}  // namespace
+
+CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
+    : QWidget(parent), mContext(context) {
+    BuildControls();
+    gDialogMain = this;
+    try {
+        setWindowIcon(LoadIconFile("dat/comments.ico"));
+    } catch (...) {
+        // A window that failed to build is no main window.
+        gDialogMain = nullptr;
+        throw;
+    }
+    mComforts = new Comforts(*this);
+}
+
+CDialogMain::~CDialogMain() {
+    if (gDialogMain == this) {
+        gDialogMain = nullptr;
+    }
+}
+
+void CDialogMain::BuildControls() {
+    setWindowTitle(QStringLiteral("Warblet"));
+    resize(372, 513);
+
+    tabMain = new QTabWidget(this);
+    tabMain->setObjectName(QStringLiteral("tabMain"));
+    tabMain->setTabPosition(QTabWidget::North);
+    tabMain->setGeometry(0, 0, 372, 513);
+    auto* fill = new QVBoxLayout(this);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(tabMain);
+
+    for (int kind = TIMELINE; kind <= SEARCH; ++kind) {
+        auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
+        mTabPages[static_cast<size_t>(kind)] = page;
+        tabMain->addTab(page, page->windowTitle());
+        connect(page, &CTabMain::SettingsRequested, this, [page] {
+            CDialogSetting dialog(page);
+            dialog.exec();
+        });
+    }
+}
+
+void CDialogMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!mStarted) {
+        mStarted = true;
+        StartUp();
+    }
+}
+
+void CDialogMain::StartUp() {
+    // Every page starts up before the first tick, the hidden ones included, so that the first tick
+    // finds each page showing its logs.
+    for (CTabMain* page : mTabPages) {
+        RunGuarded(this, [page] { page->StartUp(); });
+    }
+    auto* ticker = new QTimer(this);
+    ticker->setInterval(kTickIntervalMs);
+    connect(ticker, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTick(); }); });
+    ticker->start();
+}
+
+void CDialogMain::OnTick() {
+    // A day log that failed to reach the disk is reported as a failed save always was.
+    if (mContext.logWriter) {
+        if (std::optional<std::string> failure = mContext.logWriter->TakeFailure()) {
+            throw Exception(*failure);
+        }
+    }
+    for (CTabMain* page : mTabPages) {
+        page->OnTimerTick();
+    }
+}
+
+void CDialogMain::keyPressEvent(QKeyEvent* event) {
+    const int control = event->modifiers().testFlag(Qt::ControlModifier) ? 1 : 0;
+    mContext.service.diagnostics->WriteLine("keyDown CTRL = " + std::to_string(control));
+    QWidget::keyPressEvent(event);
+}
+
+void CDialogMain::keyReleaseEvent(QKeyEvent* event) {
+    const int control = event->modifiers().testFlag(Qt::ControlModifier) ? 1 : 0;
+    mContext.service.diagnostics->WriteLine("keyUp CTRL = " + std::to_string(control));
+    QWidget::keyReleaseEvent(event);
+}
+
+bool CDialogMain::WaitForFetches(QDeadlineTimer deadline) {
+    bool allEnded = true;
+    for (CTabMain* page : mTabPages) {
+        allEnded = page->WaitForFetches(deadline) && allEnded;
+    }
+    return allEnded;
+}

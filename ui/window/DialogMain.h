@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QWidget>
+#include <array>
+
+#include "base/UiContext.h"
+#include "twitter_api/model/tabtype.h"
+
+class CTabMain;
+class Comforts;
+class QTabWidget;
+
+// The main window: a tab control with one timeline page per kind, in kind order, and the
+// three-second ticker that drives every page.
+class CDialogMain : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit CDialogMain(const UiContext& context, QWidget* parent = nullptr);
+    ~CDialogMain() override;
+
+    // Waits until the fetch threads of every page have ended or the deadline has passed; true
+    // when none is still running.
+    bool WaitForFetches(QDeadlineTimer deadline);
+
+    QTabWidget* tabMain = nullptr;
+    std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
+    Comforts* mComforts = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildControls();
+    // What happens once the window is first on screen: every page's start-up, then the ticker.
+    void StartUp();
+    void OnTick();
+
+    UiContext mContext;
+    bool mStarted = false;
+};
+
+// The one main window; set by its constructor once its controls exist.
+extern CDialogMain* gDialogMain;

@@ -1,0 +1,172 @@
+#include "window/DialogSetting.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <string>
+
+#include "base/DialogKeys.h"
+#include "base/Guard.h"
+#include "page/TabMain.h"
+#include "settings/settinginfo.h"
+#include "window/DialogMain.h"
+#include "window/PreferencesPart.h"
+
+namespace {
+
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& bounds) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setGeometry(bounds);
+    return label;
+}
+
+QLineEdit* MakeTextBox(QWidget* parent, const char* name, const QRect& bounds) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    SetColour(box, QPalette::Base, QColor(102, 102, 102));
+    SetColour(box, QPalette::Text, QColor(255, 255, 255));
+    box->setGeometry(bounds);
+    return box;
+}
+
+QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const QString& text,
+                        const QRect& bounds) {
+    auto* group = new QGroupBox(text, parent);
+    group->setObjectName(QString::fromLatin1(name));
+    group->setGeometry(bounds);
+    return group;
+}
+
+QRadioButton* MakeRadioButton(QGroupBox* group, const char* name, const QString& text,
+                              const QRect& bounds) {
+    auto* radio = new QRadioButton(text, group);
+    radio->setObjectName(QString::fromLatin1(name));
+    radio->setGeometry(bounds);
+    return radio;
+}
+
+// The two buttons of a group box exclude each other; the groups stay independent.
+void MakeExclusiveGroup(QGroupBox* owner, QRadioButton* first, QRadioButton* second) {
+    auto* group = new QButtonGroup(owner);
+    group->addButton(first);
+    group->addButton(second);
+}
+
+}  // namespace
+
+CDialogSetting::CDialogSetting(QWidget* parent) : QDialog(parent) {
+    InitializeComponent();
+    LoadFromSetting();
+    mOpenedWith = Values();
+    mPreferences = new PreferencesPart(*this);
+    PressFocusedButtonsOnEnter(*this);
+    connect(btnOk, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { OnOkClicked(); }); });
+}
+
+void CDialogSetting::InitializeComponent() {
+    SetColour(this, QPalette::Window, QColor(34, 34, 34));
+    SetColour(this, QPalette::WindowText, QColor(211, 211, 211));
+    setAutoFillBackground(true);
+    setWindowTitle(tr("SettingDialog"));
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(294, 279);
+
+    lblId = MakeLabel(this, "lblId", tr("TwitterID"), {8, 8, 88, 24});
+    txtId = MakeTextBox(this, "txtId", {104, 8, 176, 24});
+    lblPassword = MakeLabel(this, "lblPassword", tr("Password"), {8, 40, 88, 24});
+    // Someone looking over the shoulder sees dots, not the password.
+    txtPassword = MakeTextBox(this, "txtPassword", {104, 40, 176, 24});
+    txtPassword->setEchoMode(QLineEdit::Password);
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setAutoDefault(false);
+    btnOk->setGeometry(112, 248, 80, 24);
+
+    grpUserNameSelectRadio =
+        MakeGroupBox(this, "grpUserNameSelectRadio", tr("ユーザ名表示方式"), {8, 72, 272, 72});
+    radioNickName = MakeRadioButton(grpUserNameSelectRadio, "radioNickName", tr("ニックネーム表示"),
+                                    {20, 24, 192, 16});
+    radioNickName->setChecked(true);
+    radioScreenName = MakeRadioButton(grpUserNameSelectRadio, "radioScreenName",
+                                      tr("スクリーンネーム表示"), {20, 48, 192, 16});
+
+    grpAutoReload = MakeGroupBox(this, "grpAutoReload", tr("自動更新"), {8, 160, 272, 72});
+    radioAutoReloadNone =
+        MakeRadioButton(grpAutoReload, "radioAutoReloadNone", tr("しない"), {20, 24, 184, 16});
+    radioAutoReloadNone->setChecked(true);
+    radioAutoReload3Minutes = MakeRadioButton(grpAutoReload, "radioAutoReload3Minutes",
+                                              tr("する(3分毎)"), {20, 48, 184, 16});
+
+    MakeExclusiveGroup(grpUserNameSelectRadio, radioNickName, radioScreenName);
+    MakeExclusiveGroup(grpAutoReload, radioAutoReloadNone, radioAutoReload3Minutes);
+}
+
+// Only the two stored values are told apart; any other stored value keeps the layout's choice.
+void CDialogSetting::LoadFromSetting() {
+    txtId->setText(QString::fromStdString(gSetting->GetAccountName()));
+    txtPassword->setText(QString::fromStdString(gSetting->GetPassword()));
+
+    if (gSetting->mUserNameShowType == DialogSetting::SCREENNAME) {
+        radioScreenName->setChecked(true);
+    } else if (gSetting->mUserNameShowType == DialogSetting::NICKNAME) {
+        radioNickName->setChecked(true);
+    }
+    if (gSetting->mAutoReloadType == DialogSetting::NONE) {
+        radioAutoReloadNone->setChecked(true);
+    } else if (gSetting->mAutoReloadType == DialogSetting::EVERY3MINUTES) {
+        radioAutoReload3Minutes->setChecked(true);
+    }
+}
+
+void CDialogSetting::OnOkClicked() {
+    const std::string accountName = txtId->text().toStdString();
+    const bool accountChanged = accountName != gSetting->GetAccountName();
+    gSetting->SetCredential(
+        DialogSetting::MakeCredential(accountName, txtPassword->text().toStdString()));
+    gSetting->mUserNameShowType =
+        radioNickName->isChecked() ? DialogSetting::NICKNAME : DialogSetting::SCREENNAME;
+    gSetting->mAutoReloadType =
+        radioAutoReloadNone->isChecked() ? DialogSetting::NONE : DialogSetting::EVERY3MINUTES;
+    // The pages hold the old account's timelines, lists and saved searches.
+    if (accountChanged) {
+        for (CTabMain* page : gDialogMain->mTabPages) {
+            page->ResetTab();
+        }
+    }
+    DialogSetting::SaveSettingInfo();
+    mPreferences->Save();
+    accept();
+}
+
+CDialogSetting::SValues CDialogSetting::Values() const {
+    return {txtId->text(), txtPassword->text(), radioNickName->isChecked(),
+            radioAutoReloadNone->isChecked()};
+}
+
+bool CDialogSetting::Changed() const {
+    return !(Values() == mOpenedWith) || mPreferences->Changed();
+}
+
+void CDialogSetting::reject() {
+    if (Changed() && QMessageBox::question(this, windowTitle(), tr("変更を保存せずに閉じますか?"),
+                                           QMessageBox::Discard | QMessageBox::Cancel,
+                                           QMessageBox::Cancel) != QMessageBox::Discard) {
+        return;
+    }
+    QDialog::reject();
+}
