@@ -6,6 +6,7 @@
 #include "platform/file.h"
 #include "serialization/serializer.h"
 #include "settings/settinginfo.h"
+#include "twitter_api/logstore/daylogencoding.h"
 #include "twitter_api/logstore/logwriter.h"
 
 namespace twitter_api {
@@ -53,15 +54,9 @@ std::string LogPath(const std::string& user, ETabType kind, const std::string& d
     return folder + SafeComponent(date + "_" + param, "", ".dat") + ".dat";
 }
 
-// A day log ready to be written: where it goes and its bytes.
-struct EncodedLog {
-    std::string path;
-    std::string bytes;
-};
-
-// What SaveLog writes, or nothing where it writes nothing; encoded into buffer's storage.
-std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType kind,
-                                    const std::string& param, std::string buffer) {
+// Where SaveLog writes the list, or nothing where it writes nothing.
+std::optional<std::string> SavePath(const ContributionListPtr& list, ETabType kind,
+                                    const std::string& param) {
     const std::string user = AccountName();
     if (user.empty()) {
         return std::nullopt;
@@ -75,11 +70,7 @@ std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType ki
     if (byParam && param.empty()) {
         return std::nullopt;
     }
-    serialization::Serializer archive(std::move(buffer));
-    ContributionListPtr root = list;
-    archive.transfer(root, serialization::Tracking::Tracked);
-    return EncodedLog{LogPath(user, kind, list->mDate, byParam ? param : std::string()),
-                      archive.takeBytes()};
+    return LogPath(user, kind, list->mDate, byParam ? param : std::string());
 }
 
 }  // namespace
@@ -120,16 +111,28 @@ bool CreateSettingDirectory() {
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, std::string())) {
-        platform::AtomicFileWriter(log->path).Commit(log->bytes);
+    if (const std::optional<std::string> path = SavePath(list, kind, param)) {
+        platform::AtomicFileWriter(*path).Commit(EncodeDay(list, std::string()).bytes);
     }
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
              LogWriter& writer) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, writer.TakeBuffer())) {
-        writer.Write(std::move(log->path), std::move(log->bytes));
+    std::optional<std::string> path = SavePath(list, kind, param);
+    if (!path) {
+        return;
     }
+    // A save after a reload costs what the reload added, not what the day holds.
+    if (const std::optional<SSavedDay> saved = writer.Saved(*path)) {
+        if (std::optional<SEncodedDay> added = EncodeAddedEntries(list, *saved)) {
+            if (added->bytes.empty() ||  // the file holds the list as it is
+                writer.Append(*path, std::move(added->bytes), *saved, std::move(added->saved))) {
+                return;
+            }
+        }
+    }
+    SEncodedDay whole = EncodeDay(list, writer.TakeBuffer());
+    writer.Write(std::move(*path), std::move(whole.bytes), std::move(whole.saved));
 }
 
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param) {

@@ -26,7 +26,9 @@ bool CreateSettingDirectory();
 // without a param.
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param);
 // The same, with the file put on the disk by writer: the list is encoded before this returns, so
-// the list may change at once.
+// the list may change at once. When the file holds this list as the writer last left it, with
+// nothing held changed since (see CContributionListOfDay::EntriesChanged), only the records of the
+// entries added since are encoded and appended; the file ends up with the same bytes.
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
              LogWriter& writer);
 
