@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <thread>
 
 #include "routes.h"
@@ -44,8 +45,13 @@ class EndToEndTest : public UiTest {
         ASSERT_TRUE(QMetaObject::invokeMethod(ticker, "timeout"));
     }
 
-    // The choice lists asked for at start-up have arrived and been applied.
+    // Every page has started (those not on screen just after the first paint), and the choice
+    // lists asked for at start-up have arrived and been applied.
     static void SettleAll(CDialogMain& window) {
+        EXPECT_TRUE(QTest::qWaitFor([&window] {
+            return std::all_of(window.mTabPages.begin(), window.mTabPages.end(),
+                               [](const CTabMain* page) { return page->Started(); });
+        }));
         for (CTabMain* page : window.mTabPages) {
             EXPECT_TRUE(SettleCalls(*page));
         }

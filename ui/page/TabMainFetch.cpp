@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "base/Guard.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "page/GetTimeLineThread.h"
@@ -82,11 +83,22 @@ void CTabMain::StartGetTimeLine() {
         thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
                                                       std::string(), std::string());
     }
+    // Ended, the thread has stored its result; the page applies it at once.
+    connect(
+        thread.get(), &QThread::finished, this,
+        [this] { RunGuarded(this, [this] { OnFetchEnded(); }); }, Qt::QueuedConnection);
     thread->start();
     mGetThreads.push_back(std::move(thread));
     lblStatus->setText(tr("取得中"));
     pictRefresh->setEnabled(false);
     pictRefresh->ShowImage(mCancelIcon);
+    emit ReloadDueChanged();
+}
+
+void CTabMain::OnFetchEnded() {
+    CollectFinishedThreads();
+    ApplyGetResult();
+    emit ReloadDueChanged();
 }
 
 void CTabMain::OnRefreshClick() {
@@ -134,7 +146,7 @@ void CTabMain::OnTimerTick() {
 void CTabMain::CollectFinishedThreads() {
     const size_t started = mGetThreads.size();
     std::erase_if(mGetThreads, [](const std::unique_ptr<CGetTimeLineThread>& thread) {
-        if (thread->isRunning()) {
+        if (thread->isRunning() && !thread->HandedOver()) {
             return false;
         }
         // Returns at once: the thread is past its work, only Qt's own ending remains.
@@ -148,9 +160,18 @@ void CTabMain::CollectFinishedThreads() {
 }
 
 bool CTabMain::FetchRunning() const {
-    return std::any_of(
-        mGetThreads.begin(), mGetThreads.end(),
-        [](const std::unique_ptr<CGetTimeLineThread>& thread) { return thread->isRunning(); });
+    return std::any_of(mGetThreads.begin(), mGetThreads.end(),
+                       [](const std::unique_ptr<CGetTimeLineThread>& thread) {
+                           return thread->isRunning() && !thread->HandedOver();
+                       });
+}
+
+std::optional<int64_t> CTabMain::NextReloadDue() const {
+    if (gSetting->mAutoReloadType != DialogSetting::EVERY3MINUTES || FetchRunning() ||
+        ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->currentIndex() < 0)) {
+        return std::nullopt;
+    }
+    return mLastAutoReloadTime + kAutoReloadIntervalMs;
 }
 
 bool CTabMain::WaitForFetches(QDeadlineTimer deadline) {
@@ -222,6 +243,10 @@ void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& pa
     }
 }
 
+void CTabMain::PrepareView() {
+    txtTimeLine->Prepare();
+}
+
 void CTabMain::LoadLogs() {
     mShownChoice = comboBox1->currentIndex();
     txtTimeLine->hide();
@@ -234,6 +259,7 @@ void CTabMain::LoadLogs() {
 }
 
 void CTabMain::ResetTab() {
+    mStarted = true;
     ReplaceDayLists();
     DropGetResult();
     txtTimeLine->Clear();
@@ -243,4 +269,5 @@ void CTabMain::ResetTab() {
     RequestChoices();
     comboBox1->setCurrentIndex(0);
     LoadLogs();
+    emit ReloadDueChanged();
 }

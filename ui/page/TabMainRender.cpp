@@ -51,6 +51,8 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
     if (items.empty()) {
         return;
     }
+    // A caller that hid the box to fill it with more than this batch shows it once, when done.
+    const bool shown = !txtTimeLine->isHidden();
     txtTimeLine->hide();
     // The entries' text goes in as one piece; each entry is styled afterwards.
     std::string text;
@@ -65,7 +67,9 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
     }
     txtTimeLine->Select(txtTimeLine->SelectionStart(), 0);
     into->mContributions.insert(into->mContributions.end(), items.begin(), items.end());
-    txtTimeLine->show();
+    if (shown) {
+        txtTimeLine->show();
+    }
 }
 
 // Styles the entry whose text starts at position and moves position past it.

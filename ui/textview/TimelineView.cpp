@@ -388,6 +388,15 @@ void TimelineView::setVisible(bool visible) {
     QPlainTextEdit::setVisible(visible);
 }
 
+void TimelineView::Prepare() {
+    if (mInBatch) {
+        return;  // hidden to be filled: the batch goes in when it ends
+    }
+    CommitTail();
+    document()->setLayoutEnabled(true);
+    ApplySelection();
+}
+
 void TimelineView::showEvent(QShowEvent* event) {
     // Text appended before the first show goes in before the layout is switched on, so that it is
     // laid out once. The layout then stays on: hiding and showing the box again lays out only the

@@ -7,6 +7,7 @@
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
+#include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
 
@@ -96,6 +97,32 @@ TEST_F(FetchTest, ATickThatStartsAnAutomaticReloadCollectsNothing) {
     page.OnTimerTick();
     EXPECT_EQ(page.mGetThreads.size(), 1u);
     EXPECT_EQ(page.mLastAutoReloadTime, kNoon + 180'000);
+}
+
+// A fetch's result is applied as soon as the thread has ended, without waiting for a tick: the
+// entries are shown and logged, the unread count is shown and the refresh button comes back.
+TEST_F(FetchTest, AResultIsAppliedWhenTheFetchEnds) {
+    SignIn("alice");
+    FakeService service;
+    service.Route("GET /statuses/mentions.xml",
+                  HttpResponse("HTTP/1.0 200 OK",
+                               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<statuses "
+                               "type=\"array\">\n<status><created_at>Sun Mar 10 11:00:00 +0000 "
+                               "2024</created_at><id>41</id><text>fetched</text><favorited>false"
+                               "</favorited><user><name>Ann</name><screen_name>ann</screen_name>"
+                               "</user></status>\n</statuses>\n"));
+    context.service.hosts = {service.Address(), service.Address(), service.Address()};
+    CTabMain& page = MakePage(twitter_api::MENTIONS);
+    page.StartGetTimeLine();
+    EXPECT_FALSE(page.pictRefresh->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&page] { return page.pictRefresh->isEnabled(); }, 10'000));
+    EXPECT_TRUE(page.mGetThreads.empty());
+    EXPECT_EQ(page.GetLastGetState(), CTabMain::NOTHING);
+    EXPECT_EQ(Ids(page.mTodayList), (std::vector<int64_t>{41}));
+    EXPECT_NE(page.txtTimeLine->Text().find("Ann fetched"), std::string::npos);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 1 件"));
+    EXPECT_EQ(Ids(twitter_api::LoadLog("20240310", twitter_api::MENTIONS, "")),
+              (std::vector<int64_t>{41}));
 }
 
 TEST_F(FetchTest, ResultsOfManualFetchesAreAppliedWithAutoReloadOff) {
