@@ -193,7 +193,9 @@ class TBasicArchive {
             self().rawTransfer(&signal, 1);
             if (signal == data_signal) {
                 std::shared_ptr<T> fresh;
-                if (ClassRegister<Archive>::ForThisThread().readUntracked(self(), fresh, blocks)) {
+                const bool inBlock =
+                    ClassRegister<Archive>::ForThisThread().readUntracked(self(), fresh, blocks);
+                if (inBlock && blocks) {
                     rememberRead(fresh.get(), blocks->lastBlock());
                 } else {
                     rememberRead(fresh.get(), fresh);

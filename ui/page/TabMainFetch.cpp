@@ -231,8 +231,12 @@ void CTabMain::LoadDays(const std::string& param, int daysBack) {
         }
     }
     mCurrentDate = GetDateKey(now);
-    const ContributionListPtr today = LoadLog(mCurrentDate, mTabType, param);
-    AddContributions(today->mContributions, mTodayList, mYesterdayList);
+    SLoadedDay today = LoadDay(mCurrentDate, mTabType, param);
+    AddContributions(today.list->mContributions, mTodayList, mYesterdayList);
+    // Shown as logged, today's file can take the next reload's entries as they come.
+    if (mContext.logWriter) {
+        AdoptDay(mTodayList, today, *mContext.logWriter);
+    }
 }
 
 void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& param) {

@@ -32,17 +32,21 @@ SSavedDay Saved(const ContributionListPtr& list, int64_t largestId, uint64_t byt
 
 }  // namespace
 
-SEncodedDay EncodeDay(const ContributionListPtr& list, std::string buffer) {
-    serialization::Serializer archive(std::move(buffer));
-    ContributionListPtr root = list;
-    archive.transfer(root, serialization::Tracking::Tracked);
+SSavedDay WholeDay(const ContributionListPtr& list, uint64_t bytes) {
     int64_t largestId = INT64_MIN;
     for (const ContributionPtr& entry : list->mContributions) {
         largestId = std::max(largestId, entry->mId);
     }
+    return Saved(list, largestId, bytes, CountOffset(list->mDate));
+}
+
+SEncodedDay EncodeDay(const ContributionListPtr& list, std::string buffer) {
+    serialization::Serializer archive(std::move(buffer));
+    ContributionListPtr root = list;
+    archive.transfer(root, serialization::Tracking::Tracked);
     std::string bytes = archive.takeBytes();
     const uint64_t size = bytes.size();
-    return {std::move(bytes), Saved(list, largestId, size, CountOffset(list->mDate))};
+    return {std::move(bytes), WholeDay(list, size)};
 }
 
 std::optional<SEncodedDay> EncodeAddedEntries(const ContributionListPtr& list,

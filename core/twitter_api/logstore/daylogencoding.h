@@ -14,6 +14,8 @@ struct SEncodedDay {
     SSavedDay saved;
 };
 SEncodedDay EncodeDay(const ContributionListPtr& list, std::string buffer);
+// What a file holds that holds the whole archive of list, bytes long.
+SSavedDay WholeDay(const ContributionListPtr& list, uint64_t bytes);
 
 // The records of the entries that list has added since a file came to hold what saved describes
 // (none, when it has added nothing), and what that file holds with them: the bytes a whole save

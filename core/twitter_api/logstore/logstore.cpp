@@ -149,4 +149,47 @@ ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::s
     return list;
 }
 
+SLoadedDay LoadDay(const std::string& date, ETabType kind, const std::string& param) {
+    SLoadedDay day;
+    day.list = std::make_shared<CContributionListOfDay>(date);
+    if (!CreateLogDirectories()) {
+        return day;
+    }
+    const std::string path = LogPath(AccountName(), kind, date, param);
+    const std::optional<platform::FileIdentity> before = platform::IdentityOf(path);
+    if (!before) {
+        return day;
+    }
+    serialization::Serializer archive(path, serialization::FileMode::In);
+    archive.transfer(day.list, serialization::Tracking::Tracked);
+    day.path = path;
+    day.bytes = archive.position();
+    if (platform::IdentityOf(path) == before) {
+        day.file = before;
+    }
+    day.logged.reserve(day.list->mContributions.size());
+    for (const ContributionPtr& entry : day.list->mContributions) {
+        day.logged.emplace_back(entry->mTextPosition, entry->mUserNameShowType);
+    }
+    return day;
+}
+
+void AdoptDay(const ContributionListPtr& shown, const SLoadedDay& loaded, LogWriter& writer) {
+    const auto& entries = shown->mContributions;
+    const auto& read = loaded.list->mContributions;
+    // A file with bytes past its archive (a save cut short) is better written whole once.
+    if (!loaded.file || loaded.file->size != loaded.bytes || entries.empty() ||
+        entries.size() != loaded.logged.size() || read.size() != entries.size() ||
+        shown->mDate != loaded.list->mDate) {
+        return;
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] != read[i] || entries[i]->mTextPosition != loaded.logged[i].first ||
+            entries[i]->mUserNameShowType != loaded.logged[i].second) {
+            return;
+        }
+    }
+    writer.Adopt(loaded.path, WholeDay(shown, loaded.bytes), *loaded.file);
+}
+
 }  // namespace twitter_api

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/file.h"
+#include "settings/usernameshowtype.h"
 #include "twitter_api/model/contributionlistofday.h"
 #include "twitter_api/model/tabtype.h"
 
@@ -34,5 +40,21 @@ void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& 
 
 // The day's list from its file, or a new empty list for date.
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param);
+
+// The day's list as LoadLog gives it, with what a log writer needs to grow its file later.
+struct SLoadedDay {
+    ContributionListPtr list;
+    std::string path;                            // empty when no file was read
+    std::optional<platform::FileIdentity> file;  // as it was read; none when it changed meanwhile
+    uint64_t bytes = 0;                          // the archive's length
+    // Each entry's place and name choice as logged, which showing the entries sets anew.
+    std::vector<std::pair<int32_t, DialogSetting::EUserNameShowType>> logged;
+};
+SLoadedDay LoadDay(const std::string& date, ETabType kind, const std::string& param);
+
+// When shown holds exactly the entries of loaded, in order, each placed and named as logged,
+// a whole save of shown would write what the file holds: the writer then treats the file as
+// written by it, so that the first save after a start appends as the later ones do.
+void AdoptDay(const ContributionListPtr& shown, const SLoadedDay& loaded, LogWriter& writer);
 
 }  // namespace twitter_api

@@ -97,6 +97,16 @@ std::optional<SSavedDay> LogWriter::Saved(const std::string& path) {
     return saved->second;
 }
 
+void LogWriter::Adopt(const std::string& path, SSavedDay saved,
+                      const platform::FileIdentity& file) {
+    std::lock_guard lock(mLock);
+    if (mPending.contains(path) || (mWriting && mWritingPath == path)) {
+        return;  // what the file will hold is what that write leaves
+    }
+    mSaved.insert_or_assign(path, std::move(saved));
+    mOnDisk.insert_or_assign(path, file);
+}
+
 void LogWriter::Flush() {
     std::unique_lock lock(mLock);
     mChanged.wait(lock, [this] { return mQueue.empty() && !mWriting; });
@@ -197,6 +207,7 @@ void LogWriter::Run() {
         SPending write = std::move(pending->second);
         mPending.erase(pending);
         mWriting = true;
+        mWritingPath = path;
         lock.unlock();
         Perform(path, write);
         lock.lock();

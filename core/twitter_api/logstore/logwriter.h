@@ -55,6 +55,9 @@ class LogWriter {
     bool Append(std::string path, std::string tail, const SSavedDay& before, SSavedDay after);
     // What the file holds once its queued writes are done, when that is known.
     std::optional<SSavedDay> Saved(const std::string& path);
+    // The file, as file describes it, holds what saved says, as if this writer had written it
+    // (it has been read, and what was read is shown); ignored while a write of it waits.
+    void Adopt(const std::string& path, SSavedDay saved, const platform::FileIdentity& file);
 
     // Returns once every write queued before the call has ended.
     void Flush();
@@ -92,6 +95,7 @@ class LogWriter {
     std::unordered_map<std::string, SSavedDay> mSaved;                // path -> once queue is done
     std::unordered_map<std::string, platform::FileIdentity> mOnDisk;  // as this writer left it
     bool mWriting = false;
+    std::string mWritingPath;  // while mWriting
     bool mStopping = false;
     std::deque<std::string> mFailures;
     std::function<void()> mFailureListener;

@@ -173,6 +173,51 @@ TEST_F(DayAppend, AfterAFailedWriteTheNextSaveIsWhole) {
     EXPECT_EQ(ReadBytes(kPath), WholeSaveOf(list));
 }
 
+// A list read back from its file and shown as it was logged lets the first save after a start
+// append; one shown elsewhere, or with entries left out, is written whole.
+struct Shown {
+    const char* name;
+    std::function<void(CContributionListOfDay&)> show;  // what showing does to the read entries
+    LastSave firstSave;
+};
+
+class DayAppendAfterLoad : public DayAppend, public ::testing::WithParamInterface<Shown> {};
+
+TEST_P(DayAppendAfterLoad, TheFirstSaveAppendsOnlyToAListShownAsLogged) {
+    SaveLog(list, TIMELINE, "");  // as an earlier run of the program left it
+    const uint64_t inode = InodeOf(kPath);
+    SLoadedDay loaded = LoadDay("20101224", TIMELINE, "");
+    auto shown = std::make_shared<CContributionListOfDay>("20101224");
+    GetParam().show(*loaded.list);
+    shown->mContributions = loaded.list->mContributions;
+    AdoptDay(shown, loaded, writer);
+    AddEntries(*shown, 51, 10);
+    SaveLog(shown, TIMELINE, "", writer);
+    writer.Flush();
+    EXPECT_EQ(ReadBytes(kPath), WholeSaveOf(shown));
+    EXPECT_EQ(InodeOf(kPath) == inode, GetParam().firstSave == LastSave::GrowsTheFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loads, DayAppendAfterLoad,
+    ::testing::Values(Shown{"AsLogged", [](CContributionListOfDay&) {}, LastSave::GrowsTheFile},
+                      Shown{"ElsewhereOnThePage",
+                            [](CContributionListOfDay& read) {
+                                read.mContributions[7]->mTextPosition += 1;
+                            },
+                            LastSave::ReplacesTheFile},
+                      Shown{"WithTheOtherName",
+                            [](CContributionListOfDay& read) {
+                                read.mContributions[0]->mUserNameShowType = DialogSetting::NICKNAME;
+                            },
+                            LastSave::ReplacesTheFile},
+                      Shown{"WithoutItsFirstEntry",
+                            [](CContributionListOfDay& read) {
+                                read.mContributions.erase(read.mContributions.begin());
+                            },
+                            LastSave::ReplacesTheFile}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
 // The unread count is kept for the entries counted before and only the new ones are counted; a
 // change to an entry held, or a list that is not the one counted, counts everything again.
 TEST(UnreadCount, FollowsAppendsAndChanges) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
+#include "twitter_api/logstore/logwriter.h"
 
 using namespace ui_testing;
 using twitter_api::ContributionPtr;
@@ -123,6 +125,32 @@ TEST_F(FetchTest, AResultIsAppliedWhenTheFetchEnds) {
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 1 件"));
     EXPECT_EQ(Ids(twitter_api::LoadLog("20240310", twitter_api::MENTIONS, "")),
               (std::vector<int64_t>{41}));
+}
+
+// A page started from today's log, shown as it was logged, grows that log from its first reload
+// on: the writer appends the new entries' records to the very file it read.
+TEST_F(FetchTest, TheFirstReloadAfterAStartAppendsToTheDaysLog) {
+    SignIn("alice");
+    context.logWriter = std::make_shared<twitter_api::LogWriter>();
+    const char* path = "log/alice/timeline/20240310.dat";
+    MakePage(twitter_api::TIMELINE);
+    StoreFromAnotherThread({{1, "a", "first run"}, {2, "b", "first run too"}});
+    mPage->OnTimerTick();
+    context.logWriter->Flush();
+    struct stat before {};
+    ASSERT_EQ(::stat(path, &before), 0);
+
+    CTabMain& page = MakePage(twitter_api::TIMELINE);  // the next start
+    ASSERT_EQ(Ids(page.mTodayList), (std::vector<int64_t>{1, 2}));
+    StoreFromAnotherThread({{3, "c", "second run"}});
+    page.OnTimerTick();
+    context.logWriter->Flush();
+    struct stat after {};
+    ASSERT_EQ(::stat(path, &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced, not grown";
+    EXPECT_GT(after.st_size, before.st_size);
+    EXPECT_EQ(Ids(twitter_api::LoadLog("20240310", twitter_api::TIMELINE, "")),
+              (std::vector<int64_t>{1, 2, 3}));
 }
 
 TEST_F(FetchTest, ResultsOfManualFetchesAreAppliedWithAutoReloadOff) {
