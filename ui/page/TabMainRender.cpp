@@ -66,7 +66,13 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
         RenderEntry(*contribution, position);
     }
     txtTimeLine->Select(txtTimeLine->SelectionStart(), 0);
-    into->mContributions.insert(into->mContributions.end(), items.begin(), items.end());
+    // Room for as many again: a day filled from its log would otherwise be copied whole at the
+    // first reload, since the log's list holds no room to spare.
+    auto& held = into->mContributions;
+    if (held.capacity() < held.size() + items.size()) {
+        held.reserve(2 * (held.size() + items.size()));
+    }
+    held.insert(held.end(), items.begin(), items.end());
     if (shown) {
         txtTimeLine->show();
     }
