@@ -103,6 +103,19 @@ uint64_t Process::CpuNs() const {
     return total;
 }
 
+uint64_t Process::Runs() const {
+    uint64_t total = 0;
+    for (const std::string& thread : Threads(mId)) {
+        std::istringstream fields(ReadFile(thread + "/schedstat"));
+        uint64_t ran = 0;
+        uint64_t waited = 0;
+        uint64_t runs = 0;
+        fields >> ran >> waited >> runs;
+        total += runs;
+    }
+    return total;
+}
+
 uint64_t Process::MainThreadCpuNs() const {
     return RunNs("/proc/" + std::to_string(mId) + "/task/" + std::to_string(mId));
 }

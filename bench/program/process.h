@@ -23,6 +23,8 @@ class Process {
     // Processor time of all its threads, and of its main thread, in nanoseconds.
     uint64_t CpuNs() const;
     uint64_t MainThreadCpuNs() const;
+    // The times any of its threads has been given a processor: its wake-ups, near enough.
+    uint64_t Runs() const;
     // Bytes it has written, to files, sockets and pipes alike.
     uint64_t BytesWritten() const;
     // Resident memory in bytes.

@@ -27,8 +27,9 @@ namespace {
 
 constexpr int kFirstTickMs = 3000;
 // The ticker's longest sleep: its timer follows the machine's uptime, the day the wall clock, and
-// a machine that slept can bring the two apart.
-constexpr int64_t kLongestSleepMs = 60'000;
+// a machine that slept can bring the two apart; the day then rolls over no later than an
+// automatic reload would come.
+constexpr int64_t kLongestSleepMs = 180'000;
 // What is due now waits this long, so that nothing can keep the ticker spinning.
 constexpr int64_t kSoonestMs = 50;
 
