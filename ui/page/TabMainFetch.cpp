@@ -8,6 +8,7 @@
 #include "common/diagnostics.h"
 #include "page/GetTimeLineThread.h"
 #include "page/TabMain.h"
+#include "platform/memory.h"
 #include "settings/settinginfo.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/datetime.h"
@@ -249,6 +250,8 @@ void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& pa
 
 void CTabMain::PrepareView() {
     txtTimeLine->Prepare();
+    // The text gathered while the page was off screen is in the document now; its buffers go back.
+    platform::ReleaseFreedMemory();
 }
 
 void CTabMain::LoadLogs() {
