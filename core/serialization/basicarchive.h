@@ -29,12 +29,15 @@ inline constexpr uint8_t no_data_signal = 0x01;
 
 template <class Archive>
 class ClassRegister;
+template <class Archive>
+class ClassDescriptionBase;
 
 // The archive core: one transfer per value kind that writes or reads depending on the direction.
 // Archive supplies the primitives: isReading(), isWriting(), rawTransfer(address, n),
 // rawWrite(address, n), rawAssign(text, n) (reads n bytes, all present, into a string),
-// rawView(text, n) (the same, as a view into the archive's image), image() (what keeps that image
-// alive), bytesLeft(), position() and seekTo(offset).
+// rawView(text, n) (the same, as a view into the archive's image), rawPeek(n) (the next n bytes
+// to be read, or null when fewer are left), image() (what keeps that image alive), bytesLeft(),
+// position() and seekTo(offset).
 template <class Archive>
 class TBasicArchive {
   public:
@@ -77,17 +80,11 @@ class TBasicArchive {
     // The same bytes as a string. Read as a view into the archive's image where the object that
     // holds the field keeps that image alive, as a copy elsewhere.
     void transfer(TextField& text, Tracking = Tracking::Tracked) {
-        if (self().isWriting()) {
-            writeText(text.view());
-            return;
-        }
-        if (mFieldsViewImage) {
+        if (mFieldsViewImage && self().isReading()) [[likely]] {  // a day's five per entry
             readView(text);
-            return;
+        } else {
+            transferOtherwise(text);
         }
-        TextField viewed;
-        readView(viewed);
-        text = viewed.view();
     }
 
     // A string read as a view into the archive's image, whoever holds it; cut by the file's end as
@@ -127,14 +124,16 @@ class TBasicArchive {
         array.reserve(expected);
         readObjects.reserve(readObjects.size() + expected);
         ObjectBlocks<T> blocks(self().image(), count);
+        // How the last element was built in a block; its tag names the same class again.
+        const ClassDescriptionBase<Archive>* repeated = nullptr;
         for (uint32_t i = 0; i < count; ++i) {
             if (i == array.size()) {
                 array.emplace_back();
             }
             if (tracking == Tracking::Untracked) {
                 ClassRegister<Archive>::ForThisThread().readUntracked(self(), array[i], &blocks);
-            } else {
-                readTracked(array[i], &blocks);
+            } else if (!repeated || !readRepeated(array[i], blocks, *repeated)) {
+                readTracked(array[i], &blocks, &repeated);
             }
         }
     }
@@ -184,17 +183,19 @@ class TBasicArchive {
         writtenObjects.emplace(object.get(), index);
     }
 
-    // blocks: where a new object of exactly T is built, if anywhere.
+    // blocks: where a new object of exactly T is built, if anywhere; builtBy: set to the
+    // description of an object built there.
     template <class T>
-    void readTracked(std::shared_ptr<T>& reference, ObjectBlocks<T>* blocks = nullptr) {
+    void readTracked(std::shared_ptr<T>& reference, ObjectBlocks<T>* blocks = nullptr,
+                     const ClassDescriptionBase<Archive>** builtBy = nullptr) {
         const auto start = self().position();
         try {
             uint8_t signal = data_signal;
             self().rawTransfer(&signal, 1);
             if (signal == data_signal) {
                 std::shared_ptr<T> fresh;
-                const bool inBlock =
-                    ClassRegister<Archive>::ForThisThread().readUntracked(self(), fresh, blocks);
+                const bool inBlock = ClassRegister<Archive>::ForThisThread().readUntracked(
+                    self(), fresh, blocks, builtBy);
                 if (inBlock && blocks) {
                     rememberRead(fresh.get(), blocks->lastBlock());
                 } else {
@@ -221,6 +222,49 @@ class TBasicArchive {
             self().seekTo(start);
             throw;
         }
+    }
+
+    // A new object under the same tag as the array's last element built in a block: what
+    // readTracked does for it, without looking its tag up again. False, with nothing read, for
+    // anything else.
+    template <class T>
+    bool readRepeated(std::shared_ptr<T>& reference, ObjectBlocks<T>& blocks,
+                      const ClassDescriptionBase<Archive>& description) {
+        const std::string& tag = description.tag();
+        const char* next = self().rawPeek(5 + tag.size());
+        uint32_t length = 0;
+        if (!next || static_cast<uint8_t>(next[0]) != data_signal) {
+            return false;
+        }
+        std::memcpy(&length, next + 1, 4);
+        if (length != tag.size() || std::memcmp(next + 5, tag.data(), tag.size()) != 0) {
+            return false;
+        }
+        const auto start = self().position();
+        self().seekTo(start + 5 + tag.size());
+        std::shared_ptr<T> fresh = blocks.make(self().bytesLeft());
+        const bool viewed = setFieldsViewImage(true);
+        try {
+            description.transferFields(*fresh, self());
+        } catch (...) {
+            setFieldsViewImage(viewed);
+            self().seekTo(start);
+            throw;
+        }
+        setFieldsViewImage(viewed);
+        rememberRead(fresh.get(), blocks.lastBlock());
+        reference = std::move(fresh);
+        return true;
+    }
+
+    [[gnu::noinline]] void transferOtherwise(TextField& text) {
+        if (self().isWriting()) {
+            writeText(text.view());
+            return;
+        }
+        TextField viewed;
+        readView(viewed);
+        text = viewed.view();
     }
 
     // The objects of one block share its entry in mOwners, so that reading them costs no count of

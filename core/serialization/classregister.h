@@ -107,10 +107,11 @@ class ClassRegister {
     }
 
     // The reading half; a new object of exactly T that its description default-constructs is
-    // built in blocks when given. True when the object was built there.
+    // built in blocks when given. True when the object was built there, and then builtBy, when
+    // given, is set to its description (which stays as long as this register).
     template <class T>
     bool readUntracked(Archive& archive, std::shared_ptr<T>& reference,
-                       ObjectBlocks<T>* blocks = nullptr) {
+                       ObjectBlocks<T>* blocks = nullptr, const Description** builtBy = nullptr) {
         if (reference) {
             throw Exception("Class must be null to be read");
         }
@@ -130,6 +131,9 @@ class ClassRegister {
             }
             archive.setFieldsViewImage(viewed);
             reference = std::move(object);
+            if (inBlock && builtBy) {
+                *builtBy = &description;
+            }
             return inBlock;
         } catch (...) {
             archive.seekTo(start);

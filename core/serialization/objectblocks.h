@@ -47,7 +47,10 @@ class ObjectBlocks {
         Block(const Block&) = delete;
         Block& operator=(const Block&) = delete;
         ~Block() {
-            std::destroy_n(objects, constructed);
+            // Each object is exactly a T: its destructor needs no virtual call.
+            for (size_t i = 0; i < constructed; ++i) {
+                objects[i].T::~T();
+            }
             std::allocator<T>().deallocate(objects, capacity);
         }
 
