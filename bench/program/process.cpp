@@ -120,6 +120,15 @@ uint64_t Process::MainThreadCpuNs() const {
     return RunNs("/proc/" + std::to_string(mId) + "/task/" + std::to_string(mId));
 }
 
+uint64_t Process::MainThreadWaitNs() const {
+    std::istringstream fields(
+        ReadFile("/proc/" + std::to_string(mId) + "/task/" + std::to_string(mId) + "/schedstat"));
+    uint64_t ran = 0;
+    uint64_t waited = 0;
+    fields >> ran >> waited;
+    return waited;
+}
+
 uint64_t Process::BytesWritten() const {
     return FieldOf(ReadFile("/proc/" + std::to_string(mId) + "/io"), "wchar: ");
 }

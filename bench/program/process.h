@@ -23,6 +23,9 @@ class Process {
     // Processor time of all its threads, and of its main thread, in nanoseconds.
     uint64_t CpuNs() const;
     uint64_t MainThreadCpuNs() const;
+    // How long its main thread has been ready to run and waiting for a processor, in nanoseconds:
+    // time a busy machine took from it.
+    uint64_t MainThreadWaitNs() const;
     // The times any of its threads has been given a processor: its wake-ups, near enough.
     uint64_t Runs() const;
     // Bytes it has written, to files, sockets and pipes alike.
