@@ -1,6 +1,8 @@
 // Fetching, the periodic tick and filling a page from the log files.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QResizeEvent>
 #include <algorithm>
 
 #include "base/Guard.h"
@@ -249,6 +251,15 @@ void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& pa
 }
 
 void CTabMain::PrepareView() {
+    // The tab control sizes only the page it shows, to the size of the stack of pages; this one
+    // takes that size now, so that its box has its real size before the text goes in.
+    const QSize size = parentWidget() ? parentWidget()->size() : this->size();
+    resize(size);
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent resized(size, QSize());
+        QCoreApplication::sendEvent(this, &resized);
+        setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
     txtTimeLine->Prepare();
     // The text gathered while the page was off screen is in the document now; its buffers go back.
     platform::ReleaseFreedMemory();

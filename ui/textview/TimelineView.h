@@ -48,8 +48,8 @@ class TimelineView : public QPlainTextEdit {
     void SetSelectionFont(const QFont& font);
     // The format the character at position is shown in: the formats set on it, merged.
     QTextCharFormat CharFormatAt(int32_t position) const;
-    // Brings the text gathered while the box was not on screen into the document now, as its
-    // first showing would; for a box that will be shown soon, when nothing else is waiting.
+    // Brings the text gathered while the box was not on screen into the document now rather than
+    // at its first showing; for a box that will be shown soon, when nothing else is waiting.
     void Prepare();
 
     void setVisible(bool visible) override;

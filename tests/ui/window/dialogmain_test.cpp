@@ -105,6 +105,34 @@ TEST_F(DialogMainTest, AFailedLogWriteIsReportedAtOnce) {
         << shown[0];
 }
 
+// A page built in the background after the first paint looks, when it is first chosen, as it
+// looks when it is the page shown at start.
+TEST_F(DialogMainTest, APagePreparedInTheBackgroundLooksAsOneShownAtStart) {
+    SignIn("alice");
+    auto day = std::make_shared<twitter_api::CContributionListOfDay>("20240310");
+    for (int64_t id = 1; id <= 60; ++id) {
+        day->mContributions.push_back(MakeContribution(
+            {id, "user" + std::to_string(id % 7),
+             "an entry long enough to wrap over the page's width, number " + std::to_string(id),
+             id % 5 == 0, id % 3 == 0}));
+    }
+    twitter_api::SaveLog(day, twitter_api::MENTIONS, "");
+    const auto pictureOfMentions = [this](bool shownAtStart) {
+        CDialogMain window(context);
+        if (shownAtStart) {
+            window.tabMain->setCurrentIndex(twitter_api::MENTIONS);
+        }
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        const QTextDocument* mentions = window.mTabPages[1]->txtTimeLine->document();
+        EXPECT_TRUE(QTest::qWaitFor([mentions] { return mentions->blockCount() > 1; }));
+        window.tabMain->setCurrentIndex(twitter_api::MENTIONS);
+        QCoreApplication::processEvents();
+        return window.mTabPages[1]->grab().toImage();
+    };
+    EXPECT_EQ(pictureOfMentions(false), pictureOfMentions(true));
+}
+
 // After its first run the ticker sleeps until something is due: a page's automatic reload or
 // the end of the day, and never longer than a reload's interval.
 struct Due {
