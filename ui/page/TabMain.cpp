@@ -184,6 +184,7 @@ void CTabMain::ReplaceDayLists() {
 }
 
 void CTabMain::StartUp() {
+    mStarted = true;
     if (mTabType == LISTS || mTabType == SEARCH) {
         comboBox1->show();
         RequestChoices();
@@ -273,6 +274,12 @@ void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
     FillComboBox(*outcome.value);
     comboBox1->setCurrentIndex(0);
     LoadLogs();
+    // The answer came while the page is not on screen: its text is built now, not when it is
+    // first looked at.
+    if (!isVisible()) {
+        PrepareView();
+    }
+    emit ReloadDueChanged();
 }
 
 void CTabMain::FillComboBox(const std::vector<std::string>& entries) {

@@ -64,6 +64,8 @@ void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
         txtTimeLine->SetSelectionColor(kReadName);
         mLastReadPosition = contribution->mTextPosition;
     }
+    mYesterdayList->EntriesChanged();
+    mTodayList->EntriesChanged();
     txtTimeLine->Select(txtTimeLine->TextLength(), 0);
     txtTimeLine->show();
     ShowUnreadCount();
@@ -140,6 +142,9 @@ void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, u
         txtTimeLine->Select(contribution->mTextPosition, 0);
     }
     contribution->mFavorited = !contribution->mFavorited;
+    // The star reaches the log with the next whole save of the list that holds it.
+    mYesterdayList->EntriesChanged();
+    mTodayList->EntriesChanged();
 }
 
 void CTabMain::OpenLink(const QString& text) {

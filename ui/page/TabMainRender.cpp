@@ -19,6 +19,8 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
     if (items.empty()) {
         return;
     }
+    // A caller that hid the box to fill it with more than this batch shows it once, when done.
+    const bool shown = !txtTimeLine->isHidden();
     txtTimeLine->hide();
     // The entries' text goes in as one piece; each entry is styled afterwards.
     std::string text;
@@ -32,8 +34,16 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
         RenderEntry(*contribution, position);
     }
     txtTimeLine->Select(txtTimeLine->SelectionStart(), 0);
-    into->mContributions.insert(into->mContributions.end(), items.begin(), items.end());
-    txtTimeLine->show();
+    // Room for as many again: a day filled from its log would otherwise be copied whole at the
+    // first reload, since the log's list holds no room to spare.
+    auto& held = into->mContributions;
+    if (held.capacity() < held.size() + items.size()) {
+        held.reserve(2 * (held.size() + items.size()));
+    }
+    held.insert(held.end(), items.begin(), items.end());
+    if (shown) {
+        txtTimeLine->show();
+    }
 }
 
 // Styles the entry whose text starts at position and moves position past it.

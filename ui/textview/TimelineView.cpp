@@ -1,8 +1,10 @@
 #include "textview/TimelineView.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -398,6 +400,21 @@ void TimelineView::setVisible(bool visible) {
         mInBatch = false;
     }
     QPlainTextEdit::setVisible(visible);
+}
+
+void TimelineView::Prepare() {
+    if (mInBatch) {
+        return;  // hidden to be filled: the batch goes in when it ends
+    }
+    // Only the text goes in: laying it out, and scrolling to the selection, wait for the showing,
+    // when the box has its real size. The box first takes that size, as showing it would before
+    // any text went in.
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent resized(size(), QSize());
+        QCoreApplication::sendEvent(this, &resized);
+        setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+    CommitTail();
 }
 
 void TimelineView::showEvent(QShowEvent* event) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <algorithm>
 
 #include "base/PictureBox.h"
@@ -325,6 +326,11 @@ TEST_F(FailureTest, AnAccountChangeResetsThePagesWithTheNewAccountsChoices) {
     mService.Route("GET /saved_searches.xml", FixtureResponse("savedsearches-1.xml"));
     CDialogMain window(context);
     window.show();
+    // The pages not on screen start once the window has been painted.
+    ASSERT_TRUE(QTest::qWaitFor([&window] {
+        return std::all_of(window.mTabPages.begin(), window.mTabPages.end(),
+                           [](const CTabMain* page) { return page->Started(); });
+    }));
     for (CTabMain* page : window.mTabPages) {
         ASSERT_TRUE(SettleCalls(*page));
     }
