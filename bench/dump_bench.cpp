@@ -3,9 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <vector>
 
+#include "childprocess.h"
 #include "dayfixture.h"
-#include "process.h"
 #include "serialization/serializer.h"
 #include "twitter_api/archivableclasses.h"
 
@@ -24,6 +25,17 @@ void WriteDay() {
     auto root = MakeBenchDay(10'000);
     archive.transfer(root, serialization::Tracking::Tracked);
     archive.close();
+}
+
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+};
+
+void Run(std::vector<std::string> words, Times& total) {
+    const ChildCost cost = RunChild(std::move(words));
+    total.wall += cost.wall;
+    total.cpu += cost.cpu;
 }
 
 void BM_DumpDayAgainstCat(benchmark::State& state) {

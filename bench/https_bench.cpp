@@ -17,10 +17,10 @@
 #include <sstream>
 #include <thread>
 
+#include "childprocess.h"
 #include "common/diagnostics.h"
 #include "platform/socket.h"
 #include "platform/tls.h"
-#include "process.h"
 #include "testauthority.h"
 #include "twitter_api/exchange/exchange.h"
 
@@ -37,6 +37,17 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
     if (!(file << text) || !file.flush()) {
         throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+};
+
+void Run(std::vector<std::string> words, Times& total) {
+    const ChildCost cost = RunChild(std::move(words));
+    total.wall += cost.wall;
+    total.cpu += cost.cpu;
 }
 
 // One account with a page of statuses of everyday length, a third of them Japanese.

@@ -23,6 +23,10 @@ const char* const kUsage =
     "  service show      the hosts or the server in setting/service.conf, as the variables\n"
     "                    leave them\n"
     "  dump FILE         a settings or day-log archive as JSON\n"
+    "  search [--data-dir DIR] [--account NAME] [--limit N] [--json|--csv] QUERY...\n"
+    "                    the day logs, newest first; QUERY is words, \"a phrase\", -word,\n"
+    "                    from:NAME, in:home|mentions|dm|list|search, since:YYYY-MM-DD,\n"
+    "                    until:YYYY-MM-DD, is:fav, is:unread; none: every entry\n"
     "  fetch timeline|mentions|directmessages [--since ID] [--count N]\n"
     "  fetch list OWNER NAME [--since ID] [--count N]   (on Friendica OWNER is the list's id)\n"
     "  fetch search QUERY [--rpp N] [--page N]\n"
@@ -43,12 +47,24 @@ const char* const kUsage =
 
 using Command = std::function<int(const Arguments&)>;
 
-std::map<std::string, Command> Commands(const std::filesystem::path& calledFrom) {
+// The options before the command word.
+struct SGlobalOptions {
+    bool mHelp = false;
+    bool mVersion = false;
+    std::optional<std::string> mDataDir;
+    Arguments mCommand;  // the command word and what follows it
+};
+
+// calledFrom is the folder the tool was started in, before it enters the data folder.
+std::map<std::string, Command> Commands(const SGlobalOptions& options,
+                                        const std::filesystem::path& calledFrom) {
     std::map<std::string, Command> commands = {
         {"account", RunAccountCommand},
         {"dump", RunDumpCommand},
         {"service",
          [calledFrom](const Arguments& args) { return RunServiceConfCommand(args, calledFrom); }},
+        {"search", [dataDir = options.mDataDir](
+                       const Arguments& args) { return RunSearchCommand(args, dataDir); }},
     };
     const auto service = [](const std::string& name) {
         return [name](const Arguments& args) { return RunServiceCommand(name, args); };
@@ -60,14 +76,6 @@ std::map<std::string, Command> Commands(const std::filesystem::path& calledFrom)
     }
     return commands;
 }
-
-// The options before the command word.
-struct SGlobalOptions {
-    bool mHelp = false;
-    bool mVersion = false;
-    std::optional<std::string> mDataDir;
-    Arguments mCommand;  // the command word and what follows it
-};
 
 SGlobalOptions ParseGlobalOptions(const Arguments& words) {
     SGlobalOptions options;
@@ -87,10 +95,11 @@ SGlobalOptions ParseGlobalOptions(const Arguments& words) {
     return options;
 }
 
-// Every command but dump works in the data folder; dump reads the file it is given, from where
-// it is called.
+// Every command but dump and search works in the data folder, made when it is missing; dump reads
+// the file it is given, from where it is called, and search finds the folder itself, since it
+// makes nothing.
 void EnterDataFolderFor(const std::string& command, const std::optional<std::string>& dataDir) {
-    if (command != "dump") {
+    if (command != "dump" && command != "search") {
         settings::EnterDataFolder(settings::ChooseDataFolder(settings::CurrentPlace(dataDir)));
     }
 }
@@ -105,7 +114,8 @@ int Run(const Arguments& words) {
         std::cout << "warblet-cli " WARBLET_VERSION "\n";
         return 0;
     }
-    const std::map<std::string, Command> commands = Commands(std::filesystem::current_path());
+    const std::map<std::string, Command> commands =
+        Commands(options, std::filesystem::current_path());
     const auto command =
         options.mCommand.empty() ? commands.end() : commands.find(options.mCommand[0]);
     if (command == commands.end()) {

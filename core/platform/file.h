@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,29 @@ void CheckReadableFile(const std::string& path);
 // True when name can stand as one component of a path on this platform: not empty, not "." or
 // "..", no separator or character the file system refuses, and not longer than a name may be.
 bool IsValidFileName(std::string_view name);
+
+// Which file a path names and how long it is, to tell whether a file is still as it was left.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint64_t size = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the regular file at path (not followed through a link); none when there is none.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// Grows the file at path by tail and then replaces the bytes at patchOffset, which must read
+// before, by after (as long as before, within the first page, so that no crash can leave half of
+// it). A file is changed only when it is still exactly expected (the same file, of that length,
+// with before at patchOffset); otherwise nothing is written and the result is empty. A process
+// killed at any moment leaves the old content, perhaps followed by part of the tail, or the new
+// content; the tail reaches the disk before the patch does. Throws Exception "Cannot write file
+// '...': step: reason" on a failed write or flush; the patch is then not made. The identity of the
+// grown file otherwise.
+std::optional<FileIdentity> AppendThenPatch(const std::string& path, const FileIdentity& expected,
+                                            std::string_view tail, uint64_t patchOffset,
+                                            std::string_view before, std::string_view after);
 
 // Replaces a file's content so that a crash leaves either the old file or the new one, and no
 // copy of the new bytes anywhere else: the bytes go to an unnamed file in the same folder (owner

@@ -79,7 +79,89 @@ bool LacksUnnamedFiles(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<uint64_t>(info.st_size)};
+}
+
+// Writes every byte at offset, or returns false with errno set.
+bool WriteAllAt(int descriptor, std::string_view bytes, uint64_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t put =
+            ::pwrite(descriptor, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            if (put == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(put));
+        offset += static_cast<uint64_t>(put);
+    }
+    return true;
+}
+
+// True when the file holds exactly bytes at offset.
+bool HoldsAt(int descriptor, std::string_view bytes, uint64_t offset) {
+    std::string found(bytes.size(), '\0');
+    const ssize_t got = ::pread(descriptor, found.data(), found.size(), static_cast<off_t>(offset));
+    return got == static_cast<ssize_t>(found.size()) && found == bytes;
+}
+
 }  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return IdentityOf(info);
+}
+
+std::optional<FileIdentity> AppendThenPatch(const std::string& path, const FileIdentity& expected,
+                                            std::string_view tail, uint64_t patchOffset,
+                                            std::string_view before, std::string_view after) {
+    Enforce(before.size() == after.size() && patchOffset + after.size() <= 4096 &&
+                patchOffset + after.size() <= expected.size,
+            "AppendThenPatch patches only bytes of the file's first page");
+    const auto fail = [&path](const char* step) {
+        throw Exception("Cannot write file '" + path + "': " + step + ": " + std::strerror(errno));
+    };
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (descriptor < 0) {
+        return std::nullopt;  // gone, or a link planted in its place: not the file we left
+    }
+    struct Closer {
+        int descriptor;
+        ~Closer() { ::close(descriptor); }
+    } closer{descriptor};
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || IdentityOf(info) != expected ||
+        !HoldsAt(descriptor, before, patchOffset)) {
+        return std::nullopt;
+    }
+    if (!WriteAllAt(descriptor, tail, expected.size)) {
+        fail("write");
+    }
+    // Until the tail is on the disk, the patch must not be: a power cut would announce bytes that
+    // never arrived.
+    if (::fdatasync(descriptor) != 0) {
+        fail("flush");
+    }
+    if (!WriteAllAt(descriptor, after, patchOffset)) {
+        fail("write");
+    }
+    if (::fdatasync(descriptor) != 0) {
+        fail("flush");
+    }
+    if (::fstat(descriptor, &info) != 0) {
+        fail("stat");
+    }
+    return IdentityOf(info);
+}
 
 bool PathExists(const std::string& path) {
     struct stat info {};

@@ -12,6 +12,7 @@
 
 #include "common/errors.h"
 #include "serialization/object.h"
+#include "serialization/objectblocks.h"
 #include "serialization/textfield.h"
 
 namespace serialization {
@@ -28,12 +29,15 @@ inline constexpr uint8_t no_data_signal = 0x01;
 
 template <class Archive>
 class ClassRegister;
+template <class Archive>
+class ClassDescriptionBase;
 
 // The archive core: one transfer per value kind that writes or reads depending on the direction.
 // Archive supplies the primitives: isReading(), isWriting(), rawTransfer(address, n),
 // rawWrite(address, n), rawAssign(text, n) (reads n bytes, all present, into a string),
-// rawView(text, n) (the same, as a view into the archive's image), bytesLeft(), position() and
-// seekTo(offset).
+// rawView(text, n) (the same, as a view into the archive's image), rawPeek(n) (the next n bytes
+// to be read, or null when fewer are left), image() (what keeps that image alive), bytesLeft(),
+// position() and seekTo(offset).
 template <class Archive>
 class TBasicArchive {
   public:
@@ -73,19 +77,29 @@ class TBasicArchive {
         self().rawAssign(text, count < available ? count : static_cast<size_t>(available));
     }
 
-    // The same bytes as a string; read as a view into the archive's image, which the object that
-    // holds the field keeps alive.
+    // The same bytes as a string. Read as a view into the archive's image where the object that
+    // holds the field keeps that image alive, as a copy elsewhere.
     void transfer(TextField& text, Tracking = Tracking::Tracked) {
-        if (self().isWriting()) {
-            writeText(text.view());
-            return;
+        if (mFieldsViewImage && self().isReading()) [[likely]] {  // a day's five per entry
+            readView(text);
+        } else {
+            transferOtherwise(text);
         }
+    }
+
+    // A string read as a view into the archive's image, whoever holds it; cut by the file's end as
+    // a string is, to the bytes the file still holds.
+    void readView(TextField& text) {
         uint32_t count = 0;
         self().rawTransfer(&count, 4);
-        // Cut by the file's end as a string is: the bytes the file still holds.
         const uint64_t available = self().bytesLeft();
         self().rawView(text, count < available ? count : static_cast<size_t>(available));
     }
+
+    // Whether text fields read from now on may view the archive's image; the previous setting.
+    // The class register allows it while it reads the fields of an object built in a block that
+    // holds the image.
+    bool setFieldsViewImage(bool views) { return std::exchange(mFieldsViewImage, views); }
 
     template <class T>
     void transfer(std::vector<std::shared_ptr<T>>& array, Tracking tracking) {
@@ -106,12 +120,21 @@ class TBasicArchive {
         }
         // Every element takes at least five bytes of the file (a back-reference).
         const uint64_t room = self().bytesLeft() / 5;
-        array.reserve(count < room ? count : static_cast<size_t>(room));
+        const size_t expected = count < room ? count : static_cast<size_t>(room);
+        array.reserve(expected);
+        readObjects.reserve(readObjects.size() + expected);
+        ObjectBlocks<T> blocks(self().image(), count);
+        // How the last element was built in a block; its tag names the same class again.
+        const ClassDescriptionBase<Archive>* repeated = nullptr;
         for (uint32_t i = 0; i < count; ++i) {
             if (i == array.size()) {
                 array.emplace_back();
             }
-            transfer(array[i], tracking);
+            if (tracking == Tracking::Untracked) {
+                ClassRegister<Archive>::ForThisThread().readUntracked(self(), array[i], &blocks);
+            } else if (!repeated || !readRepeated(array[i], blocks, *repeated)) {
+                readTracked(array[i], &blocks, &repeated);
+            }
         }
     }
 
@@ -127,8 +150,15 @@ class TBasicArchive {
     }
 
   protected:
-    std::vector<std::shared_ptr<Object>> readObjects;
+    // An object read, by its index, and which of mOwners keeps it alive: its block, or itself.
+    struct ReadObject {
+        Object* object;
+        size_t owner;
+    };
+    std::vector<ReadObject> readObjects;
+    std::vector<std::shared_ptr<const void>> mOwners;
     std::unordered_map<const Object*, uint32_t> writtenObjects;
+    bool mFieldsViewImage = false;
 
   private:
     Archive& self() { return static_cast<Archive&>(*this); }
@@ -153,16 +183,24 @@ class TBasicArchive {
         writtenObjects.emplace(object.get(), index);
     }
 
+    // blocks: where a new object of exactly T is built, if anywhere; builtBy: set to the
+    // description of an object built there.
     template <class T>
-    void readTracked(std::shared_ptr<T>& reference) {
+    void readTracked(std::shared_ptr<T>& reference, ObjectBlocks<T>* blocks = nullptr,
+                     const ClassDescriptionBase<Archive>** builtBy = nullptr) {
         const auto start = self().position();
         try {
             uint8_t signal = data_signal;
             self().rawTransfer(&signal, 1);
             if (signal == data_signal) {
                 std::shared_ptr<T> fresh;
-                transfer(fresh, Tracking::Untracked);
-                readObjects.push_back(fresh);
+                const bool inBlock = ClassRegister<Archive>::ForThisThread().readUntracked(
+                    self(), fresh, blocks, builtBy);
+                if (inBlock && blocks) {
+                    rememberRead(fresh.get(), blocks->lastBlock());
+                } else {
+                    rememberRead(fresh.get(), fresh);
+                }
                 reference = std::move(fresh);
             } else if (signal == no_data_signal) {
                 uint32_t index = 0xFFFFFFFF;
@@ -172,7 +210,9 @@ class TBasicArchive {
                         "Inconsistent archive or sequence error:\n"
                         "Tried to access pointer that's not been read yet.");
                 }
-                reference = CheckedCast<T>(readObjects[index]);
+                const ReadObject& read = readObjects[index];
+                reference =
+                    CheckedCast<T>(std::shared_ptr<Object>(mOwners[read.owner], read.object));
             } else {
                 throw Error(
                     "Inconsistent archive, expected data_signal or no_data_signal on pointer "
@@ -182,6 +222,58 @@ class TBasicArchive {
             self().seekTo(start);
             throw;
         }
+    }
+
+    // A new object under the same tag as the array's last element built in a block: what
+    // readTracked does for it, without looking its tag up again. False, with nothing read, for
+    // anything else.
+    template <class T>
+    bool readRepeated(std::shared_ptr<T>& reference, ObjectBlocks<T>& blocks,
+                      const ClassDescriptionBase<Archive>& description) {
+        const std::string& tag = description.tag();
+        const char* next = self().rawPeek(5 + tag.size());
+        uint32_t length = 0;
+        if (!next || static_cast<uint8_t>(next[0]) != data_signal) {
+            return false;
+        }
+        std::memcpy(&length, next + 1, 4);
+        if (length != tag.size() || std::memcmp(next + 5, tag.data(), tag.size()) != 0) {
+            return false;
+        }
+        const auto start = self().position();
+        self().seekTo(start + 5 + tag.size());
+        std::shared_ptr<T> fresh = blocks.make(self().bytesLeft());
+        const bool viewed = setFieldsViewImage(true);
+        try {
+            description.transferFields(*fresh, self());
+        } catch (...) {
+            setFieldsViewImage(viewed);
+            self().seekTo(start);
+            throw;
+        }
+        setFieldsViewImage(viewed);
+        rememberRead(fresh.get(), blocks.lastBlock());
+        reference = std::move(fresh);
+        return true;
+    }
+
+    [[gnu::noinline]] void transferOtherwise(TextField& text) {
+        if (self().isWriting()) {
+            writeText(text.view());
+            return;
+        }
+        TextField viewed;
+        readView(viewed);
+        text = viewed.view();
+    }
+
+    // The objects of one block share its entry in mOwners, so that reading them costs no count of
+    // their owners.
+    void rememberRead(Object* object, const std::shared_ptr<const void>& owner) {
+        if (mOwners.empty() || mOwners.back().get() != owner.get()) {
+            mOwners.push_back(owner);
+        }
+        readObjects.push_back({object, mOwners.size() - 1});
     }
 
     template <class T>

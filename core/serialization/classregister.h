@@ -6,9 +6,11 @@
 #include <string_view>
 #include <typeindex>
 #include <unordered_map>
+#include <utility>
 
 #include "common/errors.h"
 #include "serialization/object.h"
+#include "serialization/objectblocks.h"
 #include "serialization/textfield.h"
 
 namespace serialization {
@@ -32,6 +34,9 @@ class ClassDescriptionBase : public Object {
     virtual std::shared_ptr<Object> createInstance() const = 0;
     virtual const std::string& tag() const = 0;
     virtual void transferFields(Object& object, Archive& archive) const = 0;
+    // True when createInstance makes nothing but a default-constructed object of exactly type, so
+    // that a reader may build it elsewhere itself.
+    virtual bool constructsByDefault(const std::type_info&) const { return false; }
 };
 
 // Describes T with a creation callback of the registrant's choice.
@@ -60,6 +65,9 @@ class ClassDescriptionDefault final : public ClassDescriptionBase<Archive> {
     const std::string& tag() const override { return mTag; }
     void transferFields(Object& object, Archive& archive) const override {
         static_cast<T&>(object).transferFields(archive);
+    }
+    bool constructsByDefault(const std::type_info& type) const override {
+        return type == typeid(T);
     }
 
   private:
@@ -95,6 +103,41 @@ class ClassRegister {
             writeUntracked(archive, reference);
         } else {
             readUntracked(archive, reference);
+        }
+    }
+
+    // The reading half; a new object of exactly T that its description default-constructs is
+    // built in blocks when given. True when the object was built there, and then builtBy, when
+    // given, is set to its description (which stays as long as this register).
+    template <class T>
+    bool readUntracked(Archive& archive, std::shared_ptr<T>& reference,
+                       ObjectBlocks<T>* blocks = nullptr, const Description** builtBy = nullptr) {
+        if (reference) {
+            throw Exception("Class must be null to be read");
+        }
+        const auto start = archive.position();
+        try {
+            TextField tag;  // a view into the archive while it is read
+            archive.readView(tag);
+            const Description& description = describe<T>(tag.view());
+            auto [object, inBlock] = create(description, blocks, archive.bytesLeft());
+            // Only an object built in a block keeps the image alive for its text fields.
+            const bool viewed = archive.setFieldsViewImage(inBlock);
+            try {
+                description.transferFields(*object, archive);
+            } catch (...) {
+                archive.setFieldsViewImage(viewed);
+                throw;
+            }
+            archive.setFieldsViewImage(viewed);
+            reference = std::move(object);
+            if (inBlock && builtBy) {
+                *builtBy = &description;
+            }
+            return inBlock;
+        } catch (...) {
+            archive.seekTo(start);
+            throw;
         }
     }
 
@@ -150,29 +193,23 @@ class ClassRegister {
         return *mLastWrittenDescription;
     }
 
+    // A new object for the description, and whether it was built in blocks.
     template <class T>
-    void readUntracked(Archive& archive, std::shared_ptr<T>& reference) {
-        if (reference) {
-            throw Exception("Class must be null to be read");
-        }
-        const auto start = archive.position();
-        try {
-            TextField tag;  // a view into the archive while it is read
-            archive.transfer(tag);
-            const Description& description = describe<T>(tag.view());
-            auto object = Downcast<T>(description.createInstance());
-            if (!object) {
-                throw Exception("The tag " + description.tag() +
-                                " names a class that cannot be read through a class reference "
-                                "of type " +
-                                QualifiedName(typeid(T)) + ".");
+    std::pair<std::shared_ptr<T>, bool> create(const Description& description,
+                                               ObjectBlocks<T>* blocks, uint64_t bytesLeft) {
+        if constexpr (std::is_default_constructible_v<T> && std::is_move_constructible_v<T>) {
+            if (blocks && description.constructsByDefault(typeid(T))) {
+                return {blocks->make(bytesLeft), true};
             }
-            description.transferFields(*object, archive);
-            reference = std::move(object);
-        } catch (...) {
-            archive.seekTo(start);
-            throw;
         }
+        auto object = Downcast<T>(description.createInstance());
+        if (!object) {
+            throw Exception("The tag " + description.tag() +
+                            " names a class that cannot be read through a class reference "
+                            "of type " +
+                            QualifiedName(typeid(T)) + ".");
+        }
+        return {std::move(object), false};
     }
 
     // The checked conversion of a fresh object to the declared class; the exact class, by far the

@@ -83,6 +83,12 @@ class Serializer final : public Object, public TBasicArchive<Serializer> {
         mPosition += n;
     }
 
+    // The next n bytes to be read, or null when fewer are left.
+    const char* rawPeek(size_t n) const {
+        return mDirection == WriteRead::Read && bytesLeft() >= n ? mBytes.data() + mPosition
+                                                                 : nullptr;
+    }
+
     uint64_t bytesLeft() const {
         const size_t size = mDirection == WriteRead::Read ? mBytes.size() : mImage.size();
         return mPosition < size ? size - mPosition : 0;

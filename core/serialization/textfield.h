@@ -1,8 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <cstring>
-#include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,7 @@ namespace serialization {
 // A string field that either views bytes kept alive by its owning object (the image of the archive
 // it was read from) or owns its text (anything assigned to it). Reading a log then costs no heap
 // allocation per field. A copy or a move always owns its text, so a view never leaves the object
-// that keeps its bytes alive.
+// that keeps its bytes alive. Sixteen bytes, as a day's contributions hold five each.
 class TextField {
   public:
     TextField() = default;
@@ -20,7 +21,7 @@ class TextField {
     TextField(const char* text) { assign(text); }
     TextField(const TextField& other) { assign(other.view()); }
     TextField(TextField&& other) noexcept { take(other); }
-    ~TextField() = default;
+    ~TextField() { release(); }
 
     TextField& operator=(std::string_view text) {
         assign(text);
@@ -36,6 +37,7 @@ class TextField {
     }
     TextField& operator=(TextField&& other) noexcept {
         if (this != &other) {
+            release();
             take(other);
         }
         return *this;
@@ -43,9 +45,9 @@ class TextField {
 
     // Views size bytes at data, which the caller keeps alive as long as this field's object.
     void setView(const char* data, size_t size) {
-        mOwned.reset();
+        release();
         mData = data;
-        mSize = size;
+        mSize = Checked(size);
     }
 
     std::string_view view() const { return {mData, mSize}; }
@@ -76,22 +78,33 @@ class TextField {
     }
 
   private:
-    void assign(std::string_view text) {
-        std::unique_ptr<char[]> owned;
-        if (!text.empty()) {
-            owned = std::make_unique_for_overwrite<char[]>(text.size());
-            std::memcpy(owned.get(), text.data(), text.size());
+    // An archive's string is at most this long, and so is any text the program gives a field.
+    static uint32_t Checked(size_t size) {
+        if (size > UINT32_MAX) {
+            throw std::length_error("text field longer than 4 GiB");
         }
-        mOwned = std::move(owned);
-        mData = mOwned ? mOwned.get() : "";
-        mSize = text.size();
+        return static_cast<uint32_t>(size);
+    }
+
+    void assign(std::string_view text) {
+        char* owned = nullptr;
+        const uint32_t size = Checked(text.size());
+        if (size > 0) {
+            owned = new char[size];
+            std::memcpy(owned, text.data(), size);
+        }
+        release();
+        mData = owned ? owned : "";
+        mSize = size;
+        mOwned = owned != nullptr;
     }
 
     void take(TextField& other) {
         if (other.mOwned) {
-            mOwned = std::move(other.mOwned);
             mData = other.mData;
             mSize = other.mSize;
+            mOwned = true;
+            other.mOwned = false;
         } else {
             assign(other.view());
         }
@@ -99,9 +112,16 @@ class TextField {
         other.mSize = 0;
     }
 
+    void release() {
+        if (mOwned) {
+            delete[] mData;
+            mOwned = false;
+        }
+    }
+
     const char* mData = "";
-    size_t mSize = 0;
-    std::unique_ptr<char[]> mOwned;
+    uint32_t mSize = 0;
+    bool mOwned = false;  // mData was allocated by this field
 };
 
 }  // namespace serialization

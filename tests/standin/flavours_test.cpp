@@ -378,8 +378,8 @@ twitter_api::Service ActionService(RunningStandin& standin, const SActionAnswers
 
 TEST(StandinFlavours, EveryKindRepeatsWritesMessagesDeletesAndShowsAConversation) {
     const SActionAnswers kinds[] = {
-        {Flavour::Service, "", "No status found with that ID.", 404, "No user with that name.",
-         404, "You may not delete another user's status.", 403},
+        {Flavour::Service, "", "No status found with that ID.", 404, "No user with that name.", 404,
+         "You may not delete another user's status.", 403},
         {Flavour::GnuSocial, "/api", "No such notice.", 400, "Recipient user not found.", 403,
          "You may not delete another user's status.", 403},
         {Flavour::Friendica, "/index.php/api", "HTTP/1.1 403 Forbidden", 403,
@@ -395,8 +395,8 @@ TEST(StandinFlavours, EveryKindRepeatsWritesMessagesDeletesAndShowsAConversation
         const int64_t theirs = store.AddStatus(kenji, "theirs", "web", Now(), 0).mStatus.mId;
         const int64_t mine = store.AddStatus(demo, "mine", "web", Now(), 0).mStatus.mId;
         const int64_t first = store.AddStatus(kenji, "first", "web", Now(), 0).mStatus.mId;
-        const int64_t second = store.AddStatus(demo, "@kenji_dev second", "web", Now(), first)
-                                   .mStatus.mId;
+        const int64_t second =
+            store.AddStatus(demo, "@kenji_dev second", "web", Now(), first).mStatus.mId;
         NullSink sink;
         const twitter_api::Service service = ActionService(standin, kind, sink);
         const std::string& root = kind.root;

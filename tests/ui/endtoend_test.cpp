@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -21,6 +22,18 @@
 using namespace ui_testing;
 
 namespace {
+
+// Every page has started (those not on screen just after the first paint), and the choice
+// lists asked for at start-up have arrived and been applied.
+void SettleAll(CDialogMain& window) {
+    EXPECT_TRUE(QTest::qWaitFor([&window] {
+        return std::all_of(window.mTabPages.begin(), window.mTabPages.end(),
+                           [](const CTabMain* page) { return page->Started(); });
+    }));
+    for (CTabMain* page : window.mTabPages) {
+        EXPECT_TRUE(SettleCalls(*page));
+    }
+}
 
 class EndToEndTest : public UiTest {
   protected:
@@ -44,13 +57,6 @@ class EndToEndTest : public UiTest {
         QTimer* ticker = window.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
         ASSERT_NE(ticker, nullptr);
         ASSERT_TRUE(QMetaObject::invokeMethod(ticker, "timeout"));
-    }
-
-    // The choice lists asked for at start-up have arrived and been applied.
-    static void SettleAll(CDialogMain& window) {
-        for (CTabMain* page : window.mTabPages) {
-            EXPECT_TRUE(SettleCalls(*page));
-        }
     }
 
     struct Shown {
@@ -149,9 +155,7 @@ TEST_P(ServerEndToEndTest, EveryPageFillsFromTheServerAndIsLoggedInItsFolder) {
     CDialogMain window(context);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    for (CTabMain* page : window.mTabPages) {
-        EXPECT_TRUE(SettleCalls(*page));
-    }
+    SettleAll(window);
     EXPECT_GT(window.mTabPages[twitter_api::LISTS]->comboBox1->count(), 0);
     const bool hasSavedSearches = GetParam() == twitter_api::Flavour::Friendica;
     EXPECT_EQ(window.mTabPages[twitter_api::SEARCH]->comboBox1->count() > 0, hasSavedSearches);

@@ -66,4 +66,5 @@ void CGetTimeLineThread::run() {
         failure = CurrentErrorText();
     }
     mPage.StoreGetResult(mGeneration, std::move(out), std::move(failure));
+    mHandedOver = true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QThread>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ class CGetTimeLineThread : public QThread {
     CGetTimeLineThread(CTabMain& page, const twitter_api::Service& service,
                        twitter_api::ETabType kind, std::string param1, std::string param2);
 
+    // True once the result has been handed over: the thread is about to end.
+    bool HandedOver() const { return mHandedOver.load(); }
+
     twitter_api::ETabType mTabType;
     std::string mParam1;
     std::string mParam2;
@@ -37,4 +41,5 @@ class CGetTimeLineThread : public QThread {
     int64_t mSinceId;
     std::string mCredential;
     uint64_t mGeneration;
+    std::atomic<bool> mHandedOver{false};
 };

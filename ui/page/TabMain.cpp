@@ -198,6 +198,7 @@ void CTabMain::ReplaceDayLists() {
 }
 
 void CTabMain::StartUp() {
+    mStarted = true;
     if (mTabType == LISTS || mTabType == SEARCH) {
         comboBox1->show();
         // The repeat picture takes the place of the post picture, the chooser moves up beside it.
@@ -304,6 +305,12 @@ void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
     }
     comboBox1->setCurrentIndex(0);
     LoadLogs();
+    // The answer came while the page is not on screen: its text is built now, not when it is
+    // first looked at.
+    if (!isVisible()) {
+        PrepareView();
+    }
+    emit ReloadDueChanged();
 }
 
 // An editable chooser shows its placeholder in its text field.

@@ -29,10 +29,11 @@ class TimelineView;
 
 // One page of the main window's tab control, showing the timeline of one kind. The page owns its
 // day lists (yesterday's and today's) and renders them into txtTimeLine; fetch threads hand their
-// results back through mGetContributions and mLastGetState under mStateLock, and the main window's
-// tick collects them on the interface thread. The other requests (the choice lists, favourites and
-// posts) run through mCalls and are applied as soon as they end. Every replacement of the day
-// lists starts a new generation; a result of an earlier generation is dropped.
+// results back through mGetContributions and mLastGetState under mStateLock, and the page collects
+// them on the interface thread as soon as the thread has ended (the main window's tick collects
+// whatever is still waiting). The other requests (the choice lists, favourites and posts) run
+// through mCalls and are applied as soon as they end. Every replacement of the day lists starts a
+// new generation; a result of an earlier generation is dropped.
 class CTabMain : public QWidget {
     Q_OBJECT
 
@@ -67,6 +68,15 @@ class CTabMain : public QWidget {
     // The page's start-up, run once its window exists: the combo box of the lists and search pages
     // is filled and the logs of the last days are shown.
     void StartUp();
+    // Whether StartUp (or a reset, which does the same) has run.
+    bool Started() const { return mStarted; }
+    // Builds the text box's document for a page not on screen, so that showing it costs no more
+    // than showing a box that already holds its text.
+    void PrepareView();
+
+    // When the next automatic reload is due, in the clock's milliseconds: none while automatic
+    // reload is off, a fetch runs or there is nothing to fetch yet.
+    std::optional<int64_t> NextReloadDue() const;
 
     // The one way a fetch thread hands its result over: the result (or the failure's message),
     // then COMPLETED, under the state lock. A result of another generation than the page's is
@@ -155,6 +165,8 @@ class CTabMain : public QWidget {
     // OpenSettings asks for the settings dialog; the main window opens it over this page, since
     // what it changes reaches every page.
     void SettingsRequested();
+    // NextReloadDue may have changed: a fetch started or ended, or the choices arrived.
+    void ReloadDueChanged();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -197,6 +209,8 @@ class CTabMain : public QWidget {
     std::vector<twitter_api::ContributionPtr> AllContributions() const;
     void RenderEntry(twitter_api::CContribution& contribution, int32_t& position);
     void CollectFinishedThreads();
+    // A fetch thread has ended: its result is applied now rather than at the next tick.
+    void OnFetchEnded();
     bool FetchRunning() const;
     void DropGetResult();
     void ApplyFavorite(const twitter_api::ContributionPtr& contribution, int32_t end,
@@ -225,5 +239,6 @@ class CTabMain : public QWidget {
     std::string mGetFailure;      // under mStateLock: the message of a failed fetch
     uint64_t mChoiceRequest = 0;  // the choice request whose answer is awaited
     int mShownChoice = -1;        // the chooser's item whose logs are shown
-    ServiceCalls mCalls{this};    // declared last: gone first, waiting for its threads
+    bool mStarted = false;
+    ServiceCalls mCalls{this};  // declared last: gone first, waiting for its threads
 };

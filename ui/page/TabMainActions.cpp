@@ -2,17 +2,16 @@
 // links and the choice of list or saved search.
 #include <QComboBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <limits>
 
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
-#include "desktop/OpenUrl.h"
+#include "desktop/OpenLink.h"
 #include "page/TabMain.h"
-#include "page/TabMainStyle.h"
 #include "post/DialogPost.h"
 #include "settings/settinginfo.h"
+#include "textview/EntryColors.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
@@ -65,6 +64,8 @@ void CTabMain::MarkAsRead(bool onlyBeforeCaret) {
         txtTimeLine->SetSelectionColor(kReadName);
         mLastReadPosition = contribution->mTextPosition;
     }
+    mYesterdayList->EntriesChanged();
+    mTodayList->EntriesChanged();
     txtTimeLine->Select(txtTimeLine->TextLength(), 0);
     txtTimeLine->show();
     ShowUnreadCount();
@@ -156,17 +157,13 @@ void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, u
         txtTimeLine->Select(contribution->mTextPosition, 0);
     }
     contribution->mFavorited = !contribution->mFavorited;
+    // The star reaches the log with the next whole save of the list that holds it.
+    mYesterdayList->EntriesChanged();
+    mTodayList->EntriesChanged();
 }
 
 void CTabMain::OpenLink(const QString& text) {
-    if (!OpenUrl(text.toStdString())) {
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warblet"),
-                                    tr("ブラウザを起動できませんでした。\n%1").arg(text),
-                                    QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("msgOpenUrl"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-    }
+    OpenLinkOrTell(this, text);
 }
 
 void CTabMain::OnComboSelectionChanged() {

@@ -1,12 +1,16 @@
 // Fetching, the periodic tick and filling a page from the log files.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QResizeEvent>
 #include <algorithm>
 
+#include "base/Guard.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "page/GetTimeLineThread.h"
 #include "page/TabMain.h"
+#include "platform/memory.h"
 #include "settings/settinginfo.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/datetime.h"
@@ -85,11 +89,22 @@ void CTabMain::StartGetTimeLine() {
         thread = std::make_unique<CGetTimeLineThread>(*this, mContext.service, mTabType,
                                                       std::string(), std::string());
     }
+    // Ended, the thread has stored its result; the page applies it at once.
+    connect(
+        thread.get(), &QThread::finished, this,
+        [this] { RunGuarded(this, [this] { OnFetchEnded(); }); }, Qt::QueuedConnection);
     thread->start();
     mGetThreads.push_back(std::move(thread));
     lblStatus->setText(tr("取得中"));
     pictRefresh->setEnabled(false);
     pictRefresh->ShowImage(mCancelIcon);
+    emit ReloadDueChanged();
+}
+
+void CTabMain::OnFetchEnded() {
+    CollectFinishedThreads();
+    ApplyGetResult();
+    emit ReloadDueChanged();
 }
 
 void CTabMain::OnRefreshClick() {
@@ -137,7 +152,7 @@ void CTabMain::OnTimerTick() {
 void CTabMain::CollectFinishedThreads() {
     const size_t started = mGetThreads.size();
     std::erase_if(mGetThreads, [](const std::unique_ptr<CGetTimeLineThread>& thread) {
-        if (thread->isRunning()) {
+        if (thread->isRunning() && !thread->HandedOver()) {
             return false;
         }
         // Returns at once: the thread is past its work, only Qt's own ending remains.
@@ -151,9 +166,18 @@ void CTabMain::CollectFinishedThreads() {
 }
 
 bool CTabMain::FetchRunning() const {
-    return std::any_of(
-        mGetThreads.begin(), mGetThreads.end(),
-        [](const std::unique_ptr<CGetTimeLineThread>& thread) { return thread->isRunning(); });
+    return std::any_of(mGetThreads.begin(), mGetThreads.end(),
+                       [](const std::unique_ptr<CGetTimeLineThread>& thread) {
+                           return thread->isRunning() && !thread->HandedOver();
+                       });
+}
+
+std::optional<int64_t> CTabMain::NextReloadDue() const {
+    if (gSetting->mAutoReloadType != DialogSetting::EVERY3MINUTES || FetchRunning() ||
+        ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->currentIndex() < 0)) {
+        return std::nullopt;
+    }
+    return mLastAutoReloadTime + kAutoReloadIntervalMs;
 }
 
 bool CTabMain::WaitForFetches(QDeadlineTimer deadline) {
@@ -216,8 +240,12 @@ void CTabMain::LoadDays(const std::string& param, int daysBack) {
         }
     }
     mCurrentDate = GetDateKey(now);
-    const ContributionListPtr today = LoadLog(mCurrentDate, mTabType, param, LogServer());
-    AddContributions(today->mContributions, mTodayList, mYesterdayList);
+    SLoadedDay today = LoadDay(mCurrentDate, mTabType, param, LogServer());
+    AddContributions(today.list->mContributions, mTodayList, mYesterdayList);
+    // Shown as logged, today's file can take the next reload's entries as they come.
+    if (mContext.logWriter) {
+        AdoptDay(mTodayList, today, *mContext.logWriter);
+    }
 }
 
 void CTabMain::SaveDayLog(const ContributionListPtr& list, const std::string& param) {
@@ -241,6 +269,21 @@ StatusNotes* CTabMain::Notes() {
                                       mContext.service.diagnostics);
 }
 
+void CTabMain::PrepareView() {
+    // The tab control sizes only the page it shows, to the size of the stack of pages; this one
+    // takes that size now, so that its box has its real size before the text goes in.
+    const QSize size = parentWidget() ? parentWidget()->size() : this->size();
+    resize(size);
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent resized(size, QSize());
+        QCoreApplication::sendEvent(this, &resized);
+        setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+    txtTimeLine->Prepare();
+    // The text gathered while the page was off screen is in the document now; its buffers go back.
+    platform::ReleaseFreedMemory();
+}
+
 void CTabMain::LoadLogs() {
     mShownChoice = comboBox1->currentIndex();
     txtTimeLine->hide();
@@ -253,6 +296,7 @@ void CTabMain::LoadLogs() {
 }
 
 void CTabMain::ResetTab() {
+    mStarted = true;
     ReplaceDayLists();
     DropGetResult();
     txtTimeLine->Clear();
@@ -263,4 +307,5 @@ void CTabMain::ResetTab() {
     RequestChoices();
     comboBox1->setCurrentIndex(0);
     LoadLogs();
+    emit ReloadDueChanged();
 }

@@ -1,8 +1,10 @@
 #include "textview/TimelineView.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -375,6 +377,18 @@ int32_t TimelineView::PositionAt(const QPoint& point) const {
     return ToPosition(cursorForPosition(point).position());
 }
 
+std::vector<QString> TimelineView::LinksIn(int32_t start, int32_t end) const {
+    const auto startsBefore = [](const Link& link, int32_t position) {
+        return link.start < position;
+    };
+    std::vector<QString> texts;
+    for (auto link = std::lower_bound(mLinks.begin(), mLinks.end(), start, startsBefore);
+         link != mLinks.end() && link->start < end; ++link) {
+        texts.push_back(link->text);
+    }
+    return texts;
+}
+
 void TimelineView::setVisible(bool visible) {
     if (!visible && !mInBatch) {
         if (!mSelectionPending) {
@@ -390,6 +404,21 @@ void TimelineView::setVisible(bool visible) {
         mInBatch = false;
     }
     QPlainTextEdit::setVisible(visible);
+}
+
+void TimelineView::Prepare() {
+    if (mInBatch) {
+        return;  // hidden to be filled: the batch goes in when it ends
+    }
+    // Only the text goes in: laying it out, and scrolling to the selection, wait for the showing,
+    // when the box has its real size. The box first takes that size, as showing it would before
+    // any text went in.
+    if (testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent resized(size(), QSize());
+        QCoreApplication::sendEvent(this, &resized);
+        setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+    CommitTail();
 }
 
 void TimelineView::showEvent(QShowEvent* event) {

@@ -50,6 +50,11 @@ class TimelineView : public QPlainTextEdit {
     QTextCharFormat CharFormatAt(int32_t position) const;
     // The position of the caret place nearest to the point of the viewport.
     int32_t PositionAt(const QPoint& point) const;
+    // The texts of the links that start in [start, end), in order.
+    std::vector<QString> LinksIn(int32_t start, int32_t end) const;
+    // Brings the text gathered while the box was not on screen into the document now rather than
+    // at its first showing; for a box that will be shown soon, when nothing else is waiting.
+    void Prepare();
 
     void setVisible(bool visible) override;
 

@@ -95,6 +95,39 @@
     </message>
 </context>
 <context>
+    <name>CSearchBar</name>
+    <message>
+        <source>ログを検索: 語 &quot;句&quot; -語 from: in: since: until: is:</source>
+        <translation>Search the logs: word &quot;phrase&quot; -word from: in: since: until: is:</translation>
+    </message>
+    <message>
+        <source>%1 件 (新しい %2 件)</source>
+        <translation>%1 (newest %2 shown)</translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
+        <source>%1 / %2 日</source>
+        <translation>%1 / %2 days</translation>
+    </message>
+</context>
+<context>
+    <name>CSearchController</name>
+    <message>
+        <source>アカウントが設定されていません</source>
+        <translation>No account is set</translation>
+    </message>
+</context>
+<context>
+    <name>CSearchResults</name>
+    <message>
+        <source>お気に入りを変更できませんでした</source>
+        <translation>The favourite could not be changed</translation>
+    </message>
+</context>
+<context>
     <name>CTabMain</name>
     <message>
         <source>Timeline</source>
@@ -139,12 +172,6 @@
     <message>
         <source>★ 失敗</source>
         <translation>★ failed</translation>
-    </message>
-    <message>
-        <source>ブラウザを起動できませんでした。
-%1</source>
-        <translation>The web browser could not be started.
-%1</translation>
     </message>
     <message>
         <source>このサーバーには保存した検索がありません</source>
@@ -241,6 +268,15 @@
     </message>
 </context>
 <context>
+    <name>OpenLink</name>
+    <message>
+        <source>ブラウザを起動できませんでした。
+%1</source>
+        <translation>The web browser could not be started.
+%1</translation>
+    </message>
+</context>
+<context>
     <name>PreferencesPart</name>
     <message>
         <source>環境設定</source>
@@ -319,6 +355,10 @@
     <message>
         <source>リツイート (%1)</source>
         <translation>Repeat (%1)</translation>
+    </message>
+    <message>
+        <source>ログを検索 (%1)</source>
+        <translation>Search the logs (%1)</translation>
     </message>
 </context>
 <context>

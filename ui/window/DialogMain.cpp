@@ -4,14 +4,22 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 #include <optional>
 #include <string>
 
 #include "base/Guard.h"
+#include "base/IdleQueue.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "page/TabMain.h"
+#include "search/SearchBar.h"
+#include "search/SearchController.h"
+#include "search/SearchResults.h"
+#include "textview/TimelineView.h"
+#include "twitter_api/conversions/datetime.h"
 #include "window/Comforts.h"
 #include "window/DialogSetting.h"
 
@@ -21,7 +29,17 @@ CDialogMain* gDialogMain = nullptr;
 
 namespace {
 
-constexpr int kTickIntervalMs = 3000;
+constexpr int kFirstTickMs = 3000;
+// The ticker's longest sleep: its timer follows the machine's uptime, the day the wall clock, and
+// a machine that slept can bring the two apart; the day then rolls over no later than an
+// automatic reload would come.
+constexpr int64_t kLongestSleepMs = 180'000;
+// What is due now waits this long, so that nothing can keep the ticker spinning.
+constexpr int64_t kSoonestMs = 50;
+
+int64_t NextDayStart(int64_t nowMs) {
+    return nowMs - nowMs % kOneDayMs + kOneDayMs;  // day keys are UTC days
+}
 
 }  // namespace
 
@@ -37,9 +55,24 @@ CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
         throw;
     }
     mComforts = new Comforts(*this, *mContext.service.diagnostics);
+    mIdleWork = new IdleQueue(this);
+    mTicker = new QTimer(this);
+    mTicker->setSingleShot(true);
+    mTicker->setTimerType(Qt::PreciseTimer);
+    connect(mTicker, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTick(); }); });
+    if (mContext.logWriter) {
+        mContext.logWriter->SetFailureListener([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { RunGuarded(this, [this] { ReportLogFailure(); }); },
+                Qt::QueuedConnection);
+        });
+    }
 }
 
 CDialogMain::~CDialogMain() {
+    if (mContext.logWriter) {
+        mContext.logWriter->SetFailureListener(nullptr);
+    }
     if (gDialogMain == this) {
         gDialogMain = nullptr;
     }
@@ -55,7 +88,8 @@ void CDialogMain::BuildControls() {
     tabMain->setGeometry(0, 0, 372, 513);
     auto* fill = new QVBoxLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(tabMain);
+    fill->setSpacing(0);
+    BuildSearch(*fill);
 
     for (int kind = TIMELINE; kind <= SEARCH; ++kind) {
         auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
@@ -65,7 +99,36 @@ void CDialogMain::BuildControls() {
             CDialogSetting dialog(page);
             dialog.exec();
         });
+        connect(page, &CTabMain::ReloadDueChanged, this, &CDialogMain::ScheduleTick);
     }
+    // A page chosen before its turn to start in the background starts at once.
+    connect(tabMain, &QTabWidget::currentChanged, this, [this](int index) {
+        CTabMain* page = mTabPages[static_cast<size_t>(index)];
+        if (mStarted && !page->Started()) {
+            RunGuarded(this, [page] { page->StartUp(); });
+        }
+    });
+}
+
+// The bar above the tabs and the results below it, in the tabs' place while they are shown.
+void CDialogMain::BuildSearch(QVBoxLayout& fill) {
+    searchBar = new CSearchBar(this);
+    searchResults = new CSearchResults(mContext, this);
+    fill.addWidget(searchBar);
+    fill.addWidget(tabMain);
+    fill.addWidget(searchResults);
+    mSearch = new CSearchController(mContext, searchBar, searchResults, tabMain, this);
+    connect(mSearch, &CSearchController::Closed, this, [this] {
+        mTabPages.at(static_cast<size_t>(tabMain->currentIndex()))->txtTimeLine->setFocus();
+    });
+
+    pictSearch = new PictureBox(tabMain);
+    pictSearch->setObjectName(QStringLiteral("pictSearch"));
+    pictSearch->setFixedSize(24, 24);
+    pictSearch->SetImages(LoadIconFile("dat/magnifier.ico"), LoadIconFile("dat/magnifier_h.ico"));
+    tabMain->setCornerWidget(pictSearch, Qt::TopRightCorner);
+    connect(pictSearch, &PictureBox::clicked, this,
+            [this] { RunGuarded(this, [this] { mSearch->Open(); }); });
 }
 
 void CDialogMain::ChangeHosts(const HostConfig& hosts) {
@@ -73,38 +136,89 @@ void CDialogMain::ChangeHosts(const HostConfig& hosts) {
     for (CTabMain* page : mTabPages) {
         page->SetHosts(hosts);
     }
+    mSearch->SetHosts(hosts);
 }
 
 void CDialogMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!mStarted) {
         mStarted = true;
+        // The window's first exposure is painted as it is handled; what follows it comes after.
+        windowHandle()->installEventFilter(this);
         StartUp();
     }
 }
 
-void CDialogMain::StartUp() {
-    // Every page starts up before the first tick, the hidden ones included, so that the first tick
-    // finds each page showing its logs.
-    for (CTabMain* page : mTabPages) {
-        RunGuarded(this, [page] { page->StartUp(); });
+bool CDialogMain::eventFilter(QObject* watched, QEvent* event) {
+    if (!mPainted && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        mPainted = true;
+        windowHandle()->removeEventFilter(this);
+        mIdleWork->Add([this] { StartPagesNotShown(); });
     }
-    auto* ticker = new QTimer(this);
-    ticker->setInterval(kTickIntervalMs);
-    connect(ticker, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTick(); }); });
-    ticker->start();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CDialogMain::StartUp() {
+    // Only the page on screen is started before the first paint; the first tick finds the others
+    // started too, or starts them itself.
+    CTabMain* shown = mTabPages[static_cast<size_t>(tabMain->currentIndex())];
+    RunGuarded(this, [shown] { shown->StartUp(); });
+    mTicker->start(kFirstTickMs);
+}
+
+void CDialogMain::StartPagesNotShown() {
+    for (CTabMain* page : mTabPages) {
+        if (page->Started()) {
+            continue;
+        }
+        mIdleWork->Add([page] {
+            if (!page->Started()) {
+                page->StartUp();
+            }
+        });
+        mIdleWork->Add([page] {
+            if (!page->isVisible()) {
+                page->PrepareView();
+            }
+        });
+    }
 }
 
 void CDialogMain::OnTick() {
-    // A day log that failed to reach the disk is reported as a failed save always was.
+    mTicked = true;
+    try {
+        ReportLogFailure();
+        for (CTabMain* page : mTabPages) {
+            page->OnTimerTick();
+        }
+    } catch (...) {
+        ScheduleTick();  // a failure reported does not stop the ticker
+        throw;
+    }
+    ScheduleTick();
+}
+
+void CDialogMain::ReportLogFailure() {
     if (mContext.logWriter) {
         if (std::optional<std::string> failure = mContext.logWriter->TakeFailure()) {
             throw Exception(*failure);
         }
     }
-    for (CTabMain* page : mTabPages) {
-        page->OnTimerTick();
+}
+
+void CDialogMain::ScheduleTick() {
+    if (!mTicked) {
+        return;  // the first tick keeps its time
     }
+    const int64_t now = mContext.clock->NowMs();
+    int64_t due = NextDayStart(now);
+    for (const CTabMain* page : mTabPages) {
+        if (const std::optional<int64_t> reload = page->NextReloadDue()) {
+            due = std::min(due, *reload);
+        }
+    }
+    mTicker->start(static_cast<int>(std::clamp<int64_t>(due - now, kSoonestMs, kLongestSleepMs)));
 }
 
 void CDialogMain::keyPressEvent(QKeyEvent* event) {

@@ -7,12 +7,24 @@
 #include "base/UiContext.h"
 #include "twitter_api/model/tabtype.h"
 
+class CSearchBar;
+class CSearchController;
+class CSearchResults;
 class CTabMain;
 class Comforts;
+class IdleQueue;
+class PictureBox;
 class QTabWidget;
+class QTimer;
+class QVBoxLayout;
 
-// The main window: a tab control with one timeline page per kind, in kind order, and the
-// three-second ticker that drives every page.
+// The main window: a tab control with one timeline page per kind, in kind order, and the ticker
+// that drives every page. The ticker first runs three seconds after the window is first shown;
+// after that it wakes only when something is due: a page's automatic reload, or the day's end,
+// when the pages roll over. The page on screen starts up before the window's first paint; the
+// others start up, and build their text, right after it, when nothing else is waiting. Above the
+// tabs, the bar of the history search opens (the picture in the tab strip's corner, or Ctrl+F);
+// its results take the tabs' place.
 class CDialogMain : public QWidget {
     Q_OBJECT
 
@@ -23,6 +35,9 @@ class CDialogMain : public QWidget {
     // Waits until the fetch threads of every page have ended or the deadline has passed; true
     // when none is still running.
     bool WaitForFetches(QDeadlineTimer deadline);
+    // Sets the ticker for the next moment something is due, after a change to what is due (the
+    // automatic reload setting, a page's fetches).
+    void ScheduleTick();
 
     // What the window and its pages run with.
     const UiContext& Context() const { return mContext; }
@@ -33,20 +48,35 @@ class CDialogMain : public QWidget {
     QTabWidget* tabMain = nullptr;
     std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
     Comforts* mComforts = nullptr;
+    PictureBox* pictSearch = nullptr;
+    CSearchBar* searchBar = nullptr;
+    CSearchResults* searchResults = nullptr;
+    CSearchController* mSearch = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildControls();
-    // What happens once the window is first on screen: every page's start-up, then the ticker.
+    void BuildSearch(QVBoxLayout& fill);
+    // What happens once the window is first on screen: the start-up of the page shown, then the
+    // ticker.
     void StartUp();
+    // After the first paint: the other pages' start-up, and their text built, one at a time.
+    void StartPagesNotShown();
     void OnTick();
+    // A day log failed to reach the disk: it is reported as a failed save always was.
+    void ReportLogFailure();
 
     UiContext mContext;
+    QTimer* mTicker = nullptr;
+    IdleQueue* mIdleWork = nullptr;
     bool mStarted = false;
+    bool mPainted = false;
+    bool mTicked = false;
 };
 
 // The one main window; set by its constructor once its controls exist.

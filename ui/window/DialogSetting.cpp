@@ -159,6 +159,10 @@ void CDialogSetting::OnOkClicked() {
     }
     DialogSetting::SaveSettingInfo();
     mPreferences->Save();
+    // Automatic reload may have been switched on or off.
+    if (gDialogMain) {
+        gDialogMain->ScheduleTick();
+    }
     accept();
 }
 

@@ -9,6 +9,8 @@
 #include "base/Guard.h"
 #include "base/PictureBox.h"
 #include "page/TabMain.h"
+#include "search/SearchController.h"
+#include "search/SearchResults.h"
 #include "textview/TimelineView.h"
 #include "window/DialogMain.h"
 
@@ -24,6 +26,7 @@ const QKeySequence kDelete(Qt::CTRL | Qt::Key_Delete);
 const QKeySequence kMarkRead(Qt::CTRL | Qt::Key_M);
 const QKeySequence kMarkReadToCaret(Qt::CTRL | Qt::SHIFT | Qt::Key_M);
 const QKeySequence kSettings(Qt::CTRL | Qt::Key_Comma);
+const QKeySequence kSearch(Qt::CTRL | Qt::Key_F);
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("Shortcuts", text);
@@ -48,6 +51,15 @@ void BindPageAction(CDialogMain& window, const QKeySequence& keys,
     Bind(window, keys, [&window, action] { action(ShownPage(window)); });
 }
 
+void BindVisiblePageAction(CDialogMain& window, const QKeySequence& keys,
+                           const std::function<void(CTabMain&)>& action) {
+    Bind(window, keys, [&window, action] {
+        if (!window.mSearch->ResultsShown()) {
+            action(ShownPage(window));
+        }
+    });
+}
+
 }  // namespace
 
 void InstallMainShortcuts(CDialogMain& window) {
@@ -58,11 +70,29 @@ void InstallMainShortcuts(CDialogMain& window) {
         }
     });
     BindPageAction(window, kNewPost, [](CTabMain& page) { page.OpenNewPost(); });
-    BindPageAction(window, kReply, [](CTabMain& page) { page.ReplyToSelected(); });
-    BindPageAction(window, kFavorite, [](CTabMain& page) { page.ToggleFavorite(); });
-    BindPageAction(window, kRetweet, [](CTabMain& page) { page.RetweetSelected(); });
-    BindPageAction(window, kConversation, [](CTabMain& page) { page.ShowConversation(); });
-    BindPageAction(window, kDelete, [](CTabMain& page) { page.DeleteSelected(); });
+    // While the search's results stand in the pages' place, replies and favourites act on them.
+    Bind(window, kReply, [&window] {
+        if (window.mSearch->ResultsShown()) {
+            window.searchResults->ReplyToSelected();
+        } else {
+            ShownPage(window).ReplyToSelected();
+        }
+    });
+    Bind(window, kFavorite, [&window] {
+        if (window.mSearch->ResultsShown()) {
+            window.searchResults->ToggleFavorite();
+        } else {
+            ShownPage(window).ToggleFavorite();
+        }
+    });
+    Bind(window, kSearch, [&window] { window.mSearch->Open(); });
+    window.pictSearch->setToolTip(
+        Named(QT_TRANSLATE_NOOP("Shortcuts", "ログを検索 (%1)"), kSearch));
+    // The entry actions the results have not: only on a page on screen, never on the caret of a
+    // page hidden behind the results.
+    BindVisiblePageAction(window, kRetweet, [](CTabMain& page) { page.RetweetSelected(); });
+    BindVisiblePageAction(window, kConversation, [](CTabMain& page) { page.ShowConversation(); });
+    BindVisiblePageAction(window, kDelete, [](CTabMain& page) { page.DeleteSelected(); });
     BindPageAction(window, kMarkRead, [](CTabMain& page) { page.MarkAsRead(false); });
     BindPageAction(window, kMarkReadToCaret, [](CTabMain& page) { page.MarkAsRead(true); });
     BindPageAction(window, kSettings, [](CTabMain& page) { page.OpenSettings(); });

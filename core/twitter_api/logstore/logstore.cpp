@@ -6,6 +6,7 @@
 #include "platform/file.h"
 #include "serialization/serializer.h"
 #include "settings/settinginfo.h"
+#include "twitter_api/logstore/daylogencoding.h"
 #include "twitter_api/logstore/logwriter.h"
 
 namespace twitter_api {
@@ -50,16 +51,9 @@ std::string LogPath(const std::string& user, const std::string& server, ETabType
     return folder + SafeComponent(date + "_" + param, "", ".dat") + ".dat";
 }
 
-// A day log ready to be written: where it goes and its bytes.
-struct EncodedLog {
-    std::string path;
-    std::string bytes;
-};
-
-// What SaveLog writes, or nothing where it writes nothing; encoded into buffer's storage.
-std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType kind,
-                                    const std::string& param, const std::string& server,
-                                    std::string buffer) {
+// Where SaveLog writes the list, or nothing where it writes nothing.
+std::optional<std::string> SavePath(const ContributionListPtr& list, ETabType kind,
+                                    const std::string& param, const std::string& server) {
     const std::string user = AccountName();
     if (user.empty()) {
         return std::nullopt;
@@ -73,11 +67,7 @@ std::optional<EncodedLog> EncodeLog(const ContributionListPtr& list, ETabType ki
     if (byParam && param.empty()) {
         return std::nullopt;
     }
-    serialization::Serializer archive(std::move(buffer));
-    ContributionListPtr root = list;
-    archive.transfer(root, serialization::Tracking::Tracked);
-    return EncodedLog{LogPath(user, server, kind, list->mDate, byParam ? param : std::string()),
-                      archive.takeBytes()};
+    return LogPath(user, server, kind, list->mDate, byParam ? param : std::string());
 }
 
 }  // namespace
@@ -119,16 +109,28 @@ bool CreateSettingDirectory() {
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
              const std::string& server) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, server, std::string())) {
-        platform::AtomicFileWriter(log->path).Commit(log->bytes);
+    if (const std::optional<std::string> path = SavePath(list, kind, param, server)) {
+        platform::AtomicFileWriter(*path).Commit(EncodeDay(list, std::string()).bytes);
     }
 }
 
 void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& param,
              LogWriter& writer, const std::string& server) {
-    if (std::optional<EncodedLog> log = EncodeLog(list, kind, param, server, writer.TakeBuffer())) {
-        writer.Write(std::move(log->path), std::move(log->bytes));
+    std::optional<std::string> path = SavePath(list, kind, param, server);
+    if (!path) {
+        return;
     }
+    // A save after a reload costs what the reload added, not what the day holds.
+    if (const std::optional<SSavedDay> saved = writer.Saved(*path)) {
+        if (std::optional<SEncodedDay> added = EncodeAddedEntries(list, *saved)) {
+            if (added->bytes.empty() ||  // the file holds the list as it is
+                writer.Append(*path, std::move(added->bytes), *saved, std::move(added->saved))) {
+                return;
+            }
+        }
+    }
+    SEncodedDay whole = EncodeDay(list, writer.TakeBuffer());
+    writer.Write(std::move(*path), std::move(whole.bytes), std::move(whole.saved));
 }
 
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param,
@@ -141,6 +143,11 @@ ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::s
     if (!platform::PathExists(path)) {
         return list;
     }
+    return ReadLogFile(path);
+}
+
+ContributionListPtr ReadLogFile(const std::string& path) {
+    auto list = std::make_shared<CContributionListOfDay>();
     serialization::Serializer archive(path, serialization::FileMode::In);
     archive.transfer(list, serialization::Tracking::Tracked);
     return list;
@@ -165,6 +172,50 @@ std::string EncodeQueryFileName(std::string_view query) {
         }
     }
     return encoded;
+}
+
+SLoadedDay LoadDay(const std::string& date, ETabType kind, const std::string& param,
+                   const std::string& server) {
+    SLoadedDay day;
+    day.list = std::make_shared<CContributionListOfDay>(date);
+    if (!CreateLogDirectories(server)) {
+        return day;
+    }
+    const std::string path = LogPath(AccountName(), server, kind, date, param);
+    const std::optional<platform::FileIdentity> before = platform::IdentityOf(path);
+    if (!before) {
+        return day;
+    }
+    serialization::Serializer archive(path, serialization::FileMode::In);
+    archive.transfer(day.list, serialization::Tracking::Tracked);
+    day.path = path;
+    day.bytes = archive.position();
+    if (platform::IdentityOf(path) == before) {
+        day.file = before;
+    }
+    day.logged.reserve(day.list->mContributions.size());
+    for (const ContributionPtr& entry : day.list->mContributions) {
+        day.logged.emplace_back(entry->mTextPosition, entry->mUserNameShowType);
+    }
+    return day;
+}
+
+void AdoptDay(const ContributionListPtr& shown, const SLoadedDay& loaded, LogWriter& writer) {
+    const auto& entries = shown->mContributions;
+    const auto& read = loaded.list->mContributions;
+    // A file with bytes past its archive (a save cut short) is better written whole once.
+    if (!loaded.file || loaded.file->size != loaded.bytes || entries.empty() ||
+        entries.size() != loaded.logged.size() || read.size() != entries.size() ||
+        shown->mDate != loaded.list->mDate) {
+        return;
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] != read[i] || entries[i]->mTextPosition != loaded.logged[i].first ||
+            entries[i]->mUserNameShowType != loaded.logged[i].second) {
+            return;
+        }
+    }
+    writer.Adopt(loaded.path, WholeDay(shown, loaded.bytes), *loaded.file);
 }
 
 }  // namespace twitter_api

@@ -6,9 +6,6 @@ namespace twitter_api {
 
 void CContribution::transferFields(serialization::Serializer& archive) {
     using serialization::Tracking;
-    if (archive.isReading()) {
-        mArchiveImage = archive.image();
-    }
     archive.transfer(mId, Tracking::Tracked);
     archive.transfer(mCreatedAt, Tracking::Tracked);
     archive.transfer(mScreenName, Tracking::Tracked);

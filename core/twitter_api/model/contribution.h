@@ -39,12 +39,9 @@ class CContribution : public serialization::Object {
     }
 
     // The log record: the read flag goes out twice, after mSource and at the end, as every existing
-    // log file holds it; on reading, the second copy is the one that stays.
+    // log file holds it; on reading, the second copy is the one that stays. Text fields read from a
+    // log view its image, which the block the contribution was built in keeps alive.
     void transferFields(serialization::Serializer& archive);
-
-  private:
-    // The image of the log file this contribution was read from, which its text fields view.
-    std::shared_ptr<const void> mArchiveImage;
 };
 
 using ContributionPtr = std::shared_ptr<CContribution>;

@@ -76,10 +76,9 @@ TEST_F(StatusNotesTest, NotesAreReadWithTheirDamagedLinesSkippedAndReported) {
     EXPECT_EQ(notes.InReplyTo(9), 8);
     EXPECT_EQ(notes.InReplyTo(11), 10);
     EXPECT_EQ(notes.InReplyTo(10), 0);
-    EXPECT_EQ(sink.lines,
-              (std::vector<std::string>{
-                  "Skipped 1 damaged line of log/U@social.example/deleted.txt",
-                  "Skipped 2 damaged lines of log/U@social.example/in_reply_to.txt"}));
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{
+                              "Skipped 1 damaged line of log/U@social.example/deleted.txt",
+                              "Skipped 2 damaged lines of log/U@social.example/in_reply_to.txt"}));
 }
 
 TEST_F(StatusNotesTest, RepliesGoThroughTheLogWriterAndOnlyWhenSomethingIsNew) {

@@ -20,12 +20,12 @@ const std::string kCredential = "dXNlcjpwYXNz";  // user:pass
 
 // A status as statuses/show answers it; 0 answers nothing.
 std::string Shown(int64_t id, int64_t answered) {
-    return ResponseWith(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<status>\n<id>" + std::to_string(id) +
-        "</id>\n<text>status " + std::to_string(id) + "</text>\n<in_reply_to_status_id>" +
-        (answered > 0 ? std::to_string(answered) : std::string()) +
-        "</in_reply_to_status_id>\n<user><screen_name>u" + std::to_string(id) +
-        "</screen_name></user>\n</status>\n");
+    return ResponseWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<status>\n<id>" +
+                        std::to_string(id) + "</id>\n<text>status " + std::to_string(id) +
+                        "</text>\n<in_reply_to_status_id>" +
+                        (answered > 0 ? std::to_string(answered) : std::string()) +
+                        "</in_reply_to_status_id>\n<user><screen_name>u" + std::to_string(id) +
+                        "</screen_name></user>\n</status>\n");
 }
 
 const std::string kNotFound =
@@ -74,14 +74,26 @@ TEST(Conversation, FollowsTheChainUpwardAndHandsItOverOldestFirst) {
         std::string failure;
     };
     const Case cases[] = {
-        {"to a status that answers none", kMaxConversationSteps,
-         {Shown(30, 20), Shown(20, 10), Shown(10, 0)}, {10, 20, 30}, ""},
+        {"to a status that answers none",
+         kMaxConversationSteps,
+         {Shown(30, 20), Shown(20, 10), Shown(10, 0)},
+         {10, 20, 30},
+         ""},
         {"no further than the steps allow", 2, {Shown(30, 20), Shown(20, 10)}, {20, 30}, ""},
-        {"round a loop only once", kMaxConversationSteps, {Shown(30, 20), Shown(20, 30)},
-         {20, 30}, ""},
-        {"up to a status the service refuses", kMaxConversationSteps,
-         {Shown(30, 20), kNotFound}, {30}, "No status found with that ID."},
-        {"nowhere when the first is refused", kMaxConversationSteps, {kNotFound}, {},
+        {"round a loop only once",
+         kMaxConversationSteps,
+         {Shown(30, 20), Shown(20, 30)},
+         {20, 30},
+         ""},
+        {"up to a status the service refuses",
+         kMaxConversationSteps,
+         {Shown(30, 20), kNotFound},
+         {30},
+         "No status found with that ID."},
+        {"nowhere when the first is refused",
+         kMaxConversationSteps,
+         {kNotFound},
+         {},
          "No status found with that ID."},
     };
     for (const Case& c : cases) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "serialization/serializer.h"
 #include "support/workdir.h"
 #include "twitter_api/model/contributionlistofday.h"
@@ -71,6 +73,50 @@ TEST_F(TextFieldOfLog, ContributionOutlivesItsListAndFile) {
     WriteAndRead("e.dat", DayOf({std::string(5000, 'b')}));  // reuse of freed memory shows
     EXPECT_EQ(kept->mText, std::string(5000, 'a'));
     EXPECT_EQ(kept->mName, "Alice");
+}
+
+// A back-reference hands out the same contribution, which keeps what it views alive as the first
+// reference does.
+TEST_F(TextFieldOfLog, BackReferenceKeepsItsContributionAlive) {
+    ContributionPtr kept;
+    {
+        auto list = DayOf({std::string(5000, 'a'), "other"});
+        list->mContributions.push_back(list->mContributions[0]);
+        const auto back = WriteAndRead("d.dat", list);
+        ASSERT_EQ(back->mContributions.size(), 3u);
+        EXPECT_EQ(back->mContributions[2], back->mContributions[0]);
+        kept = back->mContributions[2];
+    }
+    WriteAndRead("e.dat", DayOf({std::string(5000, 'b')}));
+    EXPECT_EQ(kept->mText, std::string(5000, 'a'));
+}
+
+// A contribution that is not one of a list's elements of its own class (read alone, or made by a
+// creation callback of the registrant's) owns its text, since nothing else keeps the file's image.
+TEST_F(TextFieldOfLog, ContributionsMadeOutsideAListOwnTheirText) {
+    auto alone = DayOf({std::string(5000, 'a')})->mContributions[0];
+    {
+        Serializer archive("c.dat", FileMode::Out);
+        archive.transfer(alone, Tracking::Tracked);
+        archive.close();
+    }
+    ContributionPtr readAlone;
+    ContributionPtr madeByCallback;
+    std::thread([&] {
+        serialization::ClassRegister<Serializer>::ForThisThread().registerClass<CContribution>(
+            [] { return std::make_shared<CContribution>(); }, "C11twitter_api13CContribution");
+        {
+            Serializer archive("c.dat", FileMode::In);
+            archive.transfer(readAlone, Tracking::Tracked);
+        }
+        madeByCallback = WriteAndRead("d.dat", DayOf({std::string(5000, 'c')}))->mContributions[0];
+        // Freed memory of this thread is reused by its next reads.
+        WriteAndRead("e.dat", DayOf({std::string(5000, 'b')}));
+        WriteAndRead("e.dat", DayOf({std::string(5000, 'b')}));
+    }).join();
+    EXPECT_EQ(readAlone->mText, std::string(5000, 'a'));
+    EXPECT_EQ(madeByCallback->mText, std::string(5000, 'c'));
+    EXPECT_EQ(madeByCallback->mName, "Alice");
 }
 
 // A copy or a move of a viewing field owns its bytes, so it can go to an object that does not

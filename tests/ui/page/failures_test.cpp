@@ -6,13 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <algorithm>
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
-#include "page/TabMainStyle.h"
 #include "support/fakeservice.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/logstore/logstore.h"
 #include "window/DialogMain.h"
 #include "window/DialogSetting.h"
@@ -325,6 +326,11 @@ TEST_F(FailureTest, AnAccountChangeResetsThePagesWithTheNewAccountsChoices) {
     mService.Route("GET /saved_searches.xml", FixtureResponse("savedsearches-1.xml"));
     CDialogMain window(context);
     window.show();
+    // The pages not on screen start once the window has been painted.
+    ASSERT_TRUE(QTest::qWaitFor([&window] {
+        return std::all_of(window.mTabPages.begin(), window.mTabPages.end(),
+                           [](const CTabMain* page) { return page->Started(); });
+    }));
     for (CTabMain* page : window.mTabPages) {
         ASSERT_TRUE(SettleCalls(*page));
     }

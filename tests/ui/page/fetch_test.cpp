@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QLabel>
@@ -7,8 +8,10 @@
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
+#include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logstore.h"
+#include "twitter_api/logstore/logwriter.h"
 
 using namespace ui_testing;
 using twitter_api::ContributionPtr;
@@ -96,6 +99,58 @@ TEST_F(FetchTest, ATickThatStartsAnAutomaticReloadCollectsNothing) {
     page.OnTimerTick();
     EXPECT_EQ(page.mGetThreads.size(), 1u);
     EXPECT_EQ(page.mLastAutoReloadTime, kNoon + 180'000);
+}
+
+// A fetch's result is applied as soon as the thread has ended, without waiting for a tick: the
+// entries are shown and logged, the unread count is shown and the refresh button comes back.
+TEST_F(FetchTest, AResultIsAppliedWhenTheFetchEnds) {
+    SignIn("alice");
+    FakeService service;
+    service.Route("GET /statuses/mentions.xml",
+                  HttpResponse("HTTP/1.0 200 OK",
+                               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<statuses "
+                               "type=\"array\">\n<status><created_at>Sun Mar 10 11:00:00 +0000 "
+                               "2024</created_at><id>41</id><text>fetched</text><favorited>false"
+                               "</favorited><user><name>Ann</name><screen_name>ann</screen_name>"
+                               "</user></status>\n</statuses>\n"));
+    context.service.hosts = {service.Address(), service.Address(), service.Address()};
+    CTabMain& page = MakePage(twitter_api::MENTIONS);
+    page.StartGetTimeLine();
+    EXPECT_FALSE(page.pictRefresh->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&page] { return page.pictRefresh->isEnabled(); }, 10'000));
+    EXPECT_TRUE(page.mGetThreads.empty());
+    EXPECT_EQ(page.GetLastGetState(), CTabMain::NOTHING);
+    EXPECT_EQ(Ids(page.mTodayList), (std::vector<int64_t>{41}));
+    EXPECT_NE(page.txtTimeLine->Text().find("Ann fetched"), std::string::npos);
+    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 1 件"));
+    EXPECT_EQ(Ids(twitter_api::LoadLog("20240310", twitter_api::MENTIONS, "")),
+              (std::vector<int64_t>{41}));
+}
+
+// A page started from today's log, shown as it was logged, grows that log from its first reload
+// on: the writer appends the new entries' records to the very file it read.
+TEST_F(FetchTest, TheFirstReloadAfterAStartAppendsToTheDaysLog) {
+    SignIn("alice");
+    context.logWriter = std::make_shared<twitter_api::LogWriter>();
+    const char* path = "log/alice/timeline/20240310.dat";
+    MakePage(twitter_api::TIMELINE);
+    StoreFromAnotherThread({{1, "a", "first run"}, {2, "b", "first run too"}});
+    mPage->OnTimerTick();
+    context.logWriter->Flush();
+    struct stat before {};
+    ASSERT_EQ(::stat(path, &before), 0);
+
+    CTabMain& page = MakePage(twitter_api::TIMELINE);  // the next start
+    ASSERT_EQ(Ids(page.mTodayList), (std::vector<int64_t>{1, 2}));
+    StoreFromAnotherThread({{3, "c", "second run"}});
+    page.OnTimerTick();
+    context.logWriter->Flush();
+    struct stat after {};
+    ASSERT_EQ(::stat(path, &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced, not grown";
+    EXPECT_GT(after.st_size, before.st_size);
+    EXPECT_EQ(Ids(twitter_api::LoadLog("20240310", twitter_api::TIMELINE, "")),
+              (std::vector<int64_t>{1, 2, 3}));
 }
 
 TEST_F(FetchTest, ResultsOfManualFetchesAreAppliedWithAutoReloadOff) {

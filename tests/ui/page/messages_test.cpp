@@ -18,9 +18,10 @@ using namespace ui_testing;
 
 namespace {
 
-const std::string kSent = HttpResponse(
-    "HTTP/1.0 200 OK", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<direct_message><id>9</id>"
-                       "<text>x</text></direct_message>\n");
+const std::string kSent =
+    HttpResponse("HTTP/1.0 200 OK",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<direct_message><id>9</id>"
+                 "<text>x</text></direct_message>\n");
 
 class MessagesPage : public PageTest {
   protected:
@@ -132,7 +133,8 @@ TEST_F(MessagesPage, ANewPostThereIsAMessageToANameTheWriterTypes) {
     EXPECT_TRUE(opened.message);
     EXPECT_EQ(opened.recipient, "");
     EXPECT_FALSE(failure);
-    EXPECT_EQ(mService.Requests().back(), "POST /direct_messages/new.xml?screen_name=carol&text=ok");
+    EXPECT_EQ(mService.Requests().back(),
+              "POST /direct_messages/new.xml?screen_name=carol&text=ok");
 }
 
 }  // namespace

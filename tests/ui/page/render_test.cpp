@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "page/TabMainStyle.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/conversions/text.h"
 
 using namespace ui_testing;

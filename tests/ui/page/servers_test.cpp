@@ -59,9 +59,9 @@ TEST_F(ServerPages, OnGnuSocialATypedQueryIsSearchedFor) {
     ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
     page.OnRefreshClick();
     ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
-    EXPECT_EQ(mServer.Requests(), (std::vector<std::string>{
-                                      "GET /api/search.atom?q=meeting&rpp=100&page=1",
-                                      "GET /api/search.atom?q=meeting&rpp=100&page=1"}));
+    EXPECT_EQ(mServer.Requests(),
+              (std::vector<std::string>{"GET /api/search.atom?q=meeting&rpp=100&page=1",
+                                        "GET /api/search.atom?q=meeting&rpp=100&page=1"}));
 }
 
 TEST_F(ServerPages, FriendicasCirclesAreItsListsAndGoByTheirId) {

@@ -24,7 +24,8 @@ using namespace ui_testing;
 namespace {
 
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-const std::string kOk = HttpResponse("HTTP/1.0 200 OK", kDeclaration + "<status><id>9</id></status>\n");
+const std::string kOk =
+    HttpResponse("HTTP/1.0 200 OK", kDeclaration + "<status><id>9</id></status>\n");
 
 std::string Refusal(const std::string& statusLine, const std::string& message) {
     return HttpResponse(statusLine, kDeclaration + "<hash>\n  <error>" + message +
@@ -94,12 +95,14 @@ class StatusActions : public PageTest {
 
     std::vector<std::string> RequestsAfterLists() const {
         std::vector<std::string> requests = mService.Requests();
-        std::erase_if(requests, [](const std::string& line) { return line.find("/lists") != std::string::npos; });
+        std::erase_if(requests, [](const std::string& line) {
+            return line.find("/lists") != std::string::npos;
+        });
         return requests;
     }
 
     static twitter_api::ContributionPtr Entry(int64_t id, const std::string& name,
-                                             const std::string& text, int64_t answered = 0) {
+                                              const std::string& text, int64_t answered = 0) {
         twitter_api::ContributionPtr entry = MakeContribution({id, name, text});
         entry->mInReplyToStatusId = answered;
         return entry;
@@ -124,8 +127,8 @@ TEST_F(StatusActions, RepeatAsksFirstThenSaysHowItWent) {
         } else {
             service.Broken("POST /statuses/retweet/2.xml");
         }
-        CTabMain& page = PageWith(twitter_api::TIMELINE, {Entry(1, "alice", "mine"),
-                                                           Entry(2, "bob", "theirs")});
+        CTabMain& page =
+            PageWith(twitter_api::TIMELINE, {Entry(1, "alice", "mine"), Entry(2, "bob", "theirs")});
         page.txtTimeLine->Select(page.mTodayList->mContributions[1]->mTextPosition + 2, 0);
         asked.clear();
         AnswerNextQuestion(QMessageBox::Yes);
@@ -169,8 +172,8 @@ TEST_F(StatusActions, DeleteIsForTheUsersOwnAndStrikesTheEntryThroughOnceDone) {
         std::filesystem::remove_all("log");
         context.statusNotes = std::make_shared<twitter_api::StatusNotesShelf>();
         Route("POST /statuses/destroy/1.xml", answer.response);
-        CTabMain& page = PageWith(twitter_api::TIMELINE, {Entry(1, "Alice", "mine"),
-                                                           Entry(2, "bob", "theirs")});
+        CTabMain& page =
+            PageWith(twitter_api::TIMELINE, {Entry(1, "Alice", "mine"), Entry(2, "bob", "theirs")});
         const auto& entries = page.mTodayList->mContributions;
 
         // Not on another's status: no question, nothing sent.
@@ -322,8 +325,8 @@ TEST_F(StatusActions, TheEntryMenuOffersWhatAppliesToTheEntryUnderThePointer) {
         }
         return texts;
     };
-    CTabMain& page = PageWith(twitter_api::TIMELINE, {Entry(1, "alice", "mine"),
-                                                       Entry(2, "bob", "theirs")});
+    CTabMain& page =
+        PageWith(twitter_api::TIMELINE, {Entry(1, "alice", "mine"), Entry(2, "bob", "theirs")});
     const int32_t theirs = page.mTodayList->mContributions[1]->mTextPosition;
     EXPECT_EQ(menuOf(page, theirs + 2).join(u'|'),
               QString::fromUtf8("返信|お気に入りの切り替え|リツイート|会話を表示"));

@@ -445,7 +445,7 @@ TEST_F(MessageDialog, AMessageNeedsSomeoneToGoTo) {
         std::string recipient;
         bool sendable;
     } cases[] = {
-        {"", "", false}, {"  ", "", false}, {"@", "", false},
+        {"", "", false},       {"  ", "", false},          {"@", "", false},
         {"@bob", "bob", true}, {" carol ", "carol", true},
     };
     const auto dialog = OpenMessage("");

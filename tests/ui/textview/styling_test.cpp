@@ -269,3 +269,32 @@ TEST_F(StylingTest, TextAddedToALineOnScreenGetsItsFormats) {
 }
 
 }  // namespace
+
+// A box filled while its page is off screen and built there ahead of its first showing (as the
+// pages not on screen are after the window's first paint) paints what a box built as it is first
+// shown paints.
+TEST(PreparedView, PaintsAsABoxBuiltWhenFirstShown) {
+    const std::string text = LongText();
+    QWidget preparedPage;
+    QWidget shownPage;
+    TimelineView* prepared = new TimelineView(&preparedPage);
+    TimelineView* shown = new TimelineView(&shownPage);
+    for (TimelineView* view : {prepared, shown}) {
+        view->parentWidget()->resize(300, 260);
+        view->resize(300, 260);
+        view->setFocusPolicy(Qt::NoFocus);
+        view->hide();
+        view->Append(text);
+        Style(*view, Find(text, {"name7", BoldLarge()}), BoldLarge());
+        Style(*view, Find(text, {"small line 39", Small(), 3}), Small());
+        view->show();  // the page is still off screen
+    }
+    prepared->Prepare();
+    EXPECT_GT(prepared->document()->blockCount(), 40);
+    for (QWidget* page : {&preparedPage, &shownPage}) {
+        page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(page));
+    }
+    EXPECT_EQ(prepared->grab().toImage(), shown->grab().toImage());
+    EXPECT_EQ(prepared->Text(), shown->Text());
+}

@@ -174,10 +174,9 @@ TEST_F(ShortcutsTest, CtrlShiftRCtrlDeleteAndCtrlTActOnTheEntryAtTheCaret) {
     const auto named = [](const char* name) {
         return [name](QWidget& modal) { EXPECT_EQ(modal.objectName().toStdString(), name); };
     };
-    EXPECT_TRUE(ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                              named("msgConfirmRetweet")));
     EXPECT_TRUE(
-        ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::Key_Delete), named("msgConfirmDelete")));
+        ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), named("msgConfirmRetweet")));
+    EXPECT_TRUE(ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::Key_Delete), named("msgConfirmDelete")));
     page.txtTimeLine->Select(35, 0);
     EXPECT_FALSE(ModalOpenedBy(QKeySequence(Qt::CTRL | Qt::Key_Delete), named("")))
         << "carol's entry is not the user's to delete";
@@ -188,8 +187,9 @@ TEST_F(ShortcutsTest, CtrlShiftRCtrlDeleteAndCtrlTActOnTheEntryAtTheCaret) {
 TEST_F(ShortcutsTest, PictureButtonsNameTheirShortcutAndAreReachedByTab) {
     CTabMain& page = ShowWindow();
     const std::pair<PictureBox*, QString> buttons[] = {
-        {page.pictRefresh, "F5"},      {page.pictReaded, "Ctrl+M"}, {page.pictReply, "Ctrl+R"},
-        {page.pictFavorite, "Ctrl+D"}, {page.pictPost, "Ctrl+N"},   {page.pictSetting, "Ctrl+,"},
+        {page.pictRefresh, "F5"},           {page.pictReaded, "Ctrl+M"},
+        {page.pictReply, "Ctrl+R"},         {page.pictFavorite, "Ctrl+D"},
+        {page.pictPost, "Ctrl+N"},          {page.pictSetting, "Ctrl+,"},
         {page.pictRetweet, "Ctrl+Shift+R"},
     };
     for (const auto& [button, shortcut] : buttons) {
