@@ -14,17 +14,16 @@ using Mapper = std::optional<std::string> (*)(std::string_view, std::vector<std:
 constexpr std::string_view kDiagnosticLine = "GetUserLists XML PARSE ERROR!!";
 
 std::vector<std::string> GetChoices(const Service& service, HostKind host, const std::string& path,
-                                    const std::string& credential, Mapper map,
-                                    std::string* failure) {
+                                    const std::string& credential, Mapper map, FailureOut failure) {
     const Fetched fetched = FetchDocument(service, kGet, host, path, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return {};
     }
     std::vector<std::string> choices;
     if (const auto malformed = map(fetched.document, choices)) {
         ReportMalformed(service, kDiagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
     }
     return choices;
 }
@@ -36,8 +35,8 @@ std::string AccountSegment(const std::string& credential) {
 }  // namespace
 
 std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
-                                      std::string* failure) {
-    SetFailure(failure, {});
+                                      FailureOut failure) {
+    failure.Clear();
     if (credential.empty()) {
         return {};
     }
@@ -47,8 +46,8 @@ std::vector<std::string> GetUserLists(const Service& service, const std::string&
 
 std::vector<std::string> GetUserListSubscriptions(const Service& service,
                                                   const std::string& credential,
-                                                  std::string* failure) {
-    SetFailure(failure, {});
+                                                  FailureOut failure) {
+    failure.Clear();
     if (credential.empty()) {
         return {};
     }
@@ -58,8 +57,8 @@ std::vector<std::string> GetUserListSubscriptions(const Service& service,
 }
 
 std::vector<std::string> GetUserSavedSearches(const Service& service, const std::string& credential,
-                                              std::string* failure) {
-    SetFailure(failure, {});
+                                              FailureOut failure) {
+    failure.Clear();
     if (credential.empty()) {
         return {};
     }

@@ -13,25 +13,25 @@ constexpr std::string_view kNoAccount = "No account name and password are set";
 // Nothing of the answer is read: a well-formed document without an error status is success.
 bool Exchange(const Service& service, HostKind host, const std::string& path,
               const std::string& credential, std::optional<std::string_view> diagnosticLine,
-              std::string* failure) {
+              FailureOut failure) {
     const Fetched fetched = FetchDocument(service, kPost, host, path, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return false;
     }
     if (const auto malformed = CheckWellFormed(fetched.document)) {
         ReportMalformed(service, diagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
         return false;
     }
     return true;
 }
 
 bool ChangeFavorite(const Service& service, const std::string& credential, std::string_view format,
-                    int64_t statusId, std::string* failure) {
-    SetFailure(failure, {});
+                    int64_t statusId, FailureOut failure) {
+    failure.Clear();
     if (credential.empty()) {
-        SetFailure(failure, std::string(kNoAccount));
+        failure.Set(FailureKind::CredentialRefused, std::string(kNoAccount));
         return false;
     }
     return Exchange(service, HostKind::Versioned, FormatPath(format, {statusId}), credential,
@@ -41,8 +41,8 @@ bool ChangeFavorite(const Service& service, const std::string& credential, std::
 }  // namespace
 
 bool Post(const Service& service, const std::string& credential, const std::string& text,
-          int64_t replyId, std::string* failure) {
-    SetFailure(failure, {});
+          int64_t replyId, FailureOut failure) {
+    failure.Clear();
     const std::string path =
         replyId >= 0 ? FormatPath("/statuses/update.xml?status=%s&in_reply_to_status_id=%d",
                                   {UriEncode(text), replyId})
@@ -51,12 +51,12 @@ bool Post(const Service& service, const std::string& credential, const std::stri
 }
 
 bool CreateFavorite(const Service& service, const std::string& credential, int64_t statusId,
-                    std::string* failure) {
+                    FailureOut failure) {
     return ChangeFavorite(service, credential, "/1/favorites/create/%d.xml", statusId, failure);
 }
 
 bool DestroyFavorite(const Service& service, const std::string& credential, int64_t statusId,
-                     std::string* failure) {
+                     FailureOut failure) {
     return ChangeFavorite(service, credential, "/1/favorites/destroy/%d.xml", statusId, failure);
 }
 

@@ -19,16 +19,16 @@ bool HasSinceId(int64_t sinceId) {
 // One exchange and its mapping; the result is handed over oldest first.
 bool GetTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                  std::string_view diagnosticLine, HostKind host, const std::string& path,
-                 const Credential& credential, Mapper map, std::string* failure) {
-    SetFailure(failure, {});
+                 const Credential& credential, Mapper map, FailureOut failure) {
+    failure.Clear();
     const Fetched fetched = FetchDocument(service, kGet, host, path, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return false;
     }
     if (const auto malformed = map(fetched.document, out, service.diagnostics)) {
         ReportMalformed(service, diagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
         return false;
     }
     std::reverse(out.begin(), out.end());  // the service sends newest first
@@ -39,7 +39,7 @@ bool GetTimeLine(const Service& service, std::vector<ContributionPtr>& out,
 
 bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                             const std::string& credential, int64_t sinceId, int32_t count,
-                            std::string* failure) {
+                            FailureOut failure) {
     out.clear();
     const std::string path =
         HasSinceId(sinceId)
@@ -51,7 +51,7 @@ bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>
 
 bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& credential, int64_t sinceId, int32_t count,
-                     std::string* failure) {
+                     FailureOut failure) {
     out.clear();
     const std::string path =
         HasSinceId(sinceId)
@@ -63,7 +63,7 @@ bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
 
 bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& out,
                           const std::string& credential, int64_t sinceId, int32_t count,
-                          std::string* failure) {
+                          FailureOut failure) {
     out.clear();
     const std::string path =
         HasSinceId(sinceId)
@@ -76,7 +76,7 @@ bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& 
 bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& owner, const std::string& listName,
                      const std::string& credential, int64_t sinceId, int32_t perPage,
-                     std::string* failure) {
+                     FailureOut failure) {
     out.clear();
     const std::string ownerSegment = EncodePathSegment(owner);
     const std::string listSegment = EncodePathSegment(listName);
@@ -91,7 +91,7 @@ bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
 
 bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                        const std::string& query, int32_t resultsPerPage, int32_t page,
-                       std::string* failure) {
+                       FailureOut failure) {
     out.clear();
     const std::string path =
         FormatPath("/search.atom?q=%s&rpp=%d&page=%d", {query, resultsPerPage, page});
