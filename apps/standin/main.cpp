@@ -20,13 +20,14 @@
 #include "live.h"
 #include "routes.h"
 #include "seed.h"
+#include "state.h"
 #include "store.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]\n"
-    "                       [--quiet]\n"
+    "                       [--state FILE] [--quiet]\n"
     "       warblet-standin --help | --version\n"
     "A local stand-in of the service's version-1 interface on 127.0.0.1, for trying the client.\n"
     "  --seed FILE        accounts and statuses to start with (the installed standin-seed.json)\n"
@@ -34,6 +35,8 @@ constexpr const char* kUsage =
     "  --live             add a status every interval and a direct message every fourth\n"
     "  --interval-ms N    the live interval, 5000 by default\n"
     "  --port-file FILE   write the port there once listening\n"
+    "  --state FILE       keep the statuses, messages and favourites there from one start to\n"
+    "                     the next: the seed's are added only when the file does not exist yet\n"
     "  --quiet            no line for each request\n"
     "The demo account is demo / demo.";
 
@@ -43,6 +46,7 @@ struct SOptions {
     bool mLive = false;
     int mIntervalMs = 5000;
     std::string mPortFile;
+    std::string mStateFile;
     bool mQuiet = false;
     bool mHelp = false;
     bool mVersion = false;
@@ -78,6 +82,8 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mIntervalMs = ToNumber(value(), 1, 86'400'000);
         } else if (option == "--port-file") {
             options.mPortFile = value();
+        } else if (option == "--state") {
+            options.mStateFile = value();
         } else if (option == "--quiet") {
             options.mQuiet = true;
         } else if (option == "--help") {
@@ -132,7 +138,16 @@ int64_t ClockIdFloor() {
 
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CStore store(ClockIdFloor);
-    standin::CLiveFeed live(store, standin::LoadSeedFile(options.mSeed, standin::Now(), store));
+    standin::SLivePool pool = standin::LoadSeedFile(options.mSeed, standin::Now(), store);
+    const auto keep = [&options, &store] {
+        if (!options.mStateFile.empty()) {
+            standin::SaveState(store, options.mStateFile);
+        }
+    };
+    if (!options.mStateFile.empty() && !standin::LoadState(store, options.mStateFile)) {
+        keep();
+    }
+    standin::CLiveFeed live(store, std::move(pool), keep);
     httplib::Server server;
     standin::ConfigureServer(server, store);
     if (!options.mQuiet) {
@@ -160,6 +175,7 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     sigwait(&signals, &received);
     server.stop();
     serving.join();
+    keep();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -42,9 +43,12 @@ CDemoService::CDemoService() {
     mProcess.setStandardOutputFile(QProcess::nullDevice());
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    mProcess.start(program, {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
-                             QStringLiteral("--quiet"), QStringLiteral("--port-file"),
-                             mFolder.filePath(QStringLiteral("port"))});
+    // The state file in the demo's folder keeps the stand-in's statuses from one run to the next.
+    mProcess.start(program,
+                   {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
+                    QStringLiteral("--quiet"), QStringLiteral("--port-file"),
+                    mFolder.filePath(QStringLiteral("port")), QStringLiteral("--state"),
+                    QDir::current().absoluteFilePath(QStringLiteral("standin-state.json"))});
     if (!mProcess.waitForStarted()) {
         throw Exception("Cannot start " + program.toStdString() + ": " +
                         mProcess.errorString().toStdString());
