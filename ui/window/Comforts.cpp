@@ -18,7 +18,8 @@ using namespace twitter_api;
 
 Comforts::Comforts(CDialogMain& window)
     : QObject(&window), mWindow(window), mPreferences(LoadPreferences()) {
-    InstallMainShortcuts(window);
+    InstallMainShortcuts(window, [this] { Quit(); });
+    *window.Context().japanTime = mPreferences.japanTime;
     for (CTabMain* page : window.mTabPages) {
         DescribePageButtons(*page);
     }
@@ -63,6 +64,13 @@ void Comforts::ApplyPreferences() {
     mPreferences.showTray = stored.showTray;
     mPreferences.closeToTray = stored.closeToTray;
     tray->SetWanted(mPreferences.showTray);
+    if (stored.japanTime != mPreferences.japanTime) {
+        mPreferences.japanTime = stored.japanTime;
+        *mWindow.Context().japanTime = stored.japanTime;
+        for (CTabMain* page : mWindow.mTabPages) {
+            page->RenderAgain();
+        }
+    }
 }
 
 void Comforts::RestoreWindow() {
@@ -87,6 +95,7 @@ void Comforts::ShowPage(ETabType kind) {
     mWindow.showNormal();
     mWindow.raise();
     mWindow.activateWindow();
+    mWindow.mTabPages[static_cast<size_t>(kind)]->ShowNewEntries();
 }
 
 void Comforts::ToggleShown() {
@@ -101,7 +110,7 @@ void Comforts::ToggleShown() {
 
 void Comforts::ReloadAll() {
     for (CTabMain* page : mWindow.mTabPages) {
-        if (page->pictRefresh->isEnabled()) {
+        if (!page->IsFetching()) {
             page->OnRefreshClick();
         }
     }

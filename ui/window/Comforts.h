@@ -19,9 +19,10 @@ class Comforts : public QObject {
     // Restores the window's place and page at once; the rest follows the preferences file.
     explicit Comforts(CDialogMain& window);
 
-    // Reads the preferences file again, after the settings dialog has changed it.
+    // Reads the preferences file again, after the settings dialog has changed it; a changed time
+    // zone draws every page again.
     void ApplyPreferences();
-    // Brings the window up on the page of kind.
+    // Brings the window up on the page of kind, at the entries that arrived there.
     void ShowPage(twitter_api::ETabType kind);
     void ToggleShown();
     void ReloadAll();

@@ -1,6 +1,8 @@
 #include "window/DialogMain.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +16,7 @@
 #include "page/TabMain.h"
 #include "window/Comforts.h"
 #include "window/DialogSetting.h"
+#include "window/TabCaptions.h"
 
 using namespace twitter_api;
 
@@ -61,11 +64,28 @@ void CDialogMain::BuildControls() {
         auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
         mTabPages[static_cast<size_t>(kind)] = page;
         tabMain->addTab(page, page->windowTitle());
-        connect(page, &CTabMain::SettingsRequested, this, [page] {
-            CDialogSetting dialog(page);
+        connect(page, &CTabMain::SettingsRequested, this, [this, page] {
+            CDialogSetting dialog(page, mContext.service.hosts.main);
             dialog.exec();
         });
     }
+    FitCaptions();
+}
+
+void CDialogMain::FitCaptions() {
+    constexpr int kLongestCount = 999;
+    for (int index = 0; index < tabMain->count(); ++index) {
+        tabMain->setTabText(index,
+                            CaptionWithUnread(mTabPages[static_cast<size_t>(index)]->windowTitle(),
+                                              kLongestCount, true));
+    }
+    // The tab bar's frame and margins come on top of the captions.
+    const int needed = tabMain->tabBar()->sizeHint().width() +
+                       2 * tabMain->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+    for (int index = 0; index < tabMain->count(); ++index) {
+        tabMain->setTabText(index, mTabPages[static_cast<size_t>(index)]->windowTitle());
+    }
+    resize(std::max(width(), needed), height());
 }
 
 void CDialogMain::showEvent(QShowEvent* event) {

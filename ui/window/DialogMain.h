@@ -24,6 +24,8 @@ class CDialogMain : public QWidget {
     // when none is still running.
     bool WaitForFetches(QDeadlineTimer deadline);
 
+    const UiContext& Context() const { return mContext; }
+
     QTabWidget* tabMain = nullptr;
     std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
     Comforts* mComforts = nullptr;
@@ -35,6 +37,8 @@ class CDialogMain : public QWidget {
 
   private:
     void BuildControls();
+    // Wide enough for every tab caption at its longest, with a count and the failure mark.
+    void FitCaptions();
     // What happens once the window is first on screen: every page's start-up, then the ticker.
     void StartUp();
     void OnTick();

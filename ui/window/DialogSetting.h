@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
 
 class QGroupBox;
 class PreferencesPart;
@@ -10,16 +11,18 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// The modal window for the account name, the password and the two display choices. It shows
-// gSetting; OK writes the new values into it, resets every timeline tab when the account name has
-// changed, saves the settings file and closes. Closing by the frame or Esc discards the edits,
-// after asking when something was changed.
+// The modal window for the account name, the password and the two display choices. A line at
+// the top says what is needed; the layout's controls stand below it, with room above them for
+// more rows. It shows gSetting; OK (also Enter in a field) writes the new values into it, resets
+// every timeline tab when the account name has changed, saves the settings file and closes.
+// Cancel, the frame or Esc discard the edits, after asking when something was changed.
 class CDialogSetting : public QDialog {
     Q_OBJECT
 
   public:
-    // Throws the decoder's Exception when gSetting's credential cannot be decoded.
-    explicit CDialogSetting(QWidget* parent = nullptr);
+    // server: the host the account is on, named in the line at the top when given. Throws the
+    // decoder's Exception when gSetting's credential cannot be decoded.
+    explicit CDialogSetting(QWidget* parent = nullptr, const std::string& server = {});
 
     // True when a value differs from what the window opened with.
     bool Changed() const;
@@ -35,16 +38,18 @@ class CDialogSetting : public QDialog {
         bool operator==(const SValues&) const = default;
     };
 
-    void InitializeComponent();
+    void InitializeComponent(const std::string& server);
     void LoadFromSetting();
     void OnOkClicked();
     SValues Values() const;
 
+    QLabel* lblIntro = nullptr;
     QLabel* lblId = nullptr;
     QLineEdit* txtId = nullptr;
     QLabel* lblPassword = nullptr;
     QLineEdit* txtPassword = nullptr;
     QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
     QGroupBox* grpUserNameSelectRadio = nullptr;
     QRadioButton* radioNickName = nullptr;
     QRadioButton* radioScreenName = nullptr;

@@ -9,7 +9,7 @@
 void OpenSettingsOnFirstStart(CDialogMain& window) {
     QTimer::singleShot(0, &window, [&window] {
         RunGuarded(&window, [&window] {
-            CDialogSetting dialog(&window);
+            CDialogSetting dialog(&window, window.Context().service.hosts.main);
             dialog.exec();
         });
     });

@@ -2,15 +2,18 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <filesystem>
 
 #include "common/errors.h"
 #include "support/uifixture.h"
 #include "twitter_api/logstore/logwriter.h"
 #include "window/DialogMain.h"
+#include "window/TabCaptions.h"
 
 using namespace ui_testing;
 
@@ -22,7 +25,8 @@ TEST_F(DialogMainTest, TheWindowHoldsFiveTabsInKindOrder) {
     CDialogMain window(context);
     EXPECT_EQ(gDialogMain, &window);
     EXPECT_EQ(window.windowTitle(), "Warblet");
-    EXPECT_EQ(window.size(), QSize(372, 513));
+    EXPECT_EQ(window.height(), 513);
+    EXPECT_GE(window.width(), 372) << "wide enough for the captions";
     EXPECT_EQ(window.tabMain->objectName(), "tabMain");
     EXPECT_EQ(window.tabMain->tabPosition(), QTabWidget::North);
     const QStringList captions = {"Timeline", "Mentions", "DirectMessages", "Lists", "Search"};
@@ -36,13 +40,37 @@ TEST_F(DialogMainTest, TheWindowHoldsFiveTabsInKindOrder) {
     EXPECT_FALSE(window.windowIcon().isNull());
 }
 
+// At the size it opens with, every caption fits with a three-digit count and the failure mark:
+// no page hides behind scroll arrows.
+TEST_F(DialogMainTest, TheCaptionsFitTheDefaultWidthWithTheirCountsAndMarks) {
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTabBar& bar = *window.tabMain->tabBar();
+    for (int index = 0; index < bar.count(); ++index) {
+        bar.setTabText(
+            index, CaptionWithUnread(window.mTabPages[static_cast<size_t>(index)]->windowTitle(),
+                                     999, true));
+    }
+    QCoreApplication::processEvents();
+    for (int index = 0; index < bar.count(); ++index) {
+        EXPECT_TRUE(bar.rect().contains(bar.tabRect(index))) << index;
+    }
+    for (const QToolButton* arrow : bar.findChildren<QToolButton*>()) {
+        EXPECT_FALSE(arrow->isVisible()) << "scroll arrows";
+    }
+}
+
 TEST_F(DialogMainTest, ShowingTheWindowStartsEveryPageAndTheTicker) {
     CDialogMain window(context);
     EXPECT_TRUE(window.mTabPages[4]->lblStatus->text().isEmpty());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Without an account every page says how to set one.
     for (CTabMain* page : window.mTabPages) {
-        EXPECT_EQ(page->lblStatus->text(), QString::fromUtf8("未読 0 件")) << page->mTabType;
+        EXPECT_EQ(page->lblStatus->FullText(),
+                  QString::fromUtf8("アカウントがありません: 設定を開いてください (Ctrl+,)"))
+            << page->mTabType;
     }
     // The lists and search pages have no choice without an account, so they load nothing.
     EXPECT_EQ(window.mTabPages[2]->mCurrentDate, "20240310");
