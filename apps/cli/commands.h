@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,10 @@ using Arguments = std::vector<std::string>;
 
 int RunAccountCommand(const Arguments& args);
 int RunDumpCommand(const Arguments& args);
+// search [--data-dir DIR] [--account NAME] [--limit N] [--json|--csv] QUERY...: 0 with hits or
+// none, 1 for a query that cannot be understood, 2 when the logs cannot be read at all. The data
+// folder is the search's own --data-dir, else the one given before the command.
+int RunSearchCommand(const Arguments& args, const std::optional<std::string>& globalDataDir);
 // service set and service show: the hosts in the data folder's service file.
 int RunServiceConfCommand(const Arguments& args);
 // fetch, lists, subscriptions, saved-searches, post, favorite and unfavorite: 0 when the request

@@ -4,45 +4,11 @@
 #include <charconv>
 
 #include "settings/usernameshowtype.h"
+#include "utf8.h"
 
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-
-// The number of bytes of the well-formed UTF-8 sequence at the start of text, or 0 when it is
-// not one; *valid gets how many of its leading bytes fit a sequence, so that decoding resumes at
-// the first byte that does not.
-size_t SequenceLength(std::string_view text, size_t* valid) {
-    const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        *valid = 0;
-        return 0;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if (i == text.size() || byte(i) < low || byte(i) > high) {
-            *valid = i;
-            return 0;
-        }
-        low = 0x80;
-        high = 0xBF;
-    }
-    *valid = length;
-    return length;
-}
 
 void AppendEscaped(std::string& out, unsigned char byte) {
     switch (byte) {
@@ -119,7 +85,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
             continue;
         }
         size_t valid = 0;
-        const size_t length = SequenceLength(text.substr(i), &valid);
+        const size_t length = Utf8SequenceLength(text.substr(i), &valid);
         if (length > 0) {
             out.append(text.data() + i, length);
             i += length;
@@ -166,6 +132,26 @@ void AppendContributionJson(std::string& out, const twitter_api::CContribution& 
     out += '\n';
     out += outer;
     out += '}';
+}
+
+void AppendContributionMembers(std::string& out, const twitter_api::CContribution& c) {
+    out += "\"id\":";
+    AppendNumber(out, c.mId);
+    const auto text = [&out](std::string_view name, std::string_view value) {
+        out += name;
+        AppendJsonString(out, value);
+    };
+    text(",\"created_at\":", c.mCreatedAt);
+    text(",\"screen_name\":", c.mScreenName);
+    text(",\"name\":", c.mName);
+    text(",\"text\":", c.mText);
+    out += c.mFavorited ? ",\"favorited\":true" : ",\"favorited\":false";
+    text(",\"source\":", c.mSource);
+    out += c.mIsRead ? ",\"is_read\":true" : ",\"is_read\":false";
+    out += ",\"text_position\":";
+    AppendNumber(out, c.mTextPosition);
+    out += ",\"user_name_show_type\":";
+    AppendUserNameShowType(out, c.mUserNameShowType);
 }
 
 void WriteDayListJson(const twitter_api::CContributionListOfDay& list, std::ostream& output) {

@@ -16,6 +16,10 @@ void AppendJsonString(std::string& out, std::string_view text);
 // level two spaces), without a line break before or after.
 void AppendContributionJson(std::string& out, const twitter_api::CContribution& c, int depth);
 
+// The contribution's members as Print(ToJson(c)) writes them on one line, without the braces
+// around them: "id":1,"created_at":"...",...,"user_name_show_type":"SCREENNAME".
+void AppendContributionMembers(std::string& out, const twitter_api::CContribution& c);
+
 // The day list as Print(tree, 2) and a line break write it, in pieces of a few tens of kilobytes: a
 // day can hold tens of thousands of contributions.
 void WriteDayListJson(const twitter_api::CContributionListOfDay& list, std::ostream& output);

@@ -19,6 +19,10 @@ const char* const kUsage =
     "  service set HOST | service set [--main HOST] [--api HOST] [--search HOST]\n"
     "  service show      the hosts in setting/service.conf, as the variables leave them\n"
     "  dump FILE         a settings or day-log archive as JSON\n"
+    "  search [--data-dir DIR] [--account NAME] [--limit N] [--json|--csv] QUERY...\n"
+    "                    the day logs, newest first; QUERY is words, \"a phrase\", -word,\n"
+    "                    from:NAME, in:home|mentions|dm|list|search, since:YYYY-MM-DD,\n"
+    "                    until:YYYY-MM-DD, is:fav, is:unread; none: every entry\n"
     "  fetch timeline|mentions|directmessages [--since ID] [--count N]\n"
     "  fetch list OWNER NAME [--since ID] [--count N]\n"
     "  fetch search QUERY [--rpp N] [--page N]\n"
@@ -32,11 +36,21 @@ const char* const kUsage =
 
 using Command = std::function<int(const Arguments&)>;
 
-std::map<std::string, Command> Commands() {
+// The options before the command word.
+struct SGlobalOptions {
+    bool mHelp = false;
+    bool mVersion = false;
+    std::optional<std::string> mDataDir;
+    Arguments mCommand;  // the command word and what follows it
+};
+
+std::map<std::string, Command> Commands(const SGlobalOptions& options) {
     std::map<std::string, Command> commands = {
         {"account", RunAccountCommand},
         {"dump", RunDumpCommand},
         {"service", RunServiceConfCommand},
+        {"search", [dataDir = options.mDataDir](
+                       const Arguments& args) { return RunSearchCommand(args, dataDir); }},
     };
     const auto service = [](const std::string& name) {
         return [name](const Arguments& args) { return RunServiceCommand(name, args); };
@@ -47,14 +61,6 @@ std::map<std::string, Command> Commands() {
     }
     return commands;
 }
-
-// The options before the command word.
-struct SGlobalOptions {
-    bool mHelp = false;
-    bool mVersion = false;
-    std::optional<std::string> mDataDir;
-    Arguments mCommand;  // the command word and what follows it
-};
 
 SGlobalOptions ParseGlobalOptions(const Arguments& words) {
     SGlobalOptions options;
@@ -74,10 +80,11 @@ SGlobalOptions ParseGlobalOptions(const Arguments& words) {
     return options;
 }
 
-// Every command but dump works in the data folder; dump reads the file it is given, from where
-// it is called.
+// Every command but dump and search works in the data folder, made when it is missing; dump reads
+// the file it is given, from where it is called, and search finds the folder itself, since it
+// makes nothing.
 void EnterDataFolderFor(const std::string& command, const std::optional<std::string>& dataDir) {
-    if (command != "dump") {
+    if (command != "dump" && command != "search") {
         settings::EnterDataFolder(settings::ChooseDataFolder(settings::CurrentPlace(dataDir)));
     }
 }
@@ -92,7 +99,7 @@ int Run(const Arguments& words) {
         std::cout << "warblet-cli " WARBLET_VERSION "\n";
         return 0;
     }
-    const std::map<std::string, Command> commands = Commands();
+    const std::map<std::string, Command> commands = Commands(options);
     const auto command =
         options.mCommand.empty() ? commands.end() : commands.find(options.mCommand[0]);
     if (command == commands.end()) {

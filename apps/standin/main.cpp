@@ -17,9 +17,11 @@
 
 #include "common/diagnostics.h"
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "live.h"
 #include "routes.h"
 #include "seed.h"
+#include "server.h"
 #include "state.h"
 #include "store.h"
 
@@ -115,7 +117,7 @@ void WritePortFile(const std::string& path, int port) {
         std::ofstream file(partial, std::ios::trunc);
         file << port << '\n';
         if (!file.flush()) {
-            throw Exception("cannot write the port file " + path);
+            throw Exception("cannot write the port file " + EscapeControls(path));
         }
     }
     std::filesystem::rename(partial, path);
@@ -148,7 +150,7 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
         keep();
     }
     standin::CLiveFeed live(store, std::move(pool), keep);
-    httplib::Server server;
+    standin::CServer server;
     standin::ConfigureServer(server, store);
     if (!options.mQuiet) {
         server.set_logger(

@@ -1,11 +1,11 @@
 #include "seed.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 
 #include "common/errors.h"
+#include "platform/file.h"
 #include "store.h"
 
 namespace standin {
@@ -148,11 +148,7 @@ SLivePool LoadSeed(const json& seed, Time now, CStore& store) {
 }
 
 SLivePool LoadSeedFile(const std::string& path, Time now, CStore& store) {
-    std::ifstream file(path);
-    if (!file) {
-        throw Exception("cannot open the seed file " + path);
-    }
-    return LoadSeed(json::parse(file), now, store);
+    return LoadSeed(json::parse(platform::ReadWholeFile(path)), now, store);
 }
 
 }  // namespace standin

@@ -15,8 +15,8 @@ class CStore;
 // shows fresh content. Unknown user names and replies to no earlier status throw Exception.
 SLivePool LoadSeed(const nlohmann::json& seed, Time now, CStore& store);
 
-// The same from a seed file; a file that cannot be read throws Exception, one that is not JSON
-// throws the JSON parser's exception.
+// The same from a seed file; a file that cannot be read (missing, no regular file, too large)
+// throws Exception, one that is not JSON throws the JSON parser's exception.
 SLivePool LoadSeedFile(const std::string& path, Time now, CStore& store);
 
 }  // namespace standin

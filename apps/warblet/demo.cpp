@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "settings/settinginfo.h"
 
 namespace {
@@ -18,6 +19,7 @@ namespace {
 constexpr int kStartWaitMs = 10'000;
 constexpr int kStopWaitMs = 3000;
 constexpr int kPollMs = 50;
+constexpr const char* kPortFileName = "standin.port";
 
 QString Installed(const QString& relative) {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/") + relative;
@@ -25,7 +27,7 @@ QString Installed(const QString& relative) {
 
 QString RequireFile(const QString& path) {
     if (!QFileInfo::exists(path)) {
-        throw Exception("Cannot find " + path.toStdString() +
+        throw Exception("Cannot find " + EscapeControls(path.toStdString()) +
                         ": --demo needs the stand-in installed beside the program");
     }
     return path;
@@ -33,12 +35,15 @@ QString RequireFile(const QString& path) {
 
 }  // namespace
 
-CDemoService::CDemoService() {
+CDemoService::CDemoService()
+    : mPortFile(QDir::current().absoluteFilePath(QString::fromLatin1(kPortFileName))) {
     const QString program = RequireFile(Installed(QStringLiteral("warblet-standin")));
     const QString seed =
         RequireFile(Installed(QStringLiteral(WARBLET_DATA_FROM_BIN "/standin-seed.json")));
-    if (!mFolder.isValid()) {
-        throw Exception("Cannot make a temporary folder: " + mFolder.errorString().toStdString());
+    // One left by a run that was killed would name a port nobody listens on any more.
+    if (QFile::exists(mPortFile) && !QFile::remove(mPortFile)) {
+        throw Exception("Cannot remove the old port file " +
+                        EscapeControls(mPortFile.toStdString()));
     }
     mProcess.setStandardOutputFile(QProcess::nullDevice());
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -46,11 +51,11 @@ CDemoService::CDemoService() {
     // The state file in the demo's folder keeps the stand-in's statuses from one run to the next.
     mProcess.start(program,
                    {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
-                    QStringLiteral("--quiet"), QStringLiteral("--port-file"),
-                    mFolder.filePath(QStringLiteral("port")), QStringLiteral("--state"),
+                    QStringLiteral("--quiet"), QStringLiteral("--port-file"), mPortFile,
+                    QStringLiteral("--state"),
                     QDir::current().absoluteFilePath(QStringLiteral("standin-state.json"))});
     if (!mProcess.waitForStarted()) {
-        throw Exception("Cannot start " + program.toStdString() + ": " +
+        throw Exception("Cannot start " + EscapeControls(program.toStdString()) + ": " +
                         mProcess.errorString().toStdString());
     }
     WaitForPort();
@@ -62,11 +67,12 @@ CDemoService::~CDemoService() {
         mProcess.kill();
         mProcess.waitForFinished(kStopWaitMs);
     }
+    QFile::remove(mPortFile);
 }
 
 // The stand-in writes the file whole, by renaming, once it listens.
 void CDemoService::WaitForPort() {
-    QFile portFile(mFolder.filePath(QStringLiteral("port")));
+    QFile portFile(mPortFile);
     const QDeadlineTimer deadline(kStartWaitMs);
     while (!portFile.exists()) {
         if (mProcess.state() == QProcess::NotRunning || deadline.hasExpired()) {

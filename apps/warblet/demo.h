@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QString>
 #include <string>
 
 // The installed stand-in of the service, started for --demo on a free loopback port with new
 // statuses arriving, and stopped when the program ends. Should the program die without its
-// destructor, the stand-in is told by the system and ends too.
+// destructor, the stand-in is told by the system and ends too. Its port file lies in the demo's
+// data folder, the working folder, so that a killed program leaves nothing behind elsewhere; the
+// next start replaces it.
 class CDemoService {
   public:
     // Starts the stand-in beside the program and waits for its port; throws Exception when it is
@@ -22,7 +24,7 @@ class CDemoService {
   private:
     void WaitForPort();
 
-    QTemporaryDir mFolder;  // for the port file
+    QString mPortFile;
     QProcess mProcess;
     std::string mHost;
 };

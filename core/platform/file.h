@@ -22,6 +22,11 @@ void MakeDirectory(const std::string& path);
 // file (a FIFO, a device, a folder), is larger than kMaxReadableFileSize or fails to read.
 std::string ReadWholeFile(const std::string& path);
 
+// For readers that open a file themselves (a library's, say): throws what ReadWholeFile would for
+// a file that is there but is no regular file or is larger than kMaxReadableFileSize, without
+// reading it; a missing file passes.
+void CheckReadableFile(const std::string& path);
+
 // True when name can stand as one component of a path on this platform: not empty, not "." or
 // "..", no separator or character the file system refuses, and not longer than a name may be.
 bool IsValidFileName(std::string_view name);

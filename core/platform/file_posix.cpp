@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "platform/file.h"
 #include "platform/fileimage.h"
 
@@ -23,7 +24,7 @@ constexpr std::string_view kTemporaryPrefix = ".warblet-";
 constexpr size_t kOldUniquePartLength = 6;
 
 std::string CannotOpen(const std::string& path) {
-    return "Cannot open or create file '" + path + "'";
+    return "Cannot open or create file '" + EscapeControls(path) + "'";
 }
 
 std::string FolderOf(const std::string& path) {
@@ -87,7 +88,8 @@ bool PathExists(const std::string& path) {
 
 void MakeDirectory(const std::string& path) {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        throw Exception("Cannot create directory '" + path + "': " + std::strerror(errno));
+        throw Exception("Cannot create directory '" + EscapeControls(path) +
+                        "': " + std::strerror(errno));
     }
 }
 
@@ -128,7 +130,8 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 void AtomicFileWriter::Commit(std::string_view bytes) {
     const auto fail = [this](const char* step) {
-        throw Exception("Cannot write file '" + mPath + "': " + step + ": " + std::strerror(errno));
+        throw Exception("Cannot write file '" + EscapeControls(mPath) + "': " + step + ": " +
+                        std::strerror(errno));
     };
     while (!bytes.empty()) {
         const ssize_t put = ::write(mDescriptor, bytes.data(), bytes.size());
@@ -187,7 +190,8 @@ void AtomicFileWriter::LinkTemporaryFile() {
             break;
         }
     }
-    throw Exception("Cannot write file '" + mPath + "': link: " + std::strerror(errno));
+    throw Exception("Cannot write file '" + EscapeControls(mPath) +
+                    "': link: " + std::strerror(errno));
 }
 
 }  // namespace platform

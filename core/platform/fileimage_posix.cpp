@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "platform/file.h"
 #include "platform/fileimage.h"
 
@@ -24,7 +25,51 @@ struct Descriptor {
     }
 };
 
+// Non-blocking, so that a FIFO planted at the path cannot hang the open.
+int OpenForReading(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+[[noreturn]] void FailToOpen(const std::string& path) {
+    throw Exception("Cannot open or create file '" + EscapeControls(path) + "'");
+}
+
+[[noreturn]] void FailToRead(const std::string& path, const std::string& reason) {
+    throw Exception("Cannot read file '" + EscapeControls(path) + "': " + reason);
+}
+
+[[noreturn]] void FailTooLarge(const std::string& path) {
+    FailToRead(path,
+               "larger than the limit of " + std::to_string(kMaxReadableFileSize >> 20) + " MiB");
+}
+
+// The size of the opened file, which must be a regular file within the limit.
+size_t CheckedSize(int fd, const std::string& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        FailToRead(path, std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        FailToRead(path, "not a regular file");
+    }
+    if (static_cast<uint64_t>(info.st_size) > kMaxReadableFileSize) {
+        FailTooLarge(path);
+    }
+    return static_cast<size_t>(info.st_size);
+}
+
 }  // namespace
+
+void CheckReadableFile(const std::string& path) {
+    const Descriptor file{OpenForReading(path)};
+    if (file.fd < 0 && errno == ENOENT) {
+        return;
+    }
+    if (file.fd < 0) {
+        FailToOpen(path);
+    }
+    CheckedSize(file.fd, path);
+}
 
 FileImage::~FileImage() {
     if (mMemory == Memory::Prefaulted && mBytes) {
@@ -59,36 +104,20 @@ void FileImage::Reserve(size_t capacity) {
 }
 
 std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory memory) {
-    // Non-blocking, so that a FIFO planted at the path cannot hang the open.
-    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    const Descriptor file{OpenForReading(path)};
     if (file.fd < 0) {
-        throw Exception("Cannot open or create file '" + path + "'");
+        FailToOpen(path);
     }
-    const auto fail = [&path](const std::string& reason) {
-        throw Exception("Cannot read file '" + path + "': " + reason);
-    };
-    const auto tooLarge = [&fail] {
-        fail("larger than the limit of " + std::to_string(kMaxReadableFileSize >> 20) + " MiB");
-    };
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0) {
-        fail(std::strerror(errno));
-    }
-    if (!S_ISREG(info.st_mode)) {
-        fail("not a regular file");
-    }
-    if (static_cast<uint64_t>(info.st_size) > kMaxReadableFileSize) {
-        tooLarge();
-    }
+    const size_t size = CheckedSize(file.fd, path);
     // One byte more than the file's size, so that the end shows without growing; a file that
     // grows meanwhile is read on, up to the limit.
     auto image = std::make_shared<FileImage>();
     image->mMemory = memory;
-    image->Reserve(static_cast<size_t>(info.st_size) + 1);
+    image->Reserve(size + 1);
     for (;;) {
         if (image->mSize == image->mCapacity) {
             if (image->mSize > kMaxReadableFileSize) {
-                tooLarge();
+                FailTooLarge(path);
             }
             image->Reserve(image->mCapacity + (size_t{1} << 16));
         }
@@ -98,11 +127,11 @@ std::shared_ptr<const FileImage> FileImage::Read(const std::string& path, Memory
             continue;
         }
         if (got < 0) {
-            fail(std::strerror(errno));
+            FailToRead(path, std::strerror(errno));
         }
         if (got == 0) {
             if (image->mSize > kMaxReadableFileSize) {
-                tooLarge();
+                FailTooLarge(path);
             }
             return image;
         }

@@ -46,7 +46,7 @@ class TcpConnection {
     // it, else message.
     [[noreturn]] void ThrowTimeOut(const std::string& message, Clock::time_point waitEnd) const;
 
-    std::string mHost;
+    std::string mHost;  // as messages quote it
     std::chrono::milliseconds mTimeout;
     Clock::time_point mDeadline;
     // A POSIX descriptor or a Winsock SOCKET; kNoSocket once moved from.

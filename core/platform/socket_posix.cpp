@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/escaped.h"
 #include "platform/socket.h"
 
 namespace platform {
@@ -32,7 +33,8 @@ AddressList Resolve(const std::string& host, uint16_t port) {
     addrinfo* list = nullptr;
     const int result = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
     if (result != 0) {
-        throw NetworkError("Cannot resolve host '" + host + "': " + ::gai_strerror(result));
+        throw NetworkError("Cannot resolve host '" + EscapeControls(host) +
+                           "': " + ::gai_strerror(result));
     }
     return AddressList(list);
 }
@@ -109,9 +111,9 @@ Clock::time_point WaitEnd(std::chrono::milliseconds timeout, Clock::time_point d
 
 TcpConnection::TcpConnection(const std::string& host, uint16_t port,
                              std::chrono::milliseconds timeout, Clock::time_point deadline)
-    : mHost(host), mTimeout(timeout), mDeadline(deadline), mSocket(kNoSocket) {
+    : mHost(EscapeControls(host)), mTimeout(timeout), mDeadline(deadline), mSocket(kNoSocket) {
     const AddressList addresses = Resolve(host, port);
-    const std::string target = host + ":" + std::to_string(port);
+    const std::string target = mHost + ":" + std::to_string(port);
     int error = 0;
     for (const addrinfo* address = addresses.get(); address != nullptr;
          address = address->ai_next) {
@@ -126,7 +128,7 @@ TcpConnection::TcpConnection(const std::string& host, uint16_t port,
     }
     if (error == ETIMEDOUT) {
         throw NetworkError(Clock::now() >= deadline
-                               ? "Gave up on '" + host + "': the exchange ran past its deadline"
+                               ? "Gave up on '" + mHost + "': the exchange ran past its deadline"
                                : "Timed out connecting to '" + target + "'");
     }
     throw NetworkError("Cannot connect to '" + target + "': " + Reason(error));

@@ -31,7 +31,9 @@ std::filesystem::path ChooseDataFolder(const SDataFolderPlace& place);
 std::filesystem::path ChooseDemoFolder(const SDataFolderPlace& place);
 
 // Makes the folder and its missing parents readable by the owner alone, then makes it the
-// process's working folder. Throws Exception naming the folder when either fails.
+// process's working folder. Throws Exception naming the folder and saying why when a part of the
+// path is no folder (a file, a symbolic link that leads nowhere), when the folder is not the
+// user's or others may write in it without the sticky bit, or when entering it fails.
 void EnterDataFolder(const std::filesystem::path& folder);
 
 }  // namespace settings

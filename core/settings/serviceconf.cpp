@@ -1,8 +1,11 @@
 #include "settings/serviceconf.h"
 
 #include <charconv>
+#include <cstdlib>
+#include <iterator>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 #include "platform/file.h"
 #include "twitter_api/logstore/logstore.h"
 
@@ -13,13 +16,14 @@ using twitter_api::HostConfig;
 
 struct SKey {
     const char* mName;
+    const char* mVariable;  // the environment variable that overrides the line
     std::string HostConfig::*mHost;
 };
 
 constexpr SKey kKeys[] = {
-    {"main_host", &HostConfig::main},
-    {"api_host", &HostConfig::versioned},
-    {"search_host", &HostConfig::search},
+    {"main_host", "WARBLET_MAIN_HOST", &HostConfig::main},
+    {"api_host", "WARBLET_API_HOST", &HostConfig::versioned},
+    {"search_host", "WARBLET_SEARCH_HOST", &HostConfig::search},
 };
 
 std::string_view Trimmed(std::string_view text) {
@@ -45,7 +49,7 @@ std::string HostFault(std::string_view host) {
     }
     for (char c : name) {
         if (!IsHostNameCharacter(c)) {
-            return "'" + std::string(1, c) + "' cannot stand in a host name";
+            return "'" + EscapeControls(std::string_view(&c, 1)) + "' cannot stand in a host name";
         }
     }
     if (colon == std::string_view::npos) {
@@ -70,7 +74,14 @@ const SKey* FindKey(std::string_view name) {
     return nullptr;
 }
 
-void ApplyLine(std::string_view line, HostConfig& hosts) {
+std::string NotAHost(const std::string& host, const std::string& fault) {
+    return "Not a host name or name:port: '" + EscapeControls(host) + "': " + fault;
+}
+
+// Sets the line's host; lineOfKey holds the line that set each key so far, 0 for none, so that a
+// key set twice is refused rather than one of its hosts silently winning.
+void ApplyLine(std::string_view line, size_t lineNumber, size_t (&lineOfKey)[std::size(kKeys)],
+               HostConfig& hosts) {
     const auto equals = line.find('=');
     if (equals == std::string_view::npos) {
         throw Exception("no '=' in the line");
@@ -78,9 +89,15 @@ void ApplyLine(std::string_view line, HostConfig& hosts) {
     const std::string_view name = Trimmed(line.substr(0, equals));
     const SKey* key = FindKey(name);
     if (key == nullptr) {
-        throw Exception("unknown key '" + std::string(name) +
+        throw Exception("unknown key '" + EscapeControls(name) +
                         "' (main_host, api_host or search_host)");
     }
+    size_t& firstLine = lineOfKey[key - kKeys];
+    if (firstLine != 0) {
+        throw Exception("'" + std::string(key->mName) + "' is set again (first on line " +
+                        std::to_string(firstLine) + ")");
+    }
+    firstLine = lineNumber;
     const std::string value(Trimmed(line.substr(equals + 1)));
     const std::string fault = HostFault(value);
     if (!fault.empty()) {
@@ -92,6 +109,7 @@ void ApplyLine(std::string_view line, HostConfig& hosts) {
 }  // namespace
 
 HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, HostConfig base) {
+    size_t lineOfKey[std::size(kKeys)] = {};
     size_t lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
@@ -102,9 +120,10 @@ HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, 
             continue;
         }
         try {
-            ApplyLine(line, base);
+            ApplyLine(line, lineNumber, lineOfKey, base);
         } catch (const Exception& fault) {
-            throw Exception(fileName + " line " + std::to_string(lineNumber) + ": " + fault.what());
+            throw Exception(EscapeControls(fileName) + " line " + std::to_string(lineNumber) +
+                            ": " + fault.what());
         }
     }
     return base;
@@ -121,7 +140,7 @@ std::string FormatServiceConf(const HostConfig& hosts) {
 void CheckHost(const std::string& host) {
     const std::string fault = HostFault(host);
     if (!fault.empty()) {
-        throw Exception("Not a host name or name:port: '" + host + "': " + fault);
+        throw Exception(NotAHost(host, fault));
     }
 }
 
@@ -139,7 +158,19 @@ void SaveServiceConf(const HostConfig& hosts) {
 }
 
 HostConfig ServiceHosts() {
-    return HostConfig::FromEnvironment(LoadServiceConf());
+    HostConfig hosts = LoadServiceConf();
+    for (const SKey& key : kKeys) {
+        const char* value = std::getenv(key.mVariable);
+        if (value == nullptr || *value == '\0') {
+            continue;
+        }
+        const std::string fault = HostFault(value);
+        if (!fault.empty()) {
+            throw Exception(std::string(key.mVariable) + ": " + NotAHost(value, fault));
+        }
+        hosts.*(key.mHost) = value;
+    }
+    return hosts;
 }
 
 }  // namespace settings

@@ -10,7 +10,8 @@
 //   main_host=twitter.com
 //   api_host=api.twitter.com
 //   search_host=search.twitter.com
-// A value is a host name or name:port. Blank lines and lines starting with "#" are skipped.
+// A value is a host name or name:port. Blank lines and lines starting with "#" are skipped; a key
+// may stand once.
 namespace settings {
 
 inline constexpr const char* kServiceConfFile = "setting/service.conf";
@@ -32,7 +33,8 @@ twitter_api::HostConfig LoadServiceConf();
 void SaveServiceConf(const twitter_api::HostConfig& hosts);
 
 // What the programs talk to: the defaults, then the file, then WARBLET_MAIN_HOST,
-// WARBLET_API_HOST and WARBLET_SEARCH_HOST, each overriding what came before.
+// WARBLET_API_HOST and WARBLET_SEARCH_HOST, each overriding what came before. A variable's value
+// is checked as a line's is; one that is no host throws Exception naming the variable.
 twitter_api::HostConfig ServiceHosts();
 
 }  // namespace settings

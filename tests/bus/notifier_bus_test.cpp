@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QVariantMap>
 
+#include "desktop/Notifier.h"
 #include "desktop/Preferences.h"
 #include "page/TabMain.h"
 #include "support/uifixture.h"
@@ -112,7 +113,7 @@ TEST_F(NotifierBusTest, OneNotificationPerFetchOfOthersMentionsAndMessages) {
     EXPECT_EQ(call.icon, "org.warblet.Warblet");
     EXPECT_EQ(call.hints.value("desktop-entry").toString(), "org.warblet.Warblet");
     EXPECT_EQ(call.summary, QString::fromUtf8("新しいメンション 2 件"));
-    EXPECT_EQ(call.body, "@bob: hi <b>") << "a service without markup gets the text as it is";
+    EXPECT_EQ(call.body, "@bob: hi &lt;b&gt;") << "escaped whatever the service announced";
     EXPECT_TRUE(call.actions.contains("default"));
     EXPECT_EQ(call.timeout, -1);
 
@@ -180,11 +181,31 @@ TEST_F(NotifierBusTest, ClickingANotificationShowsTheNewEntries) {
 TEST_F(NotifierBusTest, AServiceThatReadsMarkupGetsTheTextEscaped) {
     NotificationService service({"body", "body-markup", "actions"});
     OpenWindow();
-    // The capabilities are asked once, when the window is made.
     QTest::qWait(100);
     Arrive(twitter_api::MENTIONS, {{1, "bob", "a < b & c"}});
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 1; }));
     EXPECT_EQ(service.calls[0].body, "@bob: a &lt; b &amp; c");
+}
+
+// A service that reads markup and starts only after the window: tags, links and pictures in a
+// mention reach it as text, and an overlong text is cut before it is escaped.
+TEST_F(NotifierBusTest, AServiceThatAppearsAfterTheStartGetsTheTextEscaped) {
+    OpenWindow();
+    Arrive(twitter_api::MENTIONS, {{1, "bob", "before"}});
+    QTest::qWait(300);
+    NotificationService service({"body", "body-markup", "body-hyperlinks", "body-images"});
+
+    Arrive(twitter_api::MENTIONS, {{2, "mallory",
+                                    "<b>urgent</b> <a href=\"http://evil.example/\">bank</a> "
+                                    "<img src=\"file:///home/alice/secret.png\"/>"}});
+    Arrive(twitter_api::MENTIONS, {{3, "mallory", std::string(400, '<')}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 2; }));
+    EXPECT_EQ(service.calls[0].body,
+              "@mallory: &lt;b&gt;urgent&lt;/b&gt; &lt;a href=&quot;http://evil.example/&quot;&gt;"
+              "bank&lt;/a&gt; &lt;img src=&quot;file:///home/alice/secret.png&quot;/&gt;");
+    // "@mallory: " and 289 "<" make 299 characters, and the ellipsis the 300th.
+    EXPECT_EQ(service.calls[1].body,
+              "@mallory: " + QStringLiteral("&lt;").repeated(289) + QChar(0x2026));
 }
 
 TEST_F(NotifierBusTest, TurnedOffInThePreferencesNothingIsSent) {

@@ -80,6 +80,25 @@ run 2 service set --other host
 printf 'main_host=fine\nmian_host=typo\n' >"$default/setting/service.conf"
 run 2 service show
 expect_in "setting/service.conf line 2: unknown key 'mian_host'" "$err"
+printf 'main_host=fine\napi_host=a\nmain_host=other\n' >"$default/setting/service.conf"
+run 2 service show
+expect_in "setting/service.conf line 3: 'main_host' is set again (first on line 1)" "$err"
+rm "$default/setting/service.conf"
+WARBLET_MAIN_HOST=$'evil\r\nX: y' run 2 service show
+expect_in "WARBLET_MAIN_HOST: Not a host name or name:port: 'evil\\r\\nX: y'" "$err"
+[ "$(printf '%s' "$err" | tr -d '[:print:]\n' | wc -c)" -eq 0 ] || fail "control bytes in: $err"
+
+# A data folder others may write in, or one that is no folder at all, is refused saying why.
+mkdir "$work/open" && chmod 0777 "$work/open"
+run 2 --data-dir "$work/open" account show
+expect_in "Cannot use the data folder '$work/open': it is writable by others without the sticky bit (mode 0777)" "$err"
+[ ! -e "$work/open/setting" ] || fail "the open folder was used"
+touch "$work/plain"
+run 2 --data-dir "$work/plain" account show
+expect_in "'$work/plain' is a file, not a folder" "$err"
+ln -s "$work/nowhere" "$work/dangling"
+run 2 --data-dir "$work/dangling" account show
+expect_in "'$work/dangling' is a symbolic link to '$work/nowhere', which does not exist" "$err"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failed"

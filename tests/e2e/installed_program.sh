@@ -67,10 +67,21 @@ ls "$data"/log/demo/timeline/*.dat >/dev/null 2>&1 || fail "no home timeline log
 [ "$(grep -vc '^listening on' "$work/standin.log")" -eq 0 ] ||
     fail "the quiet stand-in wrote: $(head -c 300 "$work/standin.log")"
 
+# --demo killed outright leaves nothing in the temporary folder, and its port file in the demo
+# folder does not mislead the next start.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+QT_QPA_PLATFORM=offscreen timeout -s KILL 5 "$usr/bin/warblet" --demo >"$work/demo.log" 2>&1 &&
+    fail "warblet --demo ended before it was killed: $(cat "$work/demo.log")"
+[ -z "$(find "$TMPDIR" -maxdepth 1 -name 'warblet-*')" ] ||
+    fail "a killed --demo left behind: $(ls "$TMPDIR")"
+demo="$HOME/.cache/warblet/demo"
+[ -s "$demo/standin.port" ] || fail "the killed --demo had no port file yet"
+rm -rf "$demo/log"
+
 # --demo: its own stand-in and folder in the cache, signed in, the stand-in gone with the window.
 QT_QPA_PLATFORM=offscreen timeout -s TERM 8 "$usr/bin/warblet" --demo >"$work/demo.log" 2>&1 &&
     fail "warblet --demo ended before it was stopped: $(cat "$work/demo.log")"
-demo="$HOME/.cache/warblet/demo"
 ls "$demo"/log/demo/timeline/*.dat >/dev/null 2>&1 || fail "--demo logged nothing in $demo: $(cat "$work/demo.log")"
 # A second run shows the stand-in's history of the first, under the same ids, and adds only what
 # its live feed makes, not the seed's statuses again.

@@ -88,8 +88,9 @@ size_t CountElements(const SNode& node, const std::string& name) {
     return count;
 }
 
-// The client throws the first body line away and drops blank lines, so the declaration must
-// stand alone on the first line and every element must sit on a line of its own.
+// The client throws the first body line away, so the declaration must stand alone on the first
+// line; after it, every element sits on a line of its own and no line is blank, as the service
+// laid its documents out.
 void ExpectServiceLayout(const std::string& document, const std::string& what) {
     std::istringstream lines(document);
     std::string line;

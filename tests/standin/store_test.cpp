@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "common/errors.h"
 #include "live.h"
 #include "seed.h"
 #include "store.h"
@@ -214,6 +217,22 @@ TEST(StandinSeedTest, SeedFileGivesTheDemoAccountSomethingOnEveryTab) {
     }
     EXPECT_FALSE(pool.mStatuses.empty());
     EXPECT_FALSE(pool.mMessages.empty());
+}
+
+// A FIFO or a device given as the seed is refused at once instead of hanging or filling memory.
+TEST(StandinSeedTest, OnlyARegularFileIsReadAsTheSeed) {
+    const std::string fifo = testing::TempDir() + "standin-seed-fifo-" + std::to_string(::getpid());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        CStore store;
+        try {
+            LoadSeedFile(path, kStart, store);
+            ADD_FAILURE() << "loaded " << path;
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot read file '" + path + "': not a regular file");
+        }
+    }
+    ::unlink(fifo.c_str());
 }
 
 }  // namespace

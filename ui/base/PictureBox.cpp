@@ -8,6 +8,8 @@
 
 #include "base/IconFiles.h"
 #include "common/errors.h"
+#include "common/escaped.h"
+#include "platform/file.h"
 
 PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
@@ -106,9 +108,12 @@ void PictureBox::keyPressEvent(QKeyEvent* event) {
 }
 
 QIcon LoadIconFile(const std::string& path) {
+    // The data folder's own icons are read by the image reader, which would block on a FIFO.
+    const std::string file = FindIconFile(path);
+    platform::CheckReadableFile(file);
     // Every size the file holds, read now: a file that cannot be read fails here and not later
     // when the icon is first drawn.
-    QImageReader reader(QString::fromStdString(FindIconFile(path)));
+    QImageReader reader(QString::fromStdString(file));
     QIcon icon;
     for (int index = 0; reader.jumpToImage(index) || index == 0; ++index) {
         const QImage image = reader.read();
@@ -118,7 +123,7 @@ QIcon LoadIconFile(const std::string& path) {
         icon.addPixmap(QPixmap::fromImage(image));
     }
     if (icon.isNull()) {
-        throw Exception("Cannot load the icon file " + path);
+        throw Exception("Cannot load the icon file " + EscapeControls(path));
     }
     return icon;
 }

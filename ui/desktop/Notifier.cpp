@@ -32,6 +32,18 @@ QString Tr(const char* text, int count = -1) {
     return QCoreApplication::translate("Notifier", text, nullptr, count);
 }
 
+// Cut without splitting a surrogate pair.
+QString Shortened(const QString& text) {
+    if (text.size() <= kMaxNotificationBody) {
+        return text;
+    }
+    qsizetype kept = kMaxNotificationBody - 1;
+    if (text[kept - 1].isHighSurrogate()) {
+        --kept;
+    }
+    return text.left(kept) + QChar(0x2026);
+}
+
 }  // namespace
 
 std::optional<NotificationText> ComposeNotification(ETabType kind,
@@ -55,8 +67,8 @@ std::optional<NotificationText> ComposeNotification(ETabType kind,
             ? Tr(QT_TRANSLATE_N_NOOP("Notifier", "新しいメンション %n 件"), count)
             : Tr(QT_TRANSLATE_N_NOOP("Notifier", "新しいダイレクトメッセージ %n 件"), count);
     const CContribution& first = *others.front();
-    text.body = QStringLiteral("@%1: %2").arg(QString::fromStdString(first.mScreenName),
-                                              QString::fromStdString(first.mText));
+    text.body = Shortened(QStringLiteral("@%1: %2").arg(QString::fromStdString(first.mScreenName),
+                                                        QString::fromStdString(first.mText)));
     return text;
 }
 
@@ -69,21 +81,6 @@ Notifier::Notifier(QObject* parent) : QObject(parent) {
                 SLOT(OnActionInvoked(uint, QString)));
     bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                 SLOT(OnNotificationClosed(uint, uint)));
-    AskCapabilities();
-}
-
-void Notifier::AskCapabilities() {
-    const QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
-                                                             QStringLiteral("GetCapabilities"));
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* finished) {
-                const QDBusPendingReply<QStringList> reply = *finished;
-                mBodyMarkup =
-                    reply.isValid() && reply.value().contains(QStringLiteral("body-markup"));
-                finished->deleteLater();
-            });
 }
 
 void Notifier::Notify(ETabType kind, const std::vector<ContributionPtr>& arrived,
@@ -93,8 +90,7 @@ void Notifier::Notify(ETabType kind, const std::vector<ContributionPtr>& arrived
     if (!text || !bus.isConnected()) {
         return;
     }
-    // A service that reads markup would take "<" and "&" in a status for tags.
-    const QString body = mBodyMarkup ? text->body.toHtmlEscaped() : text->body;
+    const QString body = text->body.toHtmlEscaped();
     // A new notification of the page takes the place of the one still shown.
     const auto shown = std::find_if(mShown.begin(), mShown.end(),
                                     [kind](const auto& entry) { return entry.second == kind; });

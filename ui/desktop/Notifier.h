@@ -10,6 +10,10 @@
 #include "twitter_api/model/contribution.h"
 #include "twitter_api/model/tabtype.h"
 
+// The longest body a notification shows, in UTF-16 code units; a longer one is cut and ends in
+// an ellipsis, so that a long status cannot fill the screen.
+inline constexpr int kMaxNotificationBody = 300;
+
 // What one notification says: how many entries arrived, and the first one's sender and text.
 struct NotificationText {
     QString summary;
@@ -17,13 +21,16 @@ struct NotificationText {
 };
 
 // The notification for the entries a fetch brought to the mentions or direct messages page,
-// leaving out the user's own; nothing for the other pages or when nothing is left.
+// leaving out the user's own; nothing for the other pages or when nothing is left. The body is
+// plain text, at most kMaxNotificationBody long.
 std::optional<NotificationText> ComposeNotification(
     twitter_api::ETabType kind, const std::vector<twitter_api::ContributionPtr>& arrived,
     const std::string& ownAccount);
 
 // Desktop notifications through the freedesktop notification service on the session bus. Calls
-// never wait for the service: where no service answers, nothing happens.
+// never wait for the service: where no service answers, nothing happens. The body is always sent
+// with its markup characters escaped: a service may read markup whatever it announced, and one
+// that starts after the program is not asked, so a status can never become tags or links.
 class Notifier : public QObject {
     Q_OBJECT
 
@@ -44,9 +51,6 @@ class Notifier : public QObject {
     void OnNotificationClosed(uint id, uint reason);
 
   private:
-    void AskCapabilities();
-
-    bool mBodyMarkup = false;
     // The notifications still on screen, by the service's id.
     std::map<uint, twitter_api::ETabType> mShown;
 };

@@ -5,7 +5,7 @@
 set(WARBLET_SILK_DIR "/usr/share/icons/silk/16x16" CACHE PATH
     "Folder of the famfamfam Silk 16x16 PNG icons")
 
-set(_warblet_hover_icons arrow_refresh accept pencil wrench arrow_redo star)
+set(_warblet_hover_icons arrow_refresh accept pencil wrench arrow_redo star magnifier)
 set(_warblet_plain_icons cancel comments)
 
 foreach(_icon IN LISTS _warblet_hover_icons _warblet_plain_icons)

@@ -13,7 +13,6 @@
 #include "page/GetTimeLineThread.h"
 #include "page/StatusText.h"
 #include "page/TabMain.h"
-#include "page/TabMainStyle.h"
 #include "settings/settinginfo.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/datetime.h"
@@ -106,7 +105,6 @@ void CTabMain::BuildControls() {
     txtTimeLine->setGeometry(0, kPanelHeight, 424, 532);
     SetColors(txtTimeLine, QPalette::Base, QColor(34, 34, 34));
     SetColors(txtTimeLine, QPalette::Text, QColor(221, 221, 221));
-    txtTimeLine->SetBandColor(kCurrentEntryBand);
     txtTimeLine->hide();
 
     btnNewEntries = new QPushButton(this);

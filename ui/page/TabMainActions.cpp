@@ -4,15 +4,14 @@
 #include <limits>
 
 #include "base/ElidedLabel.h"
-#include "base/MessageBoxes.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
-#include "desktop/OpenUrl.h"
+#include "desktop/OpenLink.h"
 #include "page/TabMain.h"
-#include "page/TabMainStyle.h"
 #include "post/DialogPost.h"
 #include "settings/settinginfo.h"
+#include "textview/EntryColors.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
@@ -167,14 +166,7 @@ void CTabMain::ApplyFavorite(const ContributionPtr& contribution, CallOutcome<bo
 }
 
 void CTabMain::OpenLink(const QString& text) {
-    if (!OpenUrl(text.toStdString())) {
-        QMessageBox* box = MakeMessageBox(QMessageBox::Warning, QStringLiteral("Warblet"),
-                                          tr("ブラウザを起動できませんでした。\n%1").arg(text),
-                                          QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("msgOpenUrl"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-    }
+    OpenLinkOrTell(this, text);
 }
 
 void CTabMain::OnComboSelectionChanged() {

@@ -11,7 +11,6 @@
 
 #include "base/DialogKeys.h"
 #include "base/Guard.h"
-#include "base/MessageBoxes.h"
 #include "base/ServiceCalls.h"
 #include "base/UiContext.h"
 #include "common/diagnostics.h"
@@ -184,10 +183,10 @@ bool CDialogPost::AgreedToPublish() {
     if (mKind != EPostKind::PublicAnswerToMessage) {
         return true;
     }
-    return AskInBox(this, windowTitle(),
-                    tr("この返信は公開のつぶやきとして投稿され、誰でも読めます。投稿しますか?"),
-                    QMessageBox::Yes | QMessageBox::Cancel,
-                    QMessageBox::Cancel) == QMessageBox::Yes;
+    return QMessageBox::question(
+               this, windowTitle(),
+               tr("この返信は公開のつぶやきとして投稿され、誰でも読めます。投稿しますか?"),
+               QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Yes;
 }
 
 void CDialogPost::ApplyPost(bool posted, const SFailure& failure) {
@@ -201,9 +200,9 @@ void CDialogPost::ApplyPost(bool posted, const SFailure& failure) {
     UpdateTweetButton();
     const QString message = QString::fromStdString(failure.message);
     mService.diagnostics->WriteLine("Post failed: " + failure.message);
-    QMessageBox* box =
-        MakeMessageBox(QMessageBox::Warning, windowTitle(),
-                       tr("書き込めませんでした。\n%1").arg(message), QMessageBox::Ok, this);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, windowTitle(),
+                        tr("書き込めませんでした。\n%1").arg(message), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("msgPostFailed"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

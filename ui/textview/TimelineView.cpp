@@ -10,6 +10,7 @@
 #include <array>
 #include <numeric>
 
+#include "textview/EntryColors.h"
 #include "textview/StyledLayout.h"
 
 namespace {
@@ -380,6 +381,18 @@ QTextCharFormat TimelineView::CharFormatAt(int32_t position) const {
     return format;
 }
 
+std::vector<QString> TimelineView::LinksIn(int32_t start, int32_t end) const {
+    const auto startsBefore = [](const Link& link, int32_t position) {
+        return link.start < position;
+    };
+    std::vector<QString> texts;
+    for (auto link = std::lower_bound(mLinks.begin(), mLinks.end(), start, startsBefore);
+         link != mLinks.end() && link->start < end; ++link) {
+        texts.push_back(link->text);
+    }
+    return texts;
+}
+
 void TimelineView::setVisible(bool visible) {
     if (!visible && !mInBatch) {
         if (!mSelectionPending) {
@@ -490,11 +503,6 @@ std::optional<std::pair<int32_t, int32_t>> TimelineView::CurrentEntry() const {
     return std::pair{*std::prev(after), end};
 }
 
-void TimelineView::SetBandColor(const QColor& color) {
-    mBandColor = color;
-    UpdateBand();
-}
-
 void TimelineView::UpdateBand() {
     if (mInBatch) {
         return;
@@ -509,7 +517,7 @@ void TimelineView::UpdateBand() {
         selection.cursor = QTextCursor(document());
         selection.cursor.setPosition(start);
         selection.cursor.setPosition(std::max(start, end), QTextCursor::KeepAnchor);
-        selection.format.setBackground(mBandColor);
+        selection.format.setBackground(kCurrentEntryBand);
         selection.format.setProperty(QTextFormat::FullWidthSelection, true);
         band.append(selection);
     }

@@ -52,13 +52,14 @@ class TimelineView : public QPlainTextEdit {
     void SetSelectionFont(const QFont& font);
     // The format the character at position is shown in: the formats set on it, merged.
     QTextCharFormat CharFormatAt(int32_t position) const;
+    // The texts of the links that start in [start, end), in order.
+    std::vector<QString> LinksIn(int32_t start, int32_t end) const;
 
     // Entries start at the positions marked, in ascending order; Clear forgets them.
     void MarkEntryStart(int32_t position);
     // The current entry's start and end (the next entry's start, or the end of the text); nothing
     // when the caret is in no entry.
     std::optional<std::pair<int32_t, int32_t>> CurrentEntry() const;
-    void SetBandColor(const QColor& color);
 
     // True when the last line of the text is in view.
     bool AtEnd() const;
@@ -148,7 +149,6 @@ class TimelineView : public QPlainTextEdit {
     std::vector<Link> mLinks;        // ascending by start
     int mPressedLink = -1;           // index into mLinks of the link under the last press
     std::vector<int32_t> mEntryStarts;
-    QColor mBandColor{58, 64, 76};
     // When a batch ends, the caret the program moved is brought into view unless the reader's
     // place was kept.
     bool mRevealOnShow = false;

@@ -94,6 +94,39 @@
     </message>
 </context>
 <context>
+    <name>CSearchBar</name>
+    <message>
+        <source>ログを検索: 語 &quot;句&quot; -語 from: in: since: until: is:</source>
+        <translation>Search the logs: word &quot;phrase&quot; -word from: in: since: until: is:</translation>
+    </message>
+    <message>
+        <source>%1 件 (新しい %2 件)</source>
+        <translation>%1 (newest %2 shown)</translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
+        <source>%1 / %2 日</source>
+        <translation>%1 / %2 days</translation>
+    </message>
+</context>
+<context>
+    <name>CSearchController</name>
+    <message>
+        <source>アカウントが設定されていません</source>
+        <translation>No account is set</translation>
+    </message>
+</context>
+<context>
+    <name>CSearchResults</name>
+    <message>
+        <source>お気に入りを変更できませんでした</source>
+        <translation>The favourite could not be changed</translation>
+    </message>
+</context>
+<context>
     <name>CTabMain</name>
     <message>
         <source>Timeline</source>
@@ -132,12 +165,6 @@
         <translation>The favourite could not be changed</translation>
     </message>
     <message>
-        <source>ブラウザを起動できませんでした。
-%1</source>
-        <translation>The web browser could not be started.
-%1</translation>
-    </message>
-    <message>
         <source>投稿しました</source>
         <translation>Posted</translation>
     </message>
@@ -173,6 +200,15 @@
     <message>
         <source>表示</source>
         <translation>Show</translation>
+    </message>
+</context>
+<context>
+    <name>OpenLink</name>
+    <message>
+        <source>ブラウザを起動できませんでした。
+%1</source>
+        <translation>The web browser could not be started.
+%1</translation>
     </message>
 </context>
 <context>
@@ -227,6 +263,10 @@
     <message>
         <source>書き込む (%1)</source>
         <translation>Post (%1)</translation>
+    </message>
+    <message>
+        <source>ログを検索 (%1)</source>
+        <translation>Search the logs (%1)</translation>
     </message>
 </context>
 <context>

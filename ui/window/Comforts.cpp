@@ -6,6 +6,7 @@
 
 #include "base/Guard.h"
 #include "base/PictureBox.h"
+#include "common/diagnostics.h"
 #include "desktop/Notifier.h"
 #include "desktop/TrayIcon.h"
 #include "page/TabMain.h"
@@ -16,8 +17,21 @@
 
 using namespace twitter_api;
 
-Comforts::Comforts(CDialogMain& window)
-    : QObject(&window), mWindow(window), mPreferences(LoadPreferences()) {
+namespace {
+
+Preferences LoadReporting(DiagnosticSink& diagnostics) {
+    std::string failure;
+    Preferences preferences = LoadPreferences(kPreferencesPath, &failure);
+    if (!failure.empty()) {
+        diagnostics.WriteLine(failure);
+    }
+    return preferences;
+}
+
+}  // namespace
+
+Comforts::Comforts(CDialogMain& window, DiagnosticSink& diagnostics)
+    : QObject(&window), mWindow(window), mPreferences(LoadReporting(diagnostics)) {
     InstallMainShortcuts(window, [this] { Quit(); });
     *window.Context().japanTime = mPreferences.japanTime;
     for (CTabMain* page : window.mTabPages) {

@@ -6,6 +6,7 @@
 #include "twitter_api/model/tabtype.h"
 
 class CDialogMain;
+class DiagnosticSink;
 class Notifier;
 class TrayIcon;
 
@@ -16,8 +17,9 @@ class Comforts : public QObject {
     Q_OBJECT
 
   public:
-    // Restores the window's place and page at once; the rest follows the preferences file.
-    explicit Comforts(CDialogMain& window);
+    // Restores the window's place and page at once; the rest follows the preferences file. A
+    // preferences file that cannot be read leaves the defaults, and a diagnostic line says why.
+    Comforts(CDialogMain& window, DiagnosticSink& diagnostics);
 
     // Reads the preferences file again, after the settings dialog has changed it; a changed time
     // zone draws every page again.

@@ -10,10 +10,16 @@
 #include <string>
 
 #include "base/Guard.h"
+#include "base/MessageBoxes.h"
 #include "base/PictureBox.h"
+#include "base/ThemeIcons.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "page/TabMain.h"
+#include "search/SearchBar.h"
+#include "search/SearchController.h"
+#include "search/SearchResults.h"
+#include "textview/TimelineView.h"
 #include "window/Comforts.h"
 #include "window/DialogSetting.h"
 #include "window/TabCaptions.h"
@@ -30,6 +36,7 @@ constexpr int kTickIntervalMs = 3000;
 
 CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
     : QWidget(parent), mContext(context) {
+    UseDarkMessageBoxes();
     BuildControls();
     gDialogMain = this;
     try {
@@ -39,7 +46,7 @@ CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
         gDialogMain = nullptr;
         throw;
     }
-    mComforts = new Comforts(*this);
+    mComforts = new Comforts(*this, *mContext.service.diagnostics);
 }
 
 CDialogMain::~CDialogMain() {
@@ -58,7 +65,8 @@ void CDialogMain::BuildControls() {
     tabMain->setGeometry(0, 0, 372, 513);
     auto* fill = new QVBoxLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(tabMain);
+    fill->setSpacing(0);
+    BuildSearch(*fill);
 
     for (int kind = TIMELINE; kind <= SEARCH; ++kind) {
         auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
@@ -79,13 +87,38 @@ void CDialogMain::FitCaptions() {
                             CaptionWithUnread(mTabPages[static_cast<size_t>(index)]->windowTitle(),
                                               kLongestCount, true));
     }
-    // The tab bar's frame and margins come on top of the captions.
+    // The tab bar's frame and margins, and the picture in its corner, come on top of the captions.
+    const QWidget* corner = tabMain->cornerWidget(Qt::TopRightCorner);
     const int needed = tabMain->tabBar()->sizeHint().width() +
+                       (corner != nullptr ? corner->sizeHint().width() : 0) +
                        2 * tabMain->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
     for (int index = 0; index < tabMain->count(); ++index) {
         tabMain->setTabText(index, mTabPages[static_cast<size_t>(index)]->windowTitle());
     }
     resize(std::max(width(), needed), height());
+}
+
+// The bar above the tabs and the results below it, in the tabs' place while they are shown.
+void CDialogMain::BuildSearch(QVBoxLayout& fill) {
+    searchBar = new CSearchBar(this);
+    searchResults = new CSearchResults(mContext, this);
+    fill.addWidget(searchBar);
+    fill.addWidget(tabMain);
+    fill.addWidget(searchResults);
+    mSearch = new CSearchController(mContext, searchBar, searchResults, tabMain, this);
+    connect(mSearch, &CSearchController::Closed, this, [this] {
+        mTabPages.at(static_cast<size_t>(tabMain->currentIndex()))->txtTimeLine->setFocus();
+    });
+
+    pictSearch = new PictureBox(tabMain);
+    pictSearch->setObjectName(QStringLiteral("pictSearch"));
+    pictSearch->setFixedSize(24, 24);
+    const QString theme = QStringLiteral("edit-find");
+    pictSearch->SetImages(WithThemeSizes(LoadIconFile("dat/magnifier.ico"), theme, false),
+                          WithThemeSizes(LoadIconFile("dat/magnifier_h.ico"), theme, true));
+    tabMain->setCornerWidget(pictSearch, Qt::TopRightCorner);
+    connect(pictSearch, &PictureBox::clicked, this,
+            [this] { RunGuarded(this, [this] { mSearch->Open(); }); });
 }
 
 void CDialogMain::showEvent(QShowEvent* event) {

@@ -7,12 +7,18 @@
 #include "base/UiContext.h"
 #include "twitter_api/model/tabtype.h"
 
+class CSearchBar;
+class CSearchController;
+class CSearchResults;
 class CTabMain;
 class Comforts;
+class PictureBox;
 class QTabWidget;
+class QVBoxLayout;
 
 // The main window: a tab control with one timeline page per kind, in kind order, and the
-// three-second ticker that drives every page.
+// three-second ticker that drives every page. Above the tabs, the bar of the history search opens
+// (the picture in the tab strip's corner, or Ctrl+F); its results take the tabs' place.
 class CDialogMain : public QWidget {
     Q_OBJECT
 
@@ -29,6 +35,10 @@ class CDialogMain : public QWidget {
     QTabWidget* tabMain = nullptr;
     std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
     Comforts* mComforts = nullptr;
+    PictureBox* pictSearch = nullptr;
+    CSearchBar* searchBar = nullptr;
+    CSearchResults* searchResults = nullptr;
+    CSearchController* mSearch = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -39,6 +49,7 @@ class CDialogMain : public QWidget {
     void BuildControls();
     // Wide enough for every tab caption at its longest, with a count and the failure mark.
     void FitCaptions();
+    void BuildSearch(QVBoxLayout& fill);
     // What happens once the window is first on screen: every page's start-up, then the ticker.
     void StartUp();
     void OnTick();

@@ -12,7 +12,6 @@
 
 #include "base/DialogKeys.h"
 #include "base/Guard.h"
-#include "base/MessageBoxes.h"
 #include "page/TabMain.h"
 #include "settings/settinginfo.h"
 #include "window/DialogMain.h"
@@ -185,9 +184,9 @@ bool CDialogSetting::Changed() const {
 }
 
 void CDialogSetting::reject() {
-    if (Changed() && AskInBox(this, windowTitle(), tr("変更を保存せずに閉じますか?"),
-                              QMessageBox::Discard | QMessageBox::Cancel,
-                              QMessageBox::Cancel) != QMessageBox::Discard) {
+    if (Changed() && QMessageBox::question(this, windowTitle(), tr("変更を保存せずに閉じますか?"),
+                                           QMessageBox::Discard | QMessageBox::Cancel,
+                                           QMessageBox::Cancel) != QMessageBox::Discard) {
         return;
     }
     QDialog::reject();

@@ -10,6 +10,8 @@
 #include "base/Guard.h"
 #include "base/PictureBox.h"
 #include "page/TabMain.h"
+#include "search/SearchController.h"
+#include "search/SearchResults.h"
 #include "textview/TimelineView.h"
 #include "window/DialogMain.h"
 
@@ -22,6 +24,7 @@ const QKeySequence kFavorite(Qt::CTRL | Qt::Key_D);
 const QKeySequence kMarkRead(Qt::CTRL | Qt::Key_M);
 const QKeySequence kMarkReadToCaret(Qt::CTRL | Qt::SHIFT | Qt::Key_M);
 const QKeySequence& kSettings = kSettingsKeys;
+const QKeySequence kSearch(Qt::CTRL | Qt::Key_F);
 const QKeySequence kQuit(Qt::CTRL | Qt::Key_Q);
 
 QString Tr(const char* text) {
@@ -58,8 +61,24 @@ void InstallMainShortcuts(CDialogMain& window, std::function<void()> quit) {
     });
     Bind(window, kQuit, std::move(quit));
     BindPageAction(window, kNewPost, [](CTabMain& page) { page.OpenNewPost(); });
-    BindPageAction(window, kReply, [](CTabMain& page) { page.ReplyToSelected(); });
-    BindPageAction(window, kFavorite, [](CTabMain& page) { page.ToggleFavorite(); });
+    // While the search's results stand in the pages' place, replies and favourites act on them.
+    Bind(window, kReply, [&window] {
+        if (window.mSearch->ResultsShown()) {
+            window.searchResults->ReplyToSelected();
+        } else {
+            ShownPage(window).ReplyToSelected();
+        }
+    });
+    Bind(window, kFavorite, [&window] {
+        if (window.mSearch->ResultsShown()) {
+            window.searchResults->ToggleFavorite();
+        } else {
+            ShownPage(window).ToggleFavorite();
+        }
+    });
+    Bind(window, kSearch, [&window] { window.mSearch->Open(); });
+    window.pictSearch->setToolTip(
+        Named(QT_TRANSLATE_NOOP("Shortcuts", "ログを検索 (%1)"), kSearch));
     BindPageAction(window, kMarkRead, [](CTabMain& page) { page.MarkAsRead(false); });
     BindPageAction(window, kMarkReadToCaret, [](CTabMain& page) { page.MarkAsRead(true); });
     BindPageAction(window, kSettings, [](CTabMain& page) { page.OpenSettings(); });

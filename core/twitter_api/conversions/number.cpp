@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "common/errors.h"
+#include "common/escaped.h"
 
 namespace twitter_api {
 namespace {
@@ -33,7 +34,7 @@ bool IsDecimalNumber(std::string_view text) {
 template <typename Int>
 Int ToInteger(std::string_view text, const char* typeName) {
     if (!IsDecimalNumber(text)) {
-        throw Exception("Can't convert value `" + std::string(text) +
+        throw Exception("Can't convert value `" + EscapeControls(text) +
                         "' of type const(char)[] to type " + typeName);
     }
     const bool negative = text.front() == '-';

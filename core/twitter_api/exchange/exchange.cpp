@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "common/diagnostics.h"
+#include "common/escaped.h"
 #include "twitter_api/conversions/number.h"
 
 namespace twitter_api {
@@ -43,6 +44,9 @@ class LineReader {
         }
         return line;
     }
+
+    // True once every byte of the source has been read.
+    bool AtEnd() { return !Fill(); }
 
     // True once anything at all has come from the source.
     bool ReadAnything() const { return mReadAnything; }
@@ -158,7 +162,7 @@ HostAddress ParseHostAddress(std::string_view host) {
     const std::string_view port = host.substr(colon + 1);
     const int value = IsDigits(port) && port.size() <= 5 ? std::stoi(std::string(port)) : 0;
     if (value < 1 || value > 65535) {
-        throw platform::NetworkError("Invalid port in host '" + std::string(host) + "'");
+        throw platform::NetworkError("Invalid port in host '" + EscapeControls(host) + "'");
     }
     return {std::string(host.substr(0, colon)), static_cast<uint16_t>(value)};
 }
@@ -202,16 +206,12 @@ bool ReadResponseInto(ByteSource& stream, Response& response) {
     }
     // The service's own XML declaration; XmlProlog takes its place.
     reader.ReadLine(kMaxBodyBytes, BodyTooLarge);
+    // Every line up to the end of the stream, blank ones too: a status text may hold line breaks
+    // in a row, and ending the body there would cut the document.
     const size_t bodyStart = response.body.size();
-    int emptyReads = 0;
-    while (emptyReads < 2) {
+    while (!reader.AtEnd()) {
         const size_t used = response.body.size() - bodyStart;
         line = reader.ReadLine(kMaxBodyBytes - used, BodyTooLarge);
-        if (line.empty()) {
-            ++emptyReads;
-            continue;
-        }
-        emptyReads = 0;
         if (used + line.size() + 1 > kMaxBodyBytes) {
             throw platform::NetworkError(BodyTooLarge());
         }

@@ -77,13 +77,13 @@ ResponseStream SendRequest(const Service& service, std::string_view method, Host
 struct Response {
     std::string statusLine;  // the first line of the response
     std::string header;      // the status line and header lines run together
-    std::string body;        // every non-empty line after the service's declaration line, + LF
+    std::string body;        // every line after the service's declaration line, each + LF
 };
 
 // Reads the whole response as lines ended by LF, CR LF, a lone CR or the end of the stream. A
 // "Content-Length" header (its name in any letter case) must hold a 32-bit decimal number (else
-// the conversion Exception), which is then ignored: two empty reads in a row end the body. An
-// answer beyond one of the caps throws NetworkError.
+// the conversion Exception), which is then ignored: the body runs to the end of the stream, blank
+// lines included. An answer beyond one of the caps throws NetworkError.
 Response ReadResponse(ByteSource& stream);
 
 // What came back for one request: the status line, and the document to check (XmlProlog followed

@@ -21,11 +21,6 @@ struct HostConfig {
     std::string search = "search.twitter.com";
 
     const std::string& For(HostKind kind) const;
-
-    // The hosts of base (without it the defaults), each replaced by WARBLET_MAIN_HOST,
-    // WARBLET_API_HOST or WARBLET_SEARCH_HOST when that variable is set.
-    static HostConfig FromEnvironment(HostConfig base);
-    static HostConfig FromEnvironment();
 };
 
 // The longest one exchange may take, connecting, sending and reading the whole answer: a page of

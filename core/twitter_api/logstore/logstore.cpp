@@ -40,13 +40,9 @@ std::string SafeComponent(const std::string& name, const std::string& prefix,
     return kept + "~" + digits;
 }
 
-std::string AccountDirectory(const std::string& user) {
-    return kLogRoot + SafeComponent(user, "", "") + "/";
-}
-
 std::string LogPath(const std::string& user, ETabType kind, const std::string& date,
                     const std::string& param) {
-    const std::string folder = AccountDirectory(user) + GetLogDirectoryByTabType(kind);
+    const std::string folder = GetAccountLogDirectory(user) + GetLogDirectoryByTabType(kind);
     if (param.empty()) {
         return folder + SafeComponent(date, "", ".dat") + ".dat";
     }
@@ -106,7 +102,7 @@ bool CreateLogDirectories() {
     if (user.empty()) {
         return false;
     }
-    const std::string account = AccountDirectory(user);
+    const std::string account = GetAccountLogDirectory(user);
     platform::MakeDirectory(account);
     for (const ETabType kind : kAllKinds) {
         platform::MakeDirectory(account + GetLogDirectoryByTabType(kind));
@@ -141,9 +137,18 @@ ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::s
     if (!platform::PathExists(path)) {
         return list;
     }
+    return ReadLogFile(path);
+}
+
+ContributionListPtr ReadLogFile(const std::string& path) {
+    auto list = std::make_shared<CContributionListOfDay>();
     serialization::Serializer archive(path, serialization::FileMode::In);
     archive.transfer(list, serialization::Tracking::Tracked);
     return list;
+}
+
+std::string GetAccountLogDirectory(const std::string& user) {
+    return kLogRoot + SafeComponent(user, "", "") + "/";
 }
 
 }  // namespace twitter_api

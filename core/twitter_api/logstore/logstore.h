@@ -33,4 +33,10 @@ void SaveLog(const ContributionListPtr& list, ETabType kind, const std::string& 
 // The day's list from its file, or a new empty list for date.
 ContributionListPtr LoadLog(const std::string& date, ETabType kind, const std::string& param);
 
+// The list held in the day log at path, which exists; the archive's failures propagate.
+ContributionListPtr ReadLogFile(const std::string& path);
+
+// "log/{user}/", the folder of an account's day logs, with the name made safe as a folder name.
+std::string GetAccountLogDirectory(const std::string& user);
+
 }  // namespace twitter_api

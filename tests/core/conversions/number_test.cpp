@@ -60,15 +60,18 @@ TEST(ToInt64, ConvertsSignedDecimalText) {
 TEST(ToInt32, RejectsTextThatIsNotADecimalNumber) {
     // Anything but one optional sign followed by digits: no blanks, no second sign, no hex, no
     // fraction, not empty.
-    const char* const texts[] = {"",    "+",        "-",   " 1",          "1 ",  "1 2",
-                                 "12a", "a12",      "+-1", "--1",         "0x1", "1.0",
-                                 "1e3", "\xD9\xA1", "\t7", "99999999999x"};
+    const char* const texts[] = {"",    "+",   "-",   " 1",       "1 ",
+                                 "1 2", "12a", "a12", "+-1",      "--1",
+                                 "0x1", "1.0", "1e3", "\xD9\xA1", "99999999999x"};
     for (const char* text : texts) {
         EXPECT_EQ(
             ExceptionMessage([&] { ToInt32(text); }),
             "Can't convert value `" + std::string(text) + "' of type const(char)[] to type int")
             << '"' << text << '"';
     }
+    // The value came from outside: its control bytes are quoted escaped.
+    EXPECT_EQ(ExceptionMessage([] { ToInt32("\t7\r\n"); }),
+              "Can't convert value `\\t7\\r\\n' of type const(char)[] to type int");
 }
 
 TEST(ToInt64, NamesItsOwnTypeWhenRejecting) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,11 +52,18 @@ twitter_api::Service ServiceFor(const LoopbackListener& listener, twitter_api::H
                                 DiagnosticSink& diagnostics,
                                 std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
-// Keeps the diagnostic lines a test provokes.
+// Keeps the diagnostic lines a test provokes. Threads of the program write here while the
+// interface thread does; the test reads the lines once they are quiet.
 class RecordingSink final : public DiagnosticSink {
   public:
-    void WriteLine(std::string_view line) override { lines.emplace_back(line); }
+    void WriteLine(std::string_view line) override {
+        std::lock_guard lock(mLock);
+        lines.emplace_back(line);
+    }
     std::vector<std::string> lines;
+
+  private:
+    std::mutex mLock;
 };
 
 // Hands out a canned text a few bytes at a time, so that line ends fall across reads.

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 
 #include "common/errors.h"
+#include "platform/file.h"
 #include "support/workdir.h"
 
 namespace {
@@ -32,14 +36,40 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FileImageRead,
                          ::testing::Combine(::testing::Values(0u, 1u, 4095u, 70001u),
                                             ::testing::Values(Memory::Heap, Memory::Prefaulted)));
 
-TEST(FileImageMissing, NamesTheFile) {
+TEST(FileImageMissing, NamesTheFileWithItsControlBytesEscaped) {
     ScopedWorkingDirectory dir;
-    try {
-        platform::FileImage::Read("absent.dat");
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Cannot open or create file 'absent.dat'");
+    const std::pair<std::string, std::string> cases[] = {
+        {"absent.dat", "absent.dat"},
+        {"absent\r\nline.dat", "absent\\r\\nline.dat"},
+        {"\x1b[2Jabsent.dat", "\\x1b[2Jabsent.dat"},
+    };
+    for (const auto& [path, quoted] : cases) {
+        try {
+            platform::FileImage::Read(path);
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot open or create file '" + quoted + "'");
+        }
     }
+}
+
+// For readers that open files themselves: the same refusals as a read, without reading.
+TEST(CheckReadableFile, RefusesWhatReadingWouldAndPassesAMissingFile) {
+    ScopedWorkingDirectory dir;
+    ::mkfifo("fifo", 0600);
+    std::filesystem::create_symlink("/dev/zero", "endless");
+    std::ofstream("plain.ini") << "[a]\nb=1\n";
+    for (const char* path : {"fifo", "endless"}) {
+        try {
+            platform::CheckReadableFile(path);
+            ADD_FAILURE() << "passed " << path;
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot read file '" + std::string(path) + "': not a regular file");
+        }
+    }
+    EXPECT_NO_THROW(platform::CheckReadableFile("plain.ini"));
+    EXPECT_NO_THROW(platform::CheckReadableFile("absent.ini"));
 }
 
 }  // namespace

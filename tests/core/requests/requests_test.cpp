@@ -387,6 +387,43 @@ TEST(Requests, OnePoisonedStatusDoesNotHideThePage) {
     EXPECT_EQ(failure, "");
 }
 
+// A status whose text holds line breaks in a row, as any poster can send, leaves the page whole:
+// the body runs to the end of the stream, whatever the line ends.
+TEST(Requests, BlankLinesInAStatusDoNotCutThePage) {
+    struct Case {
+        const char* name;
+        HostKind host;
+        std::function<bool(const Service&, std::vector<ContributionPtr>&)> call;
+    };
+    const Case cases[] = {
+        {"mentions", HostKind::Main,
+         [](const Service& service, std::vector<ContributionPtr>& out) {
+             return GetUserMentions(service, out, kCredential, -1, 200);
+         }},
+        {"list", HostKind::Versioned,
+         [](const Service& service, std::vector<ContributionPtr>& out) {
+             return GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200);
+         }},
+    };
+    for (const Case& c : cases) {
+        for (const std::string e : {"\n", "\r\n"}) {
+            SCOPED_TRACE(std::string(c.name) + (e == "\n" ? ", LF" : ", CR LF"));
+            LoopbackListener listener;
+            listener.Serve(ResponseWith(
+                std::string(kDeclaration) + "<statuses type=\"array\">" + e +
+                "<status><id>3</id><text>first" + e + e + e + e + "last</text></status>" + e +
+                "<status><id>2</id><text>plain</text></status>" + e + "</statuses>" + e));
+            RecordingSink sink;
+            std::vector<ContributionPtr> out;
+            EXPECT_TRUE(c.call(ServiceFor(listener, c.host, sink), out));
+            ASSERT_EQ(out.size(), 2U);
+            EXPECT_EQ(out[0]->mText, "plain");
+            EXPECT_EQ(out[1]->mText, "first\n\n\n\nlast");
+            EXPECT_TRUE(sink.lines.empty()) << sink.lines.front();
+        }
+    }
+}
+
 TEST(Requests, ABadContentLengthReachesTheCaller) {
     LoopbackListener listener;
     listener.Serve("HTTP/1.0 200 OK\r\nContent-Length: 4294967296\r\n\r\n" +

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -98,19 +99,90 @@ TEST(EnterDataFolderTest, MakesMissingFoldersOwnerOnlyAndWorksInside) {
     EXPECT_EQ(ModeOf(work.path() / "existing/new/warblet"), 0700u);
 }
 
-TEST(EnterDataFolderTest, AFileInTheWayFailsNamingTheFolder) {
-    const ScopedWorkingDirectory work;
-    WriteBytes("blocked", "");
-    const fs::path target = work.path() / "blocked/warblet";
+// What stands at or on the way to the data folder, and why the folder is refused; "{work}" stands
+// for the test's folder.
+struct SRefusedFolder {
+    const char* mName;
+    const char* mTarget;  // below {work}
+    void (*mPlant)();
+    std::string mReason;
+    bool mNeedsRoot = false;
+};
+
+class RefusedDataFolder : public ::testing::TestWithParam<SRefusedFolder> {
+  protected:
+    ScopedWorkingDirectory mWork;
+};
+
+TEST_P(RefusedDataFolder, FailsNamingTheFolderAndWhy) {
+    const SRefusedFolder& c = GetParam();
+    if (c.mNeedsRoot && ::geteuid() != 0) {
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    }
+    c.mPlant();
+    const fs::path target = mWork.path() / c.mTarget;
+    std::string reason = c.mReason;
+    for (size_t at; (at = reason.find("{work}")) != std::string::npos;) {
+        reason.replace(at, 6, mWork.path().string());
+    }
     try {
         settings::EnterDataFolder(target);
         FAIL() << "no failure";
     } catch (const Exception& failure) {
-        EXPECT_TRUE(std::string(failure.what())
-                        .starts_with("Cannot use the data folder '" + target.string() + "': "))
-            << failure.what();
+        EXPECT_EQ(failure.what(),
+                  "Cannot use the data folder '" + target.string() + "': " + reason);
     }
-    EXPECT_EQ(fs::current_path(), work.path());
+    EXPECT_EQ(fs::current_path(), mWork.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedDataFolder,
+    ::testing::Values(
+        SRefusedFolder{"AFileInTheWay", "blocked/warblet", [] { WriteBytes("blocked", ""); },
+                       "'{work}/blocked' is a file, not a folder"},
+        SRefusedFolder{"AFileGivenAsTheFolder", "file", [] { WriteBytes("file", ""); },
+                       "'{work}/file' is a file, not a folder"},
+        SRefusedFolder{"ADanglingSymbolicLink", "link",
+                       [] { fs::create_symlink("gone/away", "link"); },
+                       "'{work}/link' is a symbolic link to 'gone/away', which does not exist"},
+        SRefusedFolder{"WritableByOthers", "open",
+                       [] {
+                           fs::create_directory("open");
+                           fs::permissions("open", fs::perms::all);
+                       },
+                       "it is writable by others without the sticky bit (mode 0777), so another "
+                       "user could replace its files"},
+        SRefusedFolder{"WritableByOthersThroughALink", "link",
+                       [] {
+                           fs::create_directory("open");
+                           fs::permissions("open", fs::perms::owner_all | fs::perms::others_write |
+                                                       fs::perms::others_exec);
+                           fs::create_symlink("open", "link");
+                       },
+                       "it is writable by others without the sticky bit (mode 0703), so another "
+                       "user could replace its files"},
+        SRefusedFolder{"OwnedBySomeoneElse", "theirs",
+                       [] {
+                           fs::create_directory("theirs");
+                           ASSERT_EQ(::chown("theirs", 65534, 65534), 0);
+                       },
+                       "it is owned by 'nobody' (uid 65534), not by the user running the program "
+                       "(uid 0)",
+                       true}),
+    [](const auto& testCase) { return std::string(testCase.param.mName); });
+
+TEST(EnterDataFolderTest, TheStickyBitOrAGroupMayShareTheFolder) {
+    const ScopedWorkingDirectory work;
+    for (const fs::perms perms :
+         {fs::perms::all | fs::perms::sticky_bit, fs::perms::owner_all | fs::perms::group_all}) {
+        const fs::path folder = work.path() / "shared";
+        fs::create_directory(folder);
+        fs::permissions(folder, perms);
+        settings::EnterDataFolder(folder);
+        EXPECT_EQ(fs::current_path(), folder);
+        fs::current_path(work.path());
+        fs::remove(folder);
+    }
 }
 
 }  // namespace

@@ -62,8 +62,27 @@ INSTANTIATE_TEST_SUITE_P(
                       SBadLine{"api_host=h:", "the port is no number from 1 to 65535"},
                       SBadLine{"api_host=h:0", "the port is no number from 1 to 65535"},
                       SBadLine{"api_host=h:65536", "the port is no number from 1 to 65535"},
-                      SBadLine{"api_host=h:8o", "the port is no number from 1 to 65535"}),
+                      SBadLine{"api_host=h:8o", "the port is no number from 1 to 65535"},
+                      SBadLine{"main_host=again", "'main_host' is set again (first on line 1)"},
+                      SBadLine{"api_host=a\x01"
+                               "b",
+                               "'\\x01' cannot stand in a host name"},
+                      SBadLine{"api_host=a\rb", "'\\r' cannot stand in a host name"},
+                      SBadLine{std::string("mian\0\x1b[2J=x", 11),
+                               "unknown key 'mian\\x00\\x1b[2J' (main_host, api_host or "
+                               "search_host)"}),
     [](const auto& testCase) { return CaseName(testCase.index, testCase.param.mText); });
+
+TEST(ServiceConfTest, EachKeyMayStandOnceAmongOtherLines) {
+    try {
+        settings::ParseServiceConf("api_host=a\n# note\n\nmain_host=b\napi_host=c\n",
+                                   "setting/service.conf", HostConfig());
+        FAIL() << "no failure";
+    } catch (const Exception& failure) {
+        EXPECT_STREQ(failure.what(),
+                     "setting/service.conf line 5: 'api_host' is set again (first on line 1)");
+    }
+}
 
 TEST(ServiceConfTest, FileUnderEnvironmentUnderDefaults) {
     const ScopedWorkingDirectory work;
@@ -77,5 +96,58 @@ TEST(ServiceConfTest, FileUnderEnvironmentUnderDefaults) {
     EXPECT_EQ(hosts.search, "twitter.com");
     EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
 }
+
+}  // namespace
+
+namespace {
+
+// A host from the command line or the environment is checked as a line of the file is, and the
+// message shows what was given with its control bytes escaped.
+struct SOutsideHost {
+    const char* mVariable;
+    std::string mValue;
+    std::string mMessage;  // after "VARIABLE: " for a variable
+
+    friend void PrintTo(const SOutsideHost& c, std::ostream* out) { *out << c.mVariable; }
+};
+
+class OutsideHost : public ::testing::TestWithParam<SOutsideHost> {
+  protected:
+    void TearDown() override { ::unsetenv(GetParam().mVariable); }
+    ScopedWorkingDirectory mWork;
+};
+
+TEST_P(OutsideHost, IsRefusedWithItsControlBytesEscaped) {
+    const SOutsideHost& c = GetParam();
+    ::setenv(c.mVariable, c.mValue.c_str(), 1);
+    try {
+        settings::ServiceHosts();
+        FAIL() << "no failure";
+    } catch (const Exception& failure) {
+        EXPECT_EQ(std::string(failure.what()), std::string(c.mVariable) + ": " + c.mMessage);
+    }
+    try {
+        settings::CheckHost(c.mValue);
+        FAIL() << "no failure";
+    } catch (const Exception& failure) {
+        EXPECT_EQ(std::string(failure.what()), c.mMessage);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutsideHost,
+    ::testing::Values(
+        SOutsideHost{"WARBLET_MAIN_HOST", "evil.example\r\nX-Injected: 1",
+                     "Not a host name or name:port: 'evil.example\\r\\nX-Injected: 1': '\\r' "
+                     "cannot stand in a host name"},
+        SOutsideHost{"WARBLET_API_HOST", "api\n",
+                     "Not a host name or name:port: 'api\\n': '\\n' cannot stand in a host name"},
+        SOutsideHost{"WARBLET_SEARCH_HOST", "search:80\r",
+                     "Not a host name or name:port: 'search:80\\r': the port is no number from 1 "
+                     "to 65535"},
+        SOutsideHost{"WARBLET_SEARCH_HOST", "\x1b]0;title\x07",
+                     "Not a host name or name:port: '\\x1b]0;title\\x07': '\\x1b' cannot stand in "
+                     "a host name"}),
+    [](const auto& testCase) { return CaseName(testCase.index, testCase.param.mVariable); });
 
 }  // namespace

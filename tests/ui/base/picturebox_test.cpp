@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QEnterEvent>
 #include <QTest>
+#include <filesystem>
 
 #include "base/PictureBox.h"
 #include "base/ThemeIcons.h"
 #include "common/errors.h"
+#include "support/workdir.h"
 
 namespace {
 
@@ -119,6 +122,19 @@ TEST(LoadIconFileTest, AMissingFileIsAnErrorNamingIt) {
         FAIL() << "no error";
     } catch (const Exception& error) {
         EXPECT_NE(std::string(error.what()).find("dat/no_such_icon.ico"), std::string::npos);
+    }
+}
+
+// An icon of the data folder's own that is a FIFO fails at once instead of blocking the start.
+TEST(LoadIconFileTest, AFifoIsRefusedWithoutBlocking) {
+    const ScopedWorkingDirectory work;
+    std::filesystem::create_directory("dat");
+    ASSERT_EQ(::mkfifo("dat/comments.ico", 0600), 0);
+    try {
+        LoadIconFile("dat/comments.ico");
+        FAIL() << "no error";
+    } catch (const Exception& error) {
+        EXPECT_STREQ(error.what(), "Cannot read file 'dat/comments.ico': not a regular file");
     }
 }
 

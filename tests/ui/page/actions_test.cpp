@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "base/PictureBox.h"
-#include "page/TabMainStyle.h"
 #include "post/DialogPost.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/logstore/logstore.h"
 
 using namespace ui_testing;

@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QTextCursor>
 
-#include "page/TabMainStyle.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 
 using namespace ui_testing;
 

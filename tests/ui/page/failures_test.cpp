@@ -11,9 +11,9 @@
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
-#include "page/TabMainStyle.h"
 #include "support/fakeservice.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/logstore/logstore.h"
 #include "window/DialogMain.h"
 #include "window/DialogSetting.h"

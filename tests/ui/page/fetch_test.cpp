@@ -9,8 +9,8 @@
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
-#include "page/TabMainStyle.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/logstore/logstore.h"
 
 using namespace ui_testing;

@@ -16,9 +16,9 @@
 
 #include "base/PictureBox.h"
 #include "desktop/OpenUrl.h"
-#include "page/TabMainStyle.h"
 #include "support/searchpath.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/conversions/text.h"
 #include "window/DialogMain.h"
 

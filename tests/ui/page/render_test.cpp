@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "page/TabMainStyle.h"
 #include "support/uifixture.h"
+#include "textview/EntryColors.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/logstore.h"
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -120,6 +121,22 @@ TEST_F(ComfortsTest, PreferencesRoundTripThroughTheirOwnFile) {
     EXPECT_EQ(read.page, 3);
     EXPECT_TRUE(std::filesystem::exists("setting/preferences.ini"));
     EXPECT_FALSE(std::filesystem::exists("setting/setting.dat")) << "the archive is not touched";
+}
+
+TEST_F(ComfortsTest, AnUnreadablePreferencesFileLeavesTheDefaultsAndSaysWhy) {
+    std::filesystem::create_directory("setting");
+    ASSERT_EQ(::mkfifo("setting/preferences.ini", 0600), 0);
+    {
+        CDialogMain window(context);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_EQ(window.tabMain->currentIndex(), 0);
+        window.close();
+    }
+    EXPECT_EQ(
+        diagnostics.lines,
+        std::vector<std::string>{"Cannot read file 'setting/preferences.ini': not a regular file"});
+    EXPECT_TRUE(std::filesystem::is_fifo("setting/preferences.ini"));
 }
 
 TEST_F(ComfortsTest, TheWindowsPlaceSizeAndPageComeBackAtTheNextStart) {
@@ -256,6 +273,21 @@ INSTANTIATE_TEST_SUITE_P(
                     {{5, "dave", "psst"}},
                     std::pair{QString::fromUtf8("新しいダイレクトメッセージ 1 件"),
                               QString("@dave: psst")}},
+        ComposeCase{"AnOverlongTextIsCutWithAnEllipsis",
+                    twitter_api::MENTIONS,
+                    {{1, "bob", std::string(400, 'x')}},
+                    std::pair{QString::fromUtf8("新しいメンション 1 件"),
+                              "@bob: " + QString(293, 'x') + QChar(0x2026)}},
+        ComposeCase{"TheCutKeepsACharacterOfTwoUnitsWhole",
+                    twitter_api::MENTIONS,
+                    {{1, "bob", std::string(292, 'x') + "🐈🐈🐈🐈🐈🐈"}},
+                    std::pair{QString::fromUtf8("新しいメンション 1 件"),
+                              "@bob: " + QString(292, 'x') + QChar(0x2026)}},
+        ComposeCase{
+            "TheLongestTextStaysWhole",
+            twitter_api::MENTIONS,
+            {{1, "bob", std::string(294, 'x')}},
+            std::pair{QString::fromUtf8("新しいメンション 1 件"), "@bob: " + QString(294, 'x')}},
         ComposeCase{"HomeTimelineNever", twitter_api::TIMELINE, {{1, "bob", "hi"}}, std::nullopt},
         ComposeCase{"Nothing", twitter_api::MENTIONS, {}, std::nullopt}),
     [](const auto& testCase) { return std::string(testCase.param.name); });

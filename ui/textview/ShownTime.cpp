@@ -1,4 +1,4 @@
-#include "page/ShownTime.h"
+#include "textview/ShownTime.h"
 
 #include <QDateTime>
 #include <optional>
