@@ -109,6 +109,9 @@ class CTabMain : public QWidget {
     void OpenNewPost();
     void OpenSettings();
     void OnRefreshClick();
+    // What a refresh asks for: the lists or saved searches an empty chooser lacks, else the
+    // timeline. False when it asked for nothing.
+    bool Reload();
     // Scrolls to the first of the entries that arrived below the part in view.
     void ShowNewEntries();
     // Draws every entry again, for a changed way of showing them (the time zone).

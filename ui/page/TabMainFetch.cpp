@@ -118,13 +118,7 @@ void CTabMain::OnRefreshClick() {
         return;
     }
     try {
-        // A chooser left empty (its lists failed to come) asks for them again.
-        if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0 &&
-            comboBox1->isEnabled()) {
-            RequestChoices();
-            return;
-        }
-        StartGetTimeLine();
+        Reload();
     } catch (const std::exception& error) {
         mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
         mContext.service.diagnostics->WriteLine(error.what());
@@ -132,6 +126,21 @@ void CTabMain::OnRefreshClick() {
         mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
         mContext.service.diagnostics->WriteLine("Unknown error");
     }
+}
+
+bool CTabMain::Reload() {
+    // A chooser left empty (its lists failed to come) asks for them again; one still waiting for
+    // them starts nothing.
+    if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0) {
+        if (!comboBox1->isEnabled() || !HasAccount()) {
+            return false;
+        }
+        RequestChoices();
+        return true;
+    }
+    const size_t started = mGetThreads.size();
+    StartGetTimeLine();
+    return mGetThreads.size() > started;
 }
 
 void CTabMain::OnTimerTick() {
@@ -146,9 +155,7 @@ void CTabMain::OnTimerTick() {
         // One fetch per page at a time: a page whose fetch still runs reloads once it has ended.
         if (mLastAutoReloadTime + kAutoReloadIntervalMs <= now && !FetchRunning()) {
             // A chooser still waiting for its lists starts nothing; its reload stays due.
-            const size_t started = mGetThreads.size();
-            StartGetTimeLine();
-            if (mGetThreads.size() > started) {
+            if (Reload()) {
                 mLastAutoReloadTime = now;
                 return;
             }

@@ -298,6 +298,46 @@ TEST_F(FailureTest, AnAutomaticReloadWaitsForTheChoices) {
     ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
 }
 
+// A chooser whose lists failed to come (the service down at the start) asks for them again at
+// the next automatic reload, not every tick, and shows the first choice's logs once they come.
+TEST_F(FailureTest, AChooserLeftEmptyAsksAgainAtTheNextAutomaticReload) {
+    auto today = std::make_shared<twitter_api::CContributionListOfDay>("20240310");
+    today->mContributions = MakeContributions({{4, "a", "logged on the list"}});
+    twitter_api::SaveLog(today, twitter_api::LISTS, "Rubyists");
+    gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
+    mService.Broken("GET /1/alice/lists.xml");
+    CTabMain& page = MakePage(twitter_api::LISTS);
+    ASSERT_EQ(page.comboBox1->count(), 0);
+    const auto asked = [this] {
+        const auto requests = mService.Requests();
+        return std::count(requests.begin(), requests.end(), "GET /1/alice/lists.xml");
+    };
+    EXPECT_EQ(asked(), 1);
+
+    // The first tick resets the page, whose day was never set, and that asks; the reload due
+    // meanwhile asks at the next tick.
+    const auto tick = [&](int64_t after) {
+        clock.now += after;
+        page.OnTimerTick();
+        EXPECT_TRUE(SettleCalls(page));
+    };
+    tick(0);
+    EXPECT_EQ(asked(), 2);
+    tick(3000);
+    EXPECT_EQ(asked(), 3);
+    tick(3000);
+    tick(3000);
+    EXPECT_EQ(asked(), 3) << "not before the next reload is due";
+
+    mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-2.xml"));
+    mService.Route("GET /1/pengwynn/lists/Rubyists/statuses.xml", StatusesWith(3));
+    tick(174'000);
+    EXPECT_EQ(asked(), 4);
+    EXPECT_EQ(page.comboBox1->currentText(), "Rubyists");
+    EXPECT_NE(page.txtTimeLine->Text().find("logged on the list"), std::string::npos);
+    EXPECT_FALSE(page.LastFetchFailed());
+}
+
 // A fetch under way when the page is reset (here: another list chosen) brings a result that
 // belongs to the old list; it is dropped, not appended to the new list's day or log.
 TEST_F(FailureTest, AFetchStartedBeforeAResetNeverLandsInWhatTheResetMade) {
