@@ -170,7 +170,9 @@ class CTabMain : public QWidget {
     void LoadIcons();
     void Subscribe();
     // Asks for the lists or saved searches off the interface thread; the chooser is disabled
-    // until they are there, then filled, its first item chosen and its logs shown.
+    // until they are there, then filled anew. The item shown stays chosen when it is still among
+    // them; otherwise the first is chosen and its logs shown. A failure leaves the chooser as it
+    // was.
     void RequestChoices();
     void ApplyChoices(CallOutcome<std::vector<std::string>> outcome);
     // Empties the chooser and fills it with the entries, choosing the item shown before when it
