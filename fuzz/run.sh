@@ -38,6 +38,7 @@ documents=()
 run daylist 4096 "$PWD/fuzz/corpus/daylist" "$build/fuzz-seeds/daylist"
 run settings 1024 "$PWD/fuzz/corpus/settings" "$build/fuzz-seeds/settings"
 run response 4096 "$PWD/fuzz/corpus/response"
+run response_tls 4096 "$PWD/fuzz/corpus/response"
 run conversions 1024 "$PWD/fuzz/corpus/conversions"
 for mapping in statuses directmessages searchentries lists savedsearches; do
     run "$mapping" 8192 "$PWD/fuzz/corpus/$mapping" "${documents[@]}"

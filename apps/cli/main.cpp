@@ -17,6 +17,7 @@ const char* const kUsage =
     "                    without PASSWORD it is read from the terminal, or from standard input\n"
     "  account show\n"
     "  service set HOST | service set [--main HOST] [--api HOST] [--search HOST]\n"
+    "                    [--ca-file PATH]   PEM certificates to trust for https ('' for none)\n"
     "  service show      the hosts in setting/service.conf, as the variables leave them\n"
     "  dump FILE         a settings or day-log archive as JSON\n"
     "  search [--data-dir DIR] [--account NAME] [--limit N] [--json|--csv] QUERY...\n"
@@ -31,8 +32,9 @@ const char* const kUsage =
     "  favorite ID | unfavorite ID\n"
     "The data folder (setting/, log/) is DIR; without --data-dir the current folder when it\n"
     "holds setting/setting.dat, else $XDG_DATA_HOME/warblet (~/.local/share/warblet).\n"
-    "A HOST is a name or name:port. WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST\n"
-    "override the hosts of setting/service.conf.\n";
+    "A HOST is a name or name:port, over TLS (port 443 by default) after https://.\n"
+    "WARBLET_MAIN_HOST, WARBLET_API_HOST and WARBLET_SEARCH_HOST override the hosts of\n"
+    "setting/service.conf.\n";
 
 using Command = std::function<int(const Arguments&)>;
 
@@ -44,11 +46,14 @@ struct SGlobalOptions {
     Arguments mCommand;  // the command word and what follows it
 };
 
-std::map<std::string, Command> Commands(const SGlobalOptions& options) {
+// calledFrom is the folder the tool was started in, before it enters the data folder.
+std::map<std::string, Command> Commands(const SGlobalOptions& options,
+                                        const std::filesystem::path& calledFrom) {
     std::map<std::string, Command> commands = {
         {"account", RunAccountCommand},
         {"dump", RunDumpCommand},
-        {"service", RunServiceConfCommand},
+        {"service",
+         [calledFrom](const Arguments& args) { return RunServiceConfCommand(args, calledFrom); }},
         {"search", [dataDir = options.mDataDir](
                        const Arguments& args) { return RunSearchCommand(args, dataDir); }},
     };
@@ -99,7 +104,8 @@ int Run(const Arguments& words) {
         std::cout << "warblet-cli " WARBLET_VERSION "\n";
         return 0;
     }
-    const std::map<std::string, Command> commands = Commands(options);
+    const std::map<std::string, Command> commands =
+        Commands(options, std::filesystem::current_path());
     const auto command =
         options.mCommand.empty() ? commands.end() : commands.find(options.mCommand[0]);
     if (command == commands.end()) {

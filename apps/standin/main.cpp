@@ -20,6 +20,7 @@
 #include "common/escaped.h"
 #include "live.h"
 #include "routes.h"
+#include "secure.h"
 #include "seed.h"
 #include "server.h"
 #include "state.h"
@@ -30,16 +31,22 @@ namespace {
 constexpr const char* kUsage =
     "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]\n"
     "                       [--state FILE] [--quiet]\n"
+    "                       [--tls-cert FILE --tls-key FILE [--redirect-http PORT]]\n"
     "       warblet-standin --help | --version\n"
     "A local stand-in of the service's version-1 interface on 127.0.0.1, for trying the client.\n"
     "  --seed FILE        accounts and statuses to start with (the installed standin-seed.json)\n"
     "  --port N           the port to listen on; by default any free one\n"
     "  --live             add a status every interval and a direct message every fourth\n"
     "  --interval-ms N    the live interval, 5000 by default\n"
-    "  --port-file FILE   write the port there once listening\n"
+    "  --port-file FILE   write the port there once listening (the redirect port on a second "
+    "line)\n"
     "  --state FILE       keep the statuses, messages and favourites there from one start to\n"
     "                     the next: the seed's are added only when the file does not exist yet\n"
     "  --quiet            no line for each request\n"
+    "  --tls-cert FILE    serve https with this PEM certificate (and chain)\n"
+    "  --tls-key FILE     the certificate's PEM private key\n"
+    "  --redirect-http N  also listen for plain HTTP on port N (0: any free one) and answer every\n"
+    "                     request with a 307 to the same path over https\n"
     "The demo account is demo / demo.";
 
 struct SOptions {
@@ -50,6 +57,9 @@ struct SOptions {
     std::string mPortFile;
     std::string mStateFile;
     bool mQuiet = false;
+    std::string mTlsCert;
+    std::string mTlsKey;
+    std::optional<int> mRedirectHttpPort;  // 0: any free port
     bool mHelp = false;
     bool mVersion = false;
 };
@@ -88,6 +98,12 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mStateFile = value();
         } else if (option == "--quiet") {
             options.mQuiet = true;
+        } else if (option == "--tls-cert") {
+            options.mTlsCert = value();
+        } else if (option == "--tls-key") {
+            options.mTlsKey = value();
+        } else if (option == "--redirect-http") {
+            options.mRedirectHttpPort = ToNumber(value(), 0, 65535);
         } else if (option == "--help") {
             options.mHelp = true;
         } else if (option == "--version") {
@@ -98,6 +114,12 @@ SOptions ParseOptions(int argc, char** argv) {
     }
     if (options.mSeed.empty() && !options.mHelp && !options.mVersion) {
         throw Exception("--seed is required");
+    }
+    if (options.mTlsCert.empty() != options.mTlsKey.empty()) {
+        throw Exception("--tls-cert and --tls-key go together");
+    }
+    if (options.mRedirectHttpPort && options.mTlsCert.empty()) {
+        throw Exception("--redirect-http needs --tls-cert and --tls-key");
     }
     return options;
 }
@@ -111,11 +133,14 @@ int Bind(httplib::Server& server, int port) {
 }
 
 // Written beside and renamed into place, so a script that polls for the file never reads half.
-void WritePortFile(const std::string& path, int port) {
+void WritePortFile(const std::string& path, int port, std::optional<int> redirectPort) {
     const std::string partial = path + ".partial";
     {
         std::ofstream file(partial, std::ios::trunc);
         file << port << '\n';
+        if (redirectPort) {
+            file << *redirectPort << '\n';
+        }
         if (!file.flush()) {
             throw Exception("cannot write the port file " + EscapeControls(path));
         }
@@ -138,6 +163,22 @@ int64_t ClockIdFloor() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
 }
 
+void LogRequests(httplib::Server& server, DiagnosticSink& diagnostics) {
+    server.set_logger(
+        [&diagnostics](const httplib::Request& request, const httplib::Response& response) {
+            diagnostics.WriteLine(request.method + " " + request.target + " " +
+                                  std::to_string(response.status));
+        });
+}
+
+// Serves on a thread of its own; the main thread is woken also when serving ends on its own.
+std::thread ServeOnThread(httplib::Server& server) {
+    return std::thread([&server] {
+        server.listen_after_bind();
+        kill(getpid(), SIGTERM);
+    });
+}
+
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CStore store(ClockIdFloor);
     standin::SLivePool pool = standin::LoadSeedFile(options.mSeed, standin::Now(), store);
@@ -150,33 +191,52 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
         keep();
     }
     standin::CLiveFeed live(store, std::move(pool), keep);
-    standin::CServer server;
-    standin::ConfigureServer(server, store);
+    const bool secure = !options.mTlsCert.empty();
+    // Plain HTTP is read by the stand-in's own server, whose head reader bounds floods and slow
+    // clients; https by the library's TLS server, with the library's own time-outs.
+    const std::unique_ptr<httplib::Server> server =
+        secure ? standin::MakeHttpsServer(options.mTlsCert, options.mTlsKey)
+               : std::make_unique<standin::CServer>();
+    standin::ConfigureServer(*server, store);
+    const int port = Bind(*server, options.mPort);
+    std::optional<standin::CServer> redirect;
+    std::optional<int> redirectPort;
+    if (options.mRedirectHttpPort) {
+        redirect.emplace();
+        standin::ConfigureRedirectToHttps(*redirect, port);
+        redirectPort = Bind(*redirect, *options.mRedirectHttpPort);
+    }
     if (!options.mQuiet) {
-        server.set_logger(
-            [&diagnostics](const httplib::Request& request, const httplib::Response& response) {
-                diagnostics.WriteLine(request.method + " " + request.target + " " +
-                                      std::to_string(response.status));
-            });
+        LogRequests(*server, diagnostics);
+        if (redirect) {
+            LogRequests(*redirect, diagnostics);
+        }
     }
-    const int port = Bind(server, options.mPort);
     if (!options.mPortFile.empty()) {
-        WritePortFile(options.mPortFile, port);
+        WritePortFile(options.mPortFile, port, redirectPort);
     }
-    diagnostics.WriteLine("listening on 127.0.0.1:" + std::to_string(port));
+    diagnostics.WriteLine("listening on " + std::string(secure ? "https://" : "") +
+                          "127.0.0.1:" + std::to_string(port));
+    if (redirectPort) {
+        diagnostics.WriteLine("listening on 127.0.0.1:" + std::to_string(*redirectPort) +
+                              " to send every request to https");
+    }
     if (options.mLive) {
         live.Run(std::chrono::milliseconds(options.mIntervalMs));
     }
-    std::thread serving([&server] {
-        server.listen_after_bind();
-        // Wakes the waiting main thread also when serving ends on its own.
-        kill(getpid(), SIGTERM);
-    });
+    std::thread serving = ServeOnThread(*server);
+    std::thread redirecting = redirect ? ServeOnThread(*redirect) : std::thread();
     const sigset_t signals = StopSignals();
     int received = 0;
     sigwait(&signals, &received);
-    server.stop();
+    server->stop();
+    if (redirect) {
+        redirect->stop();
+    }
     serving.join();
+    if (redirecting.joinable()) {
+        redirecting.join();
+    }
     keep();
     return 0;
 }

@@ -49,11 +49,11 @@ CDemoService::CDemoService()
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     // The state file in the demo's folder keeps the stand-in's statuses from one run to the next.
-    mProcess.start(program,
-                   {QStringLiteral("--seed"), seed, QStringLiteral("--live"),
-                    QStringLiteral("--quiet"), QStringLiteral("--port-file"), mPortFile,
-                    QStringLiteral("--state"),
-                    QDir::current().absoluteFilePath(QStringLiteral("standin-state.json"))});
+    mProcess.start(
+        program,
+        {QStringLiteral("--seed"), seed, QStringLiteral("--live"), QStringLiteral("--quiet"),
+         QStringLiteral("--port-file"), mPortFile, QStringLiteral("--state"),
+         QDir::current().absoluteFilePath(QStringLiteral("standin-state.json"))});
     if (!mProcess.waitForStarted()) {
         throw Exception("Cannot start " + EscapeControls(program.toStdString()) + ": " +
                         mProcess.errorString().toStdString());

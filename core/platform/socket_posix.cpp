@@ -126,10 +126,11 @@ TcpConnection::TcpConnection(const std::string& host, uint16_t port,
             break;
         }
     }
+    if (error == ETIMEDOUT && Clock::now() >= deadline) {
+        throw NetworkError("Gave up on '" + mHost + "': the exchange ran past its deadline");
+    }
     if (error == ETIMEDOUT) {
-        throw NetworkError(Clock::now() >= deadline
-                               ? "Gave up on '" + mHost + "': the exchange ran past its deadline"
-                               : "Timed out connecting to '" + target + "'");
+        throw TimedOut("Timed out connecting to '" + target + "'");
     }
     throw NetworkError("Cannot connect to '" + target + "': " + Reason(error));
 }
@@ -152,7 +153,7 @@ void TcpConnection::ThrowTimeOut(const std::string& message, Clock::time_point w
     if (waitEnd == mDeadline) {
         throw NetworkError("Gave up on '" + mHost + "': the exchange ran past its deadline");
     }
-    throw NetworkError(message);
+    throw TimedOut(message);
 }
 
 void TcpConnection::SendAll(std::string_view bytes) {

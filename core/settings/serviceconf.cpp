@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/escaped.h"
 #include "platform/file.h"
+#include "twitter_api/exchange/hostaddress.h"
 #include "twitter_api/logstore/logstore.h"
 
 namespace settings {
@@ -14,17 +15,7 @@ namespace {
 
 using twitter_api::HostConfig;
 
-struct SKey {
-    const char* mName;
-    const char* mVariable;  // the environment variable that overrides the line
-    std::string HostConfig::*mHost;
-};
-
-constexpr SKey kKeys[] = {
-    {"main_host", "WARBLET_MAIN_HOST", &HostConfig::main},
-    {"api_host", "WARBLET_API_HOST", &HostConfig::versioned},
-    {"search_host", "WARBLET_SEARCH_HOST", &HostConfig::search},
-};
+constexpr std::string_view kSchemeEnd = "://";
 
 std::string_view Trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
@@ -40,8 +31,18 @@ bool IsHostNameCharacter(char c) {
            c == '.' || c == '_';
 }
 
-// Why the value is no host name or name:port; empty when it is one.
+// Why the value is no host name or name:port, bare or after http:// or https://; empty when it is
+// one.
 std::string HostFault(std::string_view host) {
+    const auto schemeEnd = host.find(kSchemeEnd);
+    if (schemeEnd != std::string_view::npos) {
+        const std::string_view scheme = host.substr(0, schemeEnd);
+        if (!twitter_api::EqualsNoCase(scheme, "http") &&
+            !twitter_api::EqualsNoCase(scheme, "https")) {
+            return "the scheme is not http:// or https://";
+        }
+        host.remove_prefix(schemeEnd + kSchemeEnd.size());
+    }
     const auto colon = host.find(':');
     const std::string_view name = host.substr(0, colon);
     if (name.empty()) {
@@ -64,6 +65,31 @@ std::string HostFault(std::string_view host) {
     }
     return {};
 }
+
+// Why the value cannot name a file; empty when it can (an empty value names none).
+std::string FileNameFault(std::string_view path) {
+    for (char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return "a control character cannot stand in a file name";
+        }
+    }
+    return {};
+}
+
+struct SKey {
+    const char* mName;
+    const char* mVariable;  // the environment variable that overrides the line, if any
+    std::string HostConfig::*mValue;
+    std::string (*mFault)(std::string_view value);
+    bool mOptional;  // written only when not empty
+};
+
+constexpr SKey kKeys[] = {
+    {"main_host", "WARBLET_MAIN_HOST", &HostConfig::main, HostFault, false},
+    {"api_host", "WARBLET_API_HOST", &HostConfig::versioned, HostFault, false},
+    {"search_host", "WARBLET_SEARCH_HOST", &HostConfig::search, HostFault, false},
+    {"ca_file", nullptr, &HostConfig::caFile, FileNameFault, true},
+};
 
 const SKey* FindKey(std::string_view name) {
     for (const SKey& key : kKeys) {
@@ -99,11 +125,11 @@ void ApplyLine(std::string_view line, size_t lineNumber, size_t (&lineOfKey)[std
     }
     firstLine = lineNumber;
     const std::string value(Trimmed(line.substr(equals + 1)));
-    const std::string fault = HostFault(value);
+    const std::string fault = key->mFault(value);
     if (!fault.empty()) {
         throw Exception(fault);
     }
-    hosts.*(key->mHost) = value;
+    hosts.*(key->mValue) = value;
 }
 
 }  // namespace
@@ -132,7 +158,10 @@ HostConfig ParseServiceConf(std::string_view text, const std::string& fileName, 
 std::string FormatServiceConf(const HostConfig& hosts) {
     std::string text;
     for (const SKey& key : kKeys) {
-        text += std::string(key.mName) + "=" + hosts.*(key.mHost) + "\n";
+        const std::string& value = hosts.*(key.mValue);
+        if (!key.mOptional || !value.empty()) {
+            text += std::string(key.mName) + "=" + value + "\n";
+        }
     }
     return text;
 }
@@ -160,7 +189,7 @@ void SaveServiceConf(const HostConfig& hosts) {
 HostConfig ServiceHosts() {
     HostConfig hosts = LoadServiceConf();
     for (const SKey& key : kKeys) {
-        const char* value = std::getenv(key.mVariable);
+        const char* value = key.mVariable == nullptr ? nullptr : std::getenv(key.mVariable);
         if (value == nullptr || *value == '\0') {
             continue;
         }
@@ -168,7 +197,7 @@ HostConfig ServiceHosts() {
         if (!fault.empty()) {
             throw Exception(std::string(key.mVariable) + ": " + NotAHost(value, fault));
         }
-        hosts.*(key.mHost) = value;
+        hosts.*(key.mValue) = value;
     }
     return hosts;
 }

@@ -10,8 +10,10 @@
 //   main_host=twitter.com
 //   api_host=api.twitter.com
 //   search_host=search.twitter.com
-// A value is a host name or name:port. Blank lines and lines starting with "#" are skipped; a key
-// may stand once.
+//   ca_file=/path/to/ca.pem
+// A host is a host name or name:port, either after http:// or https:// when wanted; ca_file, only
+// written when set, names a PEM file of certificates trusted for https besides the system's.
+// Blank lines and lines starting with "#" are skipped; a key may stand once.
 namespace settings {
 
 inline constexpr const char* kServiceConfFile = "setting/service.conf";
@@ -21,10 +23,11 @@ inline constexpr const char* kServiceConfFile = "setting/service.conf";
 twitter_api::HostConfig ParseServiceConf(std::string_view text, const std::string& fileName,
                                          twitter_api::HostConfig base);
 
-// All three lines, in the order above.
+// All lines, in the order above; ca_file only when set.
 std::string FormatServiceConf(const twitter_api::HostConfig& hosts);
 
-// Throws Exception for a value that is no host name or name:port.
+// Throws Exception for a value that is no host name or name:port (after http:// or https:// when
+// given).
 void CheckHost(const std::string& host);
 
 // The hosts in "setting/service.conf" over the defaults; the defaults alone without the file.

@@ -5,13 +5,18 @@
 #include <cctype>
 
 #include "common/diagnostics.h"
-#include "common/escaped.h"
+#include "platform/socket.h"
+#include "platform/tls.h"
 #include "twitter_api/conversions/number.h"
+#include "twitter_api/exchange/redirect.h"
 
 namespace twitter_api {
 namespace {
 
 constexpr std::string_view kContentLength = "content-length:";
+constexpr std::string_view kLocation = "location:";
+
+using Clock = std::chrono::steady_clock;
 
 // Cuts a stream into lines. A line ends at LF, at CR LF, at a lone CR or at the end of the
 // stream; reading at the end of the stream yields an empty line. A line longer than its limit
@@ -111,9 +116,28 @@ void CheckContentLength(std::string_view line) {
     ToInt32(value);
 }
 
-bool IsDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+// The value of a "Location" header line; nothing for another line.
+std::optional<std::string> LocationOf(std::string_view line) {
+    if (!StartsWithNoCase(line, kLocation)) {
+        return std::nullopt;
+    }
+    std::string_view value = line.substr(kLocation.size());
+    const size_t first = value.find_first_not_of(" \t");
+    const size_t last = value.find_last_not_of(" \t");
+    return std::string(first == std::string_view::npos ? std::string_view()
+                                                       : value.substr(first, last - first + 1));
+}
+
+// The connection to address: plain, or TLS on it for https.
+std::unique_ptr<platform::Stream> Connect(const Service& service, const HostAddress& address,
+                                          Clock::time_point deadline) {
+    auto connection = std::make_unique<platform::TcpConnection>(address.name, address.port,
+                                                                service.timeout, deadline);
+    if (!address.tls) {
+        return connection;
+    }
+    return std::make_unique<platform::TlsConnection>(std::move(connection), address.name,
+                                                     service.hosts.caFile);
 }
 
 }  // namespace
@@ -154,34 +178,19 @@ std::string EncodePathSegment(std::string_view name) {
     return segment;
 }
 
-HostAddress ParseHostAddress(std::string_view host) {
-    const size_t colon = host.rfind(':');
-    if (colon == std::string_view::npos) {
-        return {std::string(host), 80};
-    }
-    const std::string_view port = host.substr(colon + 1);
-    const int value = IsDigits(port) && port.size() <= 5 ? std::stoi(std::string(port)) : 0;
-    if (value < 1 || value > 65535) {
-        throw platform::NetworkError("Invalid port in host '" + EscapeControls(host) + "'");
-    }
-    return {std::string(host.substr(0, colon)), static_cast<uint16_t>(value)};
-}
-
-ResponseStream SendRequest(const Service& service, std::string_view method, HostKind host,
-                           const std::string& path, const Credential& credential) {
-    const auto deadline = platform::TcpConnection::Clock::now() + service.deadline;
-    const std::string& hostName = service.hosts.For(host);
-    const HostAddress address = ParseHostAddress(hostName);
-    platform::TcpConnection connection(address.name, address.port, service.timeout, deadline);
+ResponseStream SendRequest(const Service& service, std::string_view method,
+                           const HostAddress& address, const std::string& path,
+                           const Credential& credential, Clock::time_point deadline) {
+    std::unique_ptr<platform::Stream> connection = Connect(service, address, deadline);
     std::string request = std::string(method) + path + " HTTP/1.0\r\n";
-    request += "HOST: " + hostName + "\r\n";
+    request += "HOST: " + address.authority + "\r\n";
     if (credential) {
         request += "Authorization: Basic " + *credential + "\r\n";
     }
     request += "\r\n";
     std::optional<std::string> sendFailure;
     try {
-        connection.SendAll(request);
+        connection->SendAll(request);
     } catch (const platform::NetworkError& e) {
         sendFailure = e.what();
     }
@@ -201,6 +210,9 @@ bool ReadResponseInto(ByteSource& stream, Response& response) {
             throw platform::NetworkError(TooManyHeaderLines());
         }
         CheckContentLength(line);
+        if (!response.location) {
+            response.location = LocationOf(line);
+        }
         response.header += line;
         line = reader.ReadLine(kMaxHeaderLineBytes, HeaderLineTooLong);
     }
@@ -229,14 +241,42 @@ Response ReadResponse(ByteSource& stream) {
     return response;
 }
 
-Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
-                      const std::string& path, const Credential& credential) {
-    ResponseStream stream = SendRequest(service, method, host, path, credential);
+namespace {
+
+// One request to address and its whole answer, with the document in place of the body.
+Response Exchange(const Service& service, std::string_view method, const HostAddress& address,
+                  const std::string& path, const Credential& credential,
+                  Clock::time_point deadline) {
+    ResponseStream stream = SendRequest(service, method, address, path, credential, deadline);
     Response response;
     response.body = XmlProlog;  // the body is read straight into the document
     const bool answered = ReadResponseInto(stream, response);
     if (stream.SendFailure() && !answered) {
         throw platform::NetworkError(*stream.SendFailure());
+    }
+    return response;
+}
+
+bool IsRedirect(const Response& response) {
+    return response.location && IsRedirectStatus(response.statusLine);
+}
+
+}  // namespace
+
+Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
+                      const std::string& path, const Credential& credential) {
+    const auto deadline = Clock::now() + service.deadline;
+    const HostAddress address = ParseHostAddress(service.hosts.For(host));
+    Response response = Exchange(service, method, address, path, credential, deadline);
+    if (IsRedirect(response)) {
+        const auto target = UpgradeTarget(address, path, *response.location);
+        if (!target) {
+            throw platform::NetworkError(RefusedRedirectMessage(*response.location));
+        }
+        response = Exchange(service, method, *target, path, credential, deadline);
+        if (IsRedirect(response)) {
+            throw platform::NetworkError(RefusedRedirectMessage(*response.location));
+        }
     }
     return {std::move(response.statusLine), std::move(response.body)};
 }

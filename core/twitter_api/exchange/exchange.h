@@ -1,15 +1,18 @@
 #pragma once
 
+#include <chrono>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/errors.h"
-#include "platform/socket.h"
+#include "platform/stream.h"
+#include "twitter_api/exchange/hostaddress.h"
 #include "twitter_api/exchange/service.h"
 
 // One HTTP/1.0 exchange per request: a fresh connection, a request line and two or three header
@@ -43,41 +46,39 @@ inline constexpr size_t kMaxHeaderLineBytes = 64 * 1024;
 inline constexpr size_t kMaxHeaderLines = 256;
 inline constexpr size_t kMaxBodyBytes = 16 * 1024 * 1024;
 
-// The stream of one request: the connection it was sent on, read until the peer closes it.
+// The stream of one request: the connection it was sent on, plain or TLS, read until the peer
+// closes it.
 class ResponseStream final : public ByteSource {
   public:
-    ResponseStream(platform::TcpConnection connection, std::optional<std::string> sendFailure)
+    ResponseStream(std::unique_ptr<platform::Stream> connection,
+                   std::optional<std::string> sendFailure)
         : mConnection(std::move(connection)), mSendFailure(std::move(sendFailure)) {}
-    size_t Read(char* buffer, size_t size) override { return mConnection.Receive(buffer, size); }
+    size_t Read(char* buffer, size_t size) override { return mConnection->Receive(buffer, size); }
 
     // Why the request could not be written in full, when it could not: a server may answer
     // before it has read the whole request and close, and that answer still counts.
     const std::optional<std::string>& SendFailure() const { return mSendFailure; }
 
   private:
-    platform::TcpConnection mConnection;
+    std::unique_ptr<platform::Stream> mConnection;
     std::optional<std::string> mSendFailure;
 };
 
-// A host setting split into the name to resolve and the port: "name" (port 80) or "name:port".
-// A port that is not a number from 1 to 65535 throws NetworkError.
-struct HostAddress {
-    std::string name;
-    uint16_t port = 80;
-};
-HostAddress ParseHostAddress(std::string_view host);
-
-// Connects to the host of the kind and writes, in one write, the request line, the "HOST: " line,
-// the "Authorization: Basic " line when a credential is given, and the empty line. A failure to
-// connect throws NetworkError; a failure to write is kept in the stream. The whole exchange must
-// end within service.deadline.
-ResponseStream SendRequest(const Service& service, std::string_view method, HostKind host,
-                           const std::string& path, const Credential& credential);
+// Connects to address, over TLS for https (trusting service.hosts.caFile besides the system's
+// store), and writes, in one write, the request line, the "HOST: " line with the address as
+// written, the "Authorization: Basic " line when a credential is given, and the empty line. A
+// failure to connect throws NetworkError; a failure to write is kept in the stream. Nothing waits
+// beyond deadline.
+ResponseStream SendRequest(const Service& service, std::string_view method,
+                           const HostAddress& address, const std::string& path,
+                           const Credential& credential,
+                           std::chrono::steady_clock::time_point deadline);
 
 struct Response {
     std::string statusLine;  // the first line of the response
     std::string header;      // the status line and header lines run together
     std::string body;        // every line after the service's declaration line, each + LF
+    std::optional<std::string> location;  // the first "Location" header's value
 };
 
 // Reads the whole response as lines ended by LF, CR LF, a lone CR or the end of the stream. A
@@ -93,8 +94,11 @@ struct Fetched {
     std::string document;
 };
 
-// Sends the request and reads its answer. When the request could not be written in full and the
-// server closed without a word, the write's failure is thrown as NetworkError.
+// Sends the request and reads its answer, all within service.deadline. When the request could not
+// be written in full and the server closed without a word, the write's failure is thrown as
+// NetworkError. A redirect to the same host over https with the same path is followed once, with
+// the same method and credential; any other redirect with a location throws NetworkError naming
+// the location.
 Fetched FetchDocument(const Service& service, std::string_view method, HostKind host,
                       const std::string& path, const Credential& credential);
 

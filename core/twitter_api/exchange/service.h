@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 
 class DiagnosticSink;
 
@@ -14,11 +15,22 @@ enum class HostKind {
     Search,     // the Atom search
 };
 
-// Host names as written in the "HOST: " line: a name, or name:port (port 80 when absent).
+// Host names as written in the "HOST: " line: a name, or name:port (port 80 when absent); either
+// may follow "https://" (TLS, port 443 when absent) or "http://", which the line leaves out.
 struct HostConfig {
+    HostConfig() = default;
+    HostConfig(std::string mainHost, std::string versionedHost, std::string searchHost,
+               std::string caFileName = {})
+        : main(std::move(mainHost)),
+          versioned(std::move(versionedHost)),
+          search(std::move(searchHost)),
+          caFile(std::move(caFileName)) {}
+
     std::string main = "twitter.com";
     std::string versioned = "api.twitter.com";
     std::string search = "search.twitter.com";
+    // A PEM file of certificates trusted for https hosts besides the system's; empty for none.
+    std::string caFile;
 
     const std::string& For(HostKind kind) const;
 };

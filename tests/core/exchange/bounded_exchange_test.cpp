@@ -1,42 +1,49 @@
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "exchange/loopback.h"
+#include "exchange/overtransport.h"
 #include "twitter_api/exchange/exchange.h"
 
-// What a hostile or broken server can do to one exchange: trickle, send without end, close early.
+// What a hostile or broken server can do to one exchange: trickle, send without end, close early;
+// over plain connections and over TLS alike.
 namespace {
 
 using namespace twitter_api;
 using testing_support::EndlessSource;
 using testing_support::LoopbackListener;
+using testing_support::OverTransport;
+using testing_support::Peer;
 using testing_support::RecordingSink;
-using testing_support::ServiceFor;
+using testing_support::Transport;
 
 using Clock = std::chrono::steady_clock;
 
-std::string ReadUntil(int connection, std::string_view end) {
+class BoundedExchange : public OverTransport {};
+
+INSTANTIATE_TEST_SUITE_P(Transports, BoundedExchange,
+                         ::testing::Values(Transport::Plain, Transport::Tls),
+                         testing_support::TransportName);
+
+std::string ReadUntil(Peer& connection, std::string_view end) {
     std::string received;
     char buffer[4096];
     while (received.find(end) == std::string::npos) {
-        const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-        if (got <= 0) {
+        const size_t got = connection.Receive(buffer, sizeof buffer);
+        if (got == 0) {
             break;
         }
-        received.append(buffer, static_cast<size_t>(got));
+        received.append(buffer, got);
     }
     return received;
 }
 
 // Takes the first piece of the request and closes without reading the rest.
-void ReadOnce(int connection) {
+void ReadOnce(Peer& connection) {
     char buffer[4096];
-    ::recv(connection, buffer, sizeof buffer, 0);
+    connection.Receive(buffer, sizeof buffer);
 }
 
 std::string NetworkErrorOf(const std::function<void()>& call) {
@@ -48,22 +55,22 @@ std::string NetworkErrorOf(const std::function<void()>& call) {
     return "no NetworkError";
 }
 
-TEST(BoundedExchange, ATricklingServerIsCutOffAtTheDeadline) {
-    LoopbackListener listener;
-    listener.ServeWith([](int connection) {
+TEST_P(BoundedExchange, ATricklingServerIsCutOffAtTheDeadline) {
+    LoopbackListener listener(Tls());
+    listener.ServeWith([](Peer& connection) {
         ReadUntil(connection, "\r\n\r\n");
         const std::string trickle = "HTTP/1.0 200 OK\r\nX: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
         // One byte every 50 ms: each wait is short, the whole never ends. Stops once the client
         // has gone.
         for (size_t i = 0; i < 200; ++i) {
-            if (::send(connection, &trickle[i % trickle.size()], 1, MSG_NOSIGNAL) != 1) {
+            if (!connection.Send(trickle.substr(i % trickle.size(), 1))) {
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     });
     RecordingSink sink;
-    Service service = ServiceFor(listener, HostKind::Main, sink, std::chrono::seconds(2));
+    Service service = ServiceOn(listener, sink, std::chrono::seconds(2));
     service.deadline = std::chrono::milliseconds(600);
     const auto start = Clock::now();
     const std::string error =
@@ -88,9 +95,9 @@ struct CapCase {
     size_t cap;
 };
 
-TEST(BoundedExchange, AnEndlessAnswerStopsAtItsCap) {
+std::vector<CapCase> CapCases() {
     const std::string head = "HTTP/1.0 200 OK\r\n\r\n<?xml version=\"1.0\"?>\r\n";
-    const CapCase cases[] = {
+    return {
         {"endless header line", "HTTP/1.0 200 OK\r\nX: ", "a",
          "The service's answer has a header line longer than 65536 bytes", kMaxHeaderLineBytes},
         {"endless status line", "", "H",
@@ -104,13 +111,39 @@ TEST(BoundedExchange, AnEndlessAnswerStopsAtItsCap) {
         {"endless declaration line", "HTTP/1.0 200 OK\r\n\r\n", "<",
          "The service's answer has a body larger than 16777216 bytes", kMaxBodyBytes},
     };
-    for (const auto& c : cases) {
+}
+
+TEST(BoundedExchange, AnEndlessAnswerStopsAtItsCap) {
+    for (const auto& c : CapCases()) {
         SCOPED_TRACE(c.name);
         EndlessSource source(c.prefix, c.filler);
         const std::string error = NetworkErrorOf([&] { ReadResponse(source); });
         EXPECT_EQ(error, c.error);
         // It stopped reading near the cap: memory stays bounded by it.
         EXPECT_LT(source.Given(), c.prefix.size() + c.cap + 64 * 1024);
+    }
+}
+
+TEST_P(BoundedExchange, AnEndlessAnswerFromTheServerStopsAtItsCap) {
+    for (const auto& c : CapCases()) {
+        SCOPED_TRACE(c.name);
+        LoopbackListener listener(Tls());
+        listener.ServeWith([&c](Peer& connection) {
+            ReadUntil(connection, "\r\n\r\n");
+            std::string chunk;
+            while (chunk.size() < 64 * 1024) {
+                chunk += c.filler;
+            }
+            // Until the client gives up and closes.
+            for (bool open = connection.Send(c.prefix); open;) {
+                open = connection.Send(chunk);
+            }
+        });
+        RecordingSink sink;
+        const Service service = ServiceOn(listener, sink);
+        EXPECT_EQ(NetworkErrorOf(
+                      [&] { FetchDocument(service, kGet, HostKind::Main, "/", std::nullopt); }),
+                  c.error);
     }
 }
 
@@ -128,20 +161,18 @@ TEST(BoundedExchange, AnAnswerJustUnderTheCapsIsRead) {
     EXPECT_EQ(response.body.size(), kMaxBodyBytes);
 }
 
-TEST(BoundedExchange, TheRequestGoesOutInOneWrite) {
-    LoopbackListener listener;
+TEST_P(BoundedExchange, TheRequestGoesOutInOneWrite) {
+    LoopbackListener listener(Tls());
     std::string firstRead;
-    listener.ServeWith([&firstRead](int connection) {
+    listener.ServeWith([&firstRead](Peer& connection) {
         // Waits for the whole request to be in flight, then takes what one read gives.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         char buffer[8192];
-        const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-        firstRead.assign(buffer, static_cast<size_t>(std::max<ssize_t>(got, 0)));
-        const std::string answer = "HTTP/1.0 200 OK\r\n\r\n<?xml?>\n<ok/>\n";
-        ::send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
+        firstRead.assign(buffer, connection.Receive(buffer, sizeof buffer));
+        connection.Send("HTTP/1.0 200 OK\r\n\r\n<?xml?>\n<ok/>\n");
     });
     RecordingSink sink;
-    const Service service = ServiceFor(listener, HostKind::Main, sink);
+    const Service service = ServiceOn(listener, sink);
     const Fetched fetched = FetchDocument(service, kGet, HostKind::Main, "/a", std::string("c"));
     listener.Received();
     EXPECT_EQ(firstRead, "GET /a HTTP/1.0\r\nHOST: " + listener.Address() +
@@ -149,31 +180,30 @@ TEST(BoundedExchange, TheRequestGoesOutInOneWrite) {
     EXPECT_EQ(fetched.document, std::string(XmlProlog) + "<ok/>\n");
 }
 
-TEST(BoundedExchange, AnAnswerAfterTheRequestLineIsRead) {
+TEST_P(BoundedExchange, AnAnswerAfterTheRequestLineIsRead) {
     // The server answers as soon as it has the request line and closes without reading the rest;
     // the path is long enough that writing the rest fails.
-    LoopbackListener listener;
-    listener.ServeWith([](int connection) {
+    LoopbackListener listener(Tls());
+    listener.ServeWith([](Peer& connection) {
         ReadOnce(connection);
-        const std::string answer =
-            "HTTP/1.0 414 URI Too Long\r\n\r\n<?xml?>\n<hash><error>Too long</error></hash>\n";
-        ::send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
-        ::shutdown(connection, SHUT_WR);
+        connection.Send(
+            "HTTP/1.0 414 URI Too Long\r\n\r\n<?xml?>\n<hash><error>Too long</error></hash>\n");
+        connection.EndOutput();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     });
     RecordingSink sink;
-    const Service service = ServiceFor(listener, HostKind::Main, sink);
+    const Service service = ServiceOn(listener, sink);
     const std::string path = "/" + std::string(8 << 20, 'p');
     const Fetched fetched = FetchDocument(service, kPost, HostKind::Main, path, std::nullopt);
     EXPECT_EQ(fetched.statusLine, "HTTP/1.0 414 URI Too Long");
     EXPECT_EQ(fetched.document, std::string(XmlProlog) + "<hash><error>Too long</error></hash>\n");
 }
 
-TEST(BoundedExchange, AServerThatClosesWithoutAWordGivesTheWriteFailure) {
-    LoopbackListener listener;
-    listener.ServeWith([](int connection) { ReadOnce(connection); });
+TEST_P(BoundedExchange, AServerThatClosesWithoutAWordGivesTheWriteFailure) {
+    LoopbackListener listener(Tls());
+    listener.ServeWith([](Peer& connection) { ReadOnce(connection); });
     RecordingSink sink;
-    const Service service = ServiceFor(listener, HostKind::Main, sink);
+    const Service service = ServiceOn(listener, sink);
     const std::string path = "/" + std::string(8 << 20, 'p');
     const std::string error =
         NetworkErrorOf([&] { FetchDocument(service, kPost, HostKind::Main, path, std::nullopt); });

@@ -6,15 +6,18 @@
 #include <chrono>
 
 #include "exchange/loopback.h"
+#include "exchange/overtransport.h"
 
 namespace {
 
 using namespace twitter_api;
 using testing_support::LoopbackListener;
+using testing_support::OverTransport;
 using testing_support::RecordingSink;
 using testing_support::ResponseWith;
 using testing_support::ServiceFor;
 using testing_support::TextSource;
+using testing_support::Transport;
 
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
@@ -134,8 +137,48 @@ TEST(HostAddress, NameAloneMeansPort80) {
     EXPECT_EQ(withPort.port, 65535);
 }
 
+TEST(HostAddress, ASchemeChoosesTlsAndItsPortAndStaysOutOfTheHostLine) {
+    struct Case {
+        const char* host;
+        const char* name;
+        uint16_t port;
+        bool tls;
+        const char* authority;
+    };
+    const Case cases[] = {
+        {"https://example.org", "example.org", 443, true, "example.org"},
+        {"https://example.org:8443", "example.org", 8443, true, "example.org:8443"},
+        {"HTTPS://Example.org", "Example.org", 443, true, "Example.org"},
+        {"http://example.org", "example.org", 80, false, "example.org"},
+        {"http://example.org:8080", "example.org", 8080, false, "example.org:8080"},
+        {"example.org:8080", "example.org", 8080, false, "example.org:8080"},
+        {"example.org", "example.org", 80, false, "example.org"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host);
+        const HostAddress address = ParseHostAddress(c.host);
+        EXPECT_EQ(address.name, c.name);
+        EXPECT_EQ(address.port, c.port);
+        EXPECT_EQ(address.tls, c.tls);
+        EXPECT_EQ(address.authority, c.authority);
+    }
+}
+
+TEST(HostAddress, OnlyHttpAndHttpsAreSchemes) {
+    for (const char* host : {"ftp://example.org", "://example.org", "httpss://a:1"}) {
+        SCOPED_TRACE(host);
+        try {
+            ParseHostAddress(host);
+            ADD_FAILURE() << "no exception";
+        } catch (const platform::NetworkError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("Unknown scheme in host '") + host + "'");
+        }
+    }
+}
+
 TEST(HostAddress, BadPortsAreNetworkErrors) {
-    for (const char* host : {"a:", "a:0", "a:65536", "a:8o", "a:-1", "a:000000080", "a:80\r\n"}) {
+    for (const char* host : {"a:", "a:0", "a:65536", "a:8o", "a:-1", "a:000000080", "a:80\r\n",
+                             "https://a:", "https://a:0"}) {
         SCOPED_TRACE(host);
         const std::string quoted = host == std::string("a:80\r\n") ? "a:80\\r\\n" : host;
         try {
@@ -147,7 +190,13 @@ TEST(HostAddress, BadPortsAreNetworkErrors) {
     }
 }
 
-TEST(SendRequest, WritesTheRequestLineHostAndCredentialLines) {
+class SendRequestOver : public OverTransport {};
+
+INSTANTIATE_TEST_SUITE_P(Transports, SendRequestOver,
+                         ::testing::Values(Transport::Plain, Transport::Tls),
+                         testing_support::TransportName);
+
+TEST_P(SendRequestOver, WritesTheRequestLineHostAndCredentialLines) {
     struct Case {
         const char* name;
         std::string_view method;
@@ -161,10 +210,11 @@ TEST(SendRequest, WritesTheRequestLineHostAndCredentialLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        LoopbackListener listener;
+        LoopbackListener listener(Tls());
         listener.Serve(ResponseWith(std::string(kDeclaration) + "\n<ok/>\n"));
         RecordingSink sink;
-        const Service service = ServiceFor(listener, HostKind::Search, sink);
+        Service service = ServiceFor(listener, HostKind::Search, sink);
+        service.hosts.caFile = CaFile();
         const std::string document =
             FetchDocument(service, c.method, HostKind::Search, "/p?q=1", c.credential).document;
         EXPECT_EQ(listener.Received(), std::string(c.method) + "/p?q=1 HTTP/1.0\r\nHOST: " +
@@ -173,12 +223,11 @@ TEST(SendRequest, WritesTheRequestLineHostAndCredentialLines) {
     }
 }
 
-TEST(SendRequest, NoCredentialMeansExactlyThreeLineEnds) {
-    LoopbackListener listener;
+TEST_P(SendRequestOver, NoCredentialMeansExactlyThreeLineEnds) {
+    LoopbackListener listener(Tls());
     listener.Serve(ResponseWith("<?xml?>\n<ok/>\n"));
     RecordingSink sink;
-    FetchDocument(ServiceFor(listener, HostKind::Main, sink), kGet, HostKind::Main, "/",
-                  std::nullopt);
+    FetchDocument(ServiceOn(listener, sink), kGet, HostKind::Main, "/", std::nullopt);
     const std::string received = listener.Received();
     size_t pairs = 0;
     for (size_t at = received.find("\r\n"); at != std::string::npos;

@@ -30,6 +30,24 @@ TEST(ServiceConfTest, WrittenFileReadsBackTheSameHosts) {
     EXPECT_EQ(read.search, written.search);
 }
 
+TEST(ServiceConfTest, HostsMayNameTheirSchemeAndACaFileMayBeAdded) {
+    const HostConfig hosts = settings::ParseServiceConf(
+        "main_host=https://a.example\napi_host=HTTP://b.example:81\nsearch_host=https://c:8443\n"
+        "ca_file = /etc/warblet/own ca.pem \n",
+        "service.conf", HostConfig());
+    EXPECT_EQ(hosts.main, "https://a.example");
+    EXPECT_EQ(hosts.versioned, "HTTP://b.example:81");
+    EXPECT_EQ(hosts.search, "https://c:8443");
+    EXPECT_EQ(hosts.caFile, "/etc/warblet/own ca.pem");
+    const std::string text = settings::FormatServiceConf(hosts);
+    EXPECT_EQ(text,
+              "main_host=https://a.example\napi_host=HTTP://b.example:81\n"
+              "search_host=https://c:8443\nca_file=/etc/warblet/own ca.pem\n");
+    EXPECT_EQ(settings::ParseServiceConf(text, "service.conf", HostConfig()).caFile, hosts.caFile);
+    EXPECT_EQ(settings::ParseServiceConf("ca_file=\n", "service.conf", hosts).caFile, "")
+        << "an empty ca_file names none";
+}
+
 struct SBadLine {
     std::string mText;
     std::string mMessage;
@@ -70,7 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SBadLine{"api_host=a\rb", "'\\r' cannot stand in a host name"},
                       SBadLine{std::string("mian\0\x1b[2J=x", 11),
                                "unknown key 'mian\\x00\\x1b[2J' (main_host, api_host or "
-                               "search_host)"}),
+                               "search_host)"},
+                      SBadLine{"api_host=ftp://h", "the scheme is not http:// or https://"},
+                      SBadLine{"api_host=https:/h", "the port is no number from 1 to 65535"},
+                      SBadLine{"api_host=https://", "no host name"},
+                      SBadLine{"api_host=https://h/", "'/' cannot stand in a host name"},
+                      SBadLine{"api_host=https://h:0", "the port is no number from 1 to 65535"},
+                      SBadLine{"ca_file=a\x01"
+                               "b",
+                               "a control character cannot stand in a file name"}),
     [](const auto& testCase) { return CaseName(testCase.index, testCase.param.mText); });
 
 TEST(ServiceConfTest, EachKeyMayStandOnceAmongOtherLines) {

@@ -5,8 +5,6 @@
 // ended; a reply on the direct-messages page says that it will be public.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -286,20 +284,20 @@ TEST_F(ReadingPlaceTest, APostWhoseWindowWasClosedReportsHowItEnded) {
         context.service.hosts.main = host.Address();
         context.service.timeout = std::chrono::milliseconds(500);
         if (succeeds) {
-            host.ServeWith([](int connection) {
+            host.ServeWith([](testing_support::Peer& connection) {
                 std::string request;
                 char buffer[1024];
                 while (request.find("\r\n\r\n") == std::string::npos) {
-                    const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-                    if (got <= 0) {
+                    const size_t got = connection.Receive(buffer, sizeof buffer);
+                    if (got == 0) {
                         return;
                     }
-                    request.append(buffer, static_cast<size_t>(got));
+                    request.append(buffer, got);
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                const std::string answer = HttpResponse(
-                    "HTTP/1.0 200 OK", "<?xml version=\"1.0\"?>\n<status><id>1</id></status>\n");
-                ::send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
+                connection.Send(HttpResponse(
+                    "HTTP/1.0 200 OK", "<?xml version=\"1.0\"?>\n<status><id>1</id></status>\n"));
+                connection.EndOutput();
             });
         }
         CTabMain& page = MakePage(twitter_api::TIMELINE);
