@@ -1,5 +1,6 @@
 #include "base/ThemeIcons.h"
 
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "base/Lightening.h"
@@ -10,11 +11,32 @@ namespace {
 const QString kFallbackTheme = QStringLiteral("Adwaita");
 constexpr int kLargerScales[] = {2, 3, 4};
 
-QIcon FromTheme(const QString& name) {
+// Where no desktop platform theme says where the icon themes are (the offscreen and plain X11
+// platforms look in the program's resources alone), the freedesktop data folders are searched.
+void FindTheThemes() {
+    QStringList paths = QIcon::themeSearchPaths();
+    const QStringList folders =
+        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                  QStandardPaths::LocateDirectory);
+    for (const QString& folder : folders) {
+        if (!paths.contains(folder)) {
+            paths.append(folder);
+        }
+    }
+    QIcon::setThemeSearchPaths(paths);
+    // A desktop that names no theme has its icons looked up in Debian's default one.
+    if (QIcon::themeName().isEmpty()) {
+        QIcon::setThemeName(kFallbackTheme);
+    }
     if (QIcon::fallbackThemeName().isEmpty() ||
         QIcon::fallbackThemeName() == QStringLiteral("hicolor")) {
         QIcon::setFallbackThemeName(kFallbackTheme);
     }
+}
+
+QIcon FromTheme(const QString& name) {
+    static const bool found = (FindTheThemes(), true);
+    Q_UNUSED(found);
     return QIcon::fromTheme(name);
 }
 
