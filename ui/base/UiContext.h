@@ -17,6 +17,9 @@ struct UiContext {
     // The text of a new status that was closed unsent, shared by every copy of the context so
     // that any page's new post offers it again.
     std::shared_ptr<std::string> postDraft = std::make_shared<std::string>();
+    // Times are shown in Japan time, as they are stored, instead of the machine's zone; shared as
+    // the draft is, so that the window's preference reaches every page.
+    std::shared_ptr<bool> japanTime = std::make_shared<bool>(false);
     // Puts the day logs on the disk off the interface thread; without one, saves write at once.
     std::shared_ptr<twitter_api::LogWriter> logWriter;
 };

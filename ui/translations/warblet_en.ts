@@ -21,6 +21,22 @@
         <translation>The status could not be posted.
 %1</translation>
     </message>
+    <message>
+        <source>ダイレクトメッセージへの返信</source>
+        <translation>Answer to a direct message</translation>
+    </message>
+    <message>
+        <source>この返信はダイレクトメッセージではなく、誰でも読める公開のつぶやきになります。</source>
+        <translation>This answer is not a direct message: it is posted as a public status that everyone can read.</translation>
+    </message>
+    <message>
+        <source>%1 文字を %2 文字超えています。送る前に短くしてください。</source>
+        <translation>The text is %2 characters over the limit of %1. Shorten it before sending.</translation>
+    </message>
+    <message>
+        <source>この返信は公開のつぶやきとして投稿され、誰でも読めます。投稿しますか?</source>
+        <translation>This answer is posted as a public status that everyone can read. Post it?</translation>
+    </message>
 </context>
 <context>
     <name>CDialogSetting</name>
@@ -63,6 +79,14 @@
     <message>
         <source>変更を保存せずに閉じますか?</source>
         <translation>Close without saving the changes?</translation>
+    </message>
+    <message>
+        <source>サーバーのアドレス、アカウント名とパスワードを入力してください。</source>
+        <translation>Enter the address of your server, your account name and your password.</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -133,16 +157,24 @@
         <translation>Loading…</translation>
     </message>
     <message>
-        <source>取得失敗</source>
-        <translation>Fetch failed</translation>
-    </message>
-    <message>
         <source>お気に入りを変更できませんでした</source>
         <translation>The favourite could not be changed</translation>
     </message>
     <message>
-        <source>★ 失敗</source>
-        <translation>★ failed</translation>
+        <source>投稿しました</source>
+        <translation>Posted</translation>
+    </message>
+    <message>
+        <source>投稿</source>
+        <translation>Post</translation>
+    </message>
+    <message>
+        <source>取得を中止しました</source>
+        <translation>Fetch cancelled</translation>
+    </message>
+    <message>
+        <source>新着 %1 件 ▼</source>
+        <translation>%1 new ▼</translation>
     </message>
     <message>
         <source>このサーバーには保存した検索がありません</source>
@@ -200,6 +232,10 @@
     <message>
         <source>閉じてもトレイに残る</source>
         <translation>Close to the tray</translation>
+    </message>
+    <message>
+        <source>時刻を日本時間で表示する</source>
+        <translation>Show times in Japan time</translation>
     </message>
 </context>
 <context>
@@ -262,6 +298,33 @@
     <message>
         <source>ログを検索 (%1)</source>
         <translation>Search the logs (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>StatusText</name>
+    <message>
+        <source>アカウント名かパスワードが受け付けられません</source>
+        <translation>The account name or password is refused</translation>
+    </message>
+    <message>
+        <source>%1 に接続できません</source>
+        <translation>Cannot reach %1</translation>
+    </message>
+    <message>
+        <source>サーバーのエラー: %1</source>
+        <translation>The server answered with an error: %1</translation>
+    </message>
+    <message>
+        <source>サーバーの応答を理解できません</source>
+        <translation>The server&apos;s answer was not understood</translation>
+    </message>
+    <message>
+        <source>設定を開く</source>
+        <translation>Open the settings</translation>
+    </message>
+    <message>
+        <source>アカウントがありません: 設定を開いてください (%1)</source>
+        <translation>No account yet: open the settings (%1)</translation>
     </message>
 </context>
 <context>

@@ -14,26 +14,26 @@ constexpr std::string_view kNoAccount = "No account name and password are set";
 // Nothing of the answer is read: a well-formed document without an error status is success.
 bool Exchange(const Service& service, SRoute SRouteTable::*which, const PathValues& values,
               const std::string& credential, std::optional<std::string_view> diagnosticLine,
-              std::string* failure) {
+              FailureOut failure) {
     const SRoute& route = RoutesOf(service.hosts.flavour).*which;
     const Fetched fetched = FetchRoute(service, kPost, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return false;
     }
     if (const auto malformed = CheckWellFormed(fetched.document)) {
         ReportMalformed(service, diagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
         return false;
     }
     return true;
 }
 
 bool ChangeFavorite(const Service& service, const std::string& credential,
-                    SRoute SRouteTable::*which, int64_t statusId, std::string* failure) {
-    SetFailure(failure, {});
+                    SRoute SRouteTable::*which, int64_t statusId, FailureOut failure) {
+    failure.Clear();
     if (credential.empty()) {
-        SetFailure(failure, std::string(kNoAccount));
+        failure.Set(FailureKind::CredentialRefused, std::string(kNoAccount));
         return false;
     }
     return Exchange(service, which, {{"id", std::to_string(statusId)}}, credential, std::nullopt,
@@ -43,8 +43,8 @@ bool ChangeFavorite(const Service& service, const std::string& credential,
 }  // namespace
 
 bool Post(const Service& service, const std::string& credential, const std::string& text,
-          int64_t replyId, std::string* failure) {
-    SetFailure(failure, {});
+          int64_t replyId, FailureOut failure) {
+    failure.Clear();
     PathValues values{{"text", UriEncode(text)}};
     if (replyId >= 0) {
         values["reply"] = std::to_string(replyId);
@@ -54,12 +54,12 @@ bool Post(const Service& service, const std::string& credential, const std::stri
 }
 
 bool CreateFavorite(const Service& service, const std::string& credential, int64_t statusId,
-                    std::string* failure) {
+                    FailureOut failure) {
     return ChangeFavorite(service, credential, &SRouteTable::createFavorite, statusId, failure);
 }
 
 bool DestroyFavorite(const Service& service, const std::string& credential, int64_t statusId,
-                     std::string* failure) {
+                     FailureOut failure) {
     return ChangeFavorite(service, credential, &SRouteTable::destroyFavorite, statusId, failure);
 }
 

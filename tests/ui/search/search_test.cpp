@@ -250,17 +250,21 @@ TEST_F(SearchTest, CtrlRRepliesToTheHitAtTheCaret) {
     Results().txtResults->Select(Results().ShownStart(1) + 3, 0);
     std::string text;
     int64_t replyId = 0;
+    bool public_ = false;
     QTimer::singleShot(0, [&] {
         ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
         auto* dialog = qobject_cast<CDialogPost*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         text = dialog->TweetText();
         replyId = dialog->ReplyId();
+        public_ = dialog->findChild<QLabel*>("lblPublic") != nullptr;
         dialog->reject();
     });
     QTest::keyClick(Results().txtResults, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(text, "@frank ");
-    EXPECT_EQ(replyId, 20);
+    // The hit is a direct message: as on its page, the answer is public and answers no status.
+    EXPECT_EQ(replyId, -1);
+    EXPECT_TRUE(public_);
 }
 
 TEST_F(SearchTest, CtrlDTogglesTheFavouriteOfTheHitAndNothingOfThePage) {
