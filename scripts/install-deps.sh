@@ -8,7 +8,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     libexpat1-dev libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev libcpp-httplib-dev libssl-dev openssl
-    qt6-base-dev libgl-dev famfamfam-silk help2man
+    qt6-base-dev libgl-dev famfamfam-silk adwaita-icon-theme help2man
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools dbus-daemon dbus-session-bus-common
     libxcb-damage0-dev libxcb-xtest0-dev xvfb
     "$@"

@@ -149,7 +149,8 @@ int PostStatus(const twitter_api::Service& service, const Arguments& args) {
     return Outcome(success, failure);
 }
 
-template <bool (*Request)(const twitter_api::Service&, const std::string&, int64_t, std::string*)>
+template <bool (*Request)(const twitter_api::Service&, const std::string&, int64_t,
+                          twitter_api::FailureOut)>
 int Favorite(const twitter_api::Service& service, const Arguments& args) {
     if (args.size() != 1) {
         throw UsageError{"favorite and unfavorite need one status ID"};
@@ -208,7 +209,7 @@ int Conversation(const twitter_api::Service& service, const Arguments& args) {
 }
 
 template <std::vector<std::string> (*Request)(const twitter_api::Service&, const std::string&,
-                                              std::string*)>
+                                              twitter_api::FailureOut)>
 int Names(const twitter_api::Service& service, const Arguments& args) {
     if (!args.empty()) {
         throw UsageError{"this command takes no arguments"};

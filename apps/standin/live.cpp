@@ -17,6 +17,9 @@ void CLiveFeed::Step(Time now) {
         mStore.AddDirectMessage(message.mSenderId, message.mRecipientId, message.mText, now);
     }
     ++mSteps;
+    if (mAfterStep) {
+        mAfterStep();
+    }
 }
 
 void CLiveFeed::Run(std::chrono::milliseconds interval) {

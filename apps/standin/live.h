@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,7 +34,9 @@ struct SLivePool {
 // Keeps the stand-in moving, so that refreshes and automatic reloads bring something new.
 class CLiveFeed {
   public:
-    CLiveFeed(CStore& store, SLivePool pool) : mStore(store), mPool(std::move(pool)) {}
+    // afterStep, when given, runs after every step (the stand-in keeps its state with it).
+    CLiveFeed(CStore& store, SLivePool pool, std::function<void()> afterStep = {})
+        : mStore(store), mPool(std::move(pool)), mAfterStep(std::move(afterStep)) {}
 
     // Adds the next status of the pool and, every fourth step, the next direct message.
     void Step(Time now);
@@ -43,6 +46,7 @@ class CLiveFeed {
   private:
     CStore& mStore;
     SLivePool mPool;
+    std::function<void()> mAfterStep;
     uint64_t mSteps = 0;
     std::jthread mThread;  // last: stopped and joined before the rest goes
 };

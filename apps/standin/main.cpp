@@ -23,6 +23,7 @@
 #include "secure.h"
 #include "seed.h"
 #include "server.h"
+#include "state.h"
 #include "store.h"
 #include "twitter_api/exchange/flavour.h"
 
@@ -30,7 +31,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: warblet-standin --seed FILE [--port N] [--live] [--interval-ms N] [--port-file FILE]\n"
-    "                       [--quiet] [--tls-cert FILE --tls-key FILE [--redirect-http PORT]]\n"
+    "                       [--state FILE] [--quiet]\n"
+    "                       [--tls-cert FILE --tls-key FILE [--redirect-http PORT]]\n"
     "                       [--flavour gnusocial|friendica]\n"
     "       warblet-standin --help | --version\n"
     "A local stand-in of the service's version-1 interface on 127.0.0.1, for trying the client.\n"
@@ -40,6 +42,8 @@ constexpr const char* kUsage =
     "  --interval-ms N    the live interval, 5000 by default\n"
     "  --port-file FILE   write the port there once listening (the redirect port on a second "
     "line)\n"
+    "  --state FILE       keep the statuses, messages and favourites there from one start to\n"
+    "                     the next: the seed's are added only when the file does not exist yet\n"
     "  --quiet            no line for each request\n"
     "  --tls-cert FILE    serve https with this PEM certificate (and chain)\n"
     "  --tls-key FILE     the certificate's PEM private key\n"
@@ -55,6 +59,7 @@ struct SOptions {
     bool mLive = false;
     int mIntervalMs = 5000;
     std::string mPortFile;
+    std::string mStateFile;
     bool mQuiet = false;
     std::string mTlsCert;
     std::string mTlsKey;
@@ -94,6 +99,8 @@ SOptions ParseOptions(int argc, char** argv) {
             options.mIntervalMs = ToNumber(value(), 1, 86'400'000);
         } else if (option == "--port-file") {
             options.mPortFile = value();
+        } else if (option == "--state") {
+            options.mStateFile = value();
         } else if (option == "--quiet") {
             options.mQuiet = true;
         } else if (option == "--tls-cert") {
@@ -187,8 +194,17 @@ std::thread ServeOnThread(httplib::Server& server) {
 int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     standin::CStore store(ClockIdFloor);
     const bool withRepeats = options.mFlavour != twitter_api::Flavour::Service;
-    standin::CLiveFeed live(
-        store, standin::LoadSeedFile(options.mSeed, standin::Now(), store, withRepeats));
+    standin::SLivePool pool =
+        standin::LoadSeedFile(options.mSeed, standin::Now(), store, withRepeats);
+    const auto keep = [&options, &store] {
+        if (!options.mStateFile.empty()) {
+            standin::SaveState(store, options.mStateFile);
+        }
+    };
+    if (!options.mStateFile.empty() && !standin::LoadState(store, options.mStateFile)) {
+        keep();
+    }
+    standin::CLiveFeed live(store, std::move(pool), keep);
     const bool secure = !options.mTlsCert.empty();
     // Plain HTTP is read by the stand-in's own server, whose head reader bounds floods and slow
     // clients; https by the library's TLS server, with the library's own time-outs.
@@ -237,6 +253,7 @@ int Serve(const SOptions& options, DiagnosticSink& diagnostics) {
     if (redirecting.joinable()) {
         redirecting.join();
     }
+    keep();
     return 0;
 }
 

@@ -316,6 +316,32 @@ std::optional<int64_t> CStore::AuthorOf(int64_t statusId) const {
     return status->mUserId;
 }
 
+CStore::SRecords CStore::Records() const {
+    std::lock_guard lock(mLock);
+    return {mStatuses, mDirectMessages, mFavorites};
+}
+
+void CStore::Restore(SRecords records) {
+    std::lock_guard lock(mLock);
+    const auto unknown = [this](int64_t userId) { return !mAccounts.contains(userId); };
+    std::erase_if(records.statuses, [&](const SStatus& status) { return unknown(status.mUserId); });
+    std::erase_if(records.messages, [&](const SDirectMessage& message) {
+        return unknown(message.mSenderId) || unknown(message.mRecipientId);
+    });
+    std::erase_if(records.favorites, [&](const auto& favorite) { return unknown(favorite.first); });
+    std::ranges::sort(records.statuses, {}, &SStatus::mId);
+    std::ranges::sort(records.messages, {}, &SDirectMessage::mId);
+    mStatuses = std::move(records.statuses);
+    mDirectMessages = std::move(records.messages);
+    mFavorites = std::move(records.favorites);
+    if (!mStatuses.empty()) {
+        mNextStatusId = std::max(mNextStatusId, mStatuses.back().mId + 1);
+    }
+    if (!mDirectMessages.empty()) {
+        mNextDirectMessageId = std::max(mNextDirectMessageId, mDirectMessages.back().mId + 1);
+    }
+}
+
 template <typename Keep>
 std::vector<SStatusView> CStore::Statuses(int64_t viewerId, SPage page, Keep keep) const {
     std::vector<SStatusView> views;

@@ -71,6 +71,17 @@ class CStore {
     // Who wrote the status; empty when no status has that id.
     std::optional<int64_t> AuthorOf(int64_t statusId) const;
 
+    // What changes while the stand-in runs, so that it can be kept from one start to the next.
+    struct SRecords {
+        std::vector<SStatus> statuses;                    // oldest first
+        std::vector<SDirectMessage> messages;             // oldest first
+        std::set<std::pair<int64_t, int64_t>> favorites;  // (user id, status id)
+    };
+    SRecords Records() const;
+    // Replaces the statuses, messages and favourites with those kept; records of users the store
+    // does not know are left out. New ids continue above the highest kept.
+    void Restore(SRecords records);
+
   private:
     struct SAccount {
         SUser mUser;

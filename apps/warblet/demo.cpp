@@ -48,14 +48,19 @@ CDemoService::CDemoService(twitter_api::Flavour flavour)
     mProcess.setStandardOutputFile(QProcess::nullDevice());
     mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mProcess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    // The state file in the demo's folder keeps the stand-in's statuses from one run to the next;
+    // each kind of server has its own, as their seeds differ.
+    QString stateFile = QStringLiteral("standin-state.json");
     QStringList arguments = {QStringLiteral("--seed"),      seed,
                              QStringLiteral("--live"),      QStringLiteral("--quiet"),
                              QStringLiteral("--port-file"), mPortFile};
     if (flavour != twitter_api::Flavour::Service) {
         const std::string_view key = twitter_api::FlavourKey(flavour);
-        arguments << QStringLiteral("--flavour")
-                  << QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+        const QString name = QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+        arguments << QStringLiteral("--flavour") << name;
+        stateFile = QStringLiteral("standin-state-%1.json").arg(name);
     }
+    arguments << QStringLiteral("--state") << QDir::current().absoluteFilePath(stateFile);
     mProcess.start(program, arguments);
     if (!mProcess.waitForStarted()) {
         throw Exception("Cannot start " + EscapeControls(program.toStdString()) + ": " +

@@ -2,14 +2,17 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QVariantMap>
 
 #include "desktop/Notifier.h"
 #include "desktop/Preferences.h"
 #include "page/TabMain.h"
 #include "support/uifixture.h"
+#include "textview/TimelineView.h"
 #include "window/Comforts.h"
 #include "window/DialogMain.h"
 
@@ -27,6 +30,7 @@ struct NotifyCall {
     QString summary;
     QString body;
     QStringList actions;
+    QVariantMap hints;
     int timeout;
 };
 
@@ -62,8 +66,8 @@ class NotificationService : public QObject {
     QStringList GetCapabilities() { return mCapabilities; }
     uint Notify(const QString& application, uint replaces, const QString& icon,
                 const QString& summary, const QString& body, const QStringList& actions,
-                const QVariantMap&, int timeout) {
-        calls.push_back({application, replaces, icon, summary, body, actions, timeout});
+                const QVariantMap& hints, int timeout) {
+        calls.push_back({application, replaces, icon, summary, body, actions, hints, timeout});
         return static_cast<uint>(100 + calls.size());
     }
     void CloseNotification(uint) {}
@@ -105,8 +109,9 @@ TEST_F(NotifierBusTest, OneNotificationPerFetchOfOthersMentionsAndMessages) {
     const NotifyCall& call = service.calls[0];
     EXPECT_EQ(call.application, "Warblet");
     EXPECT_EQ(call.replaces, 0u);
-    EXPECT_TRUE(call.icon.startsWith("file://") && call.icon.endsWith("/dat/comments.ico"))
-        << call.icon.toStdString();
+    // The installed application icon, by its name in the icon theme.
+    EXPECT_EQ(call.icon, "org.warblet.Warblet");
+    EXPECT_EQ(call.hints.value("desktop-entry").toString(), "org.warblet.Warblet");
     EXPECT_EQ(call.summary, QString::fromUtf8("新しいメンション 2 件"));
     EXPECT_EQ(call.body, "@bob: hi &lt;b&gt;") << "escaped whatever the service announced";
     EXPECT_TRUE(call.actions.contains("default"));
@@ -122,6 +127,12 @@ TEST_F(NotifierBusTest, OneNotificationPerFetchOfOthersMentionsAndMessages) {
     ASSERT_EQ(service.calls.size(), 2u);
     EXPECT_EQ(service.calls[1].summary, QString::fromUtf8("新しいダイレクトメッセージ 1 件"));
     EXPECT_EQ(service.calls[1].body, "@dave: psst");
+    EXPECT_EQ(service.calls[1].replaces, 0u) << "a page's first notification replaces none";
+
+    // The next mentions take the place of the mentions' notification still shown.
+    Arrive(twitter_api::MENTIONS, {{5, "erin", "again"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 3; }));
+    EXPECT_EQ(service.calls[2].replaces, 101u);
 }
 
 TEST_F(NotifierBusTest, ClickingANotificationRaisesTheWindowOnItsPage) {
@@ -138,6 +149,33 @@ TEST_F(NotifierBusTest, ClickingANotificationRaisesTheWindowOnItsPage) {
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return mWindow->isVisible(); }));
     EXPECT_EQ(mWindow->tabMain->currentIndex(), twitter_api::DIRECTMESSAGES);
+}
+
+// The click shows the entries that arrived, not the place the reader had left.
+TEST_F(NotifierBusTest, ClickingANotificationShowsTheNewEntries) {
+    NotificationService service({"body", "actions"});
+    OpenWindow();
+    mWindow->tabMain->setCurrentIndex(twitter_api::MENTIONS);
+    CTabMain& page = *mWindow->mTabPages[twitter_api::MENTIONS];
+    std::vector<Entry> old;
+    for (int64_t id = 1; id <= 60; ++id) {
+        old.push_back({id, "ann", "old " + std::to_string(id)});
+    }
+    std::vector<twitter_api::ContributionPtr> items = MakeContributions(old);
+    page.AddContributions(items, page.mTodayList, page.mYesterdayList);
+    QCoreApplication::processEvents();
+    QScrollBar& bar = *page.txtTimeLine->verticalScrollBar();
+    bar.setValue(0);
+    Arrive(twitter_api::MENTIONS, {{61, "bob", "new"}, {62, "carol", "newer"}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 1; }));
+    QTest::qWait(100);
+    EXPECT_EQ(bar.value(), 0) << "the arrival moved nothing";
+
+    service.Click(101);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.value() > 0; }));
+    const QTextBlock first =
+        page.txtTimeLine->document()->findBlock(page.mTodayList->mContributions[60]->mTextPosition);
+    EXPECT_EQ(bar.value(), std::min(first.firstLineNumber(), bar.maximum()));
 }
 
 TEST_F(NotifierBusTest, AServiceThatReadsMarkupGetsTheTextEscaped) {

@@ -83,6 +83,18 @@ rm -rf "$demo/log"
 QT_QPA_PLATFORM=offscreen timeout -s TERM 8 "$usr/bin/warblet" --demo >"$work/demo.log" 2>&1 &&
     fail "warblet --demo ended before it was stopped: $(cat "$work/demo.log")"
 ls "$demo"/log/demo/timeline/*.dat >/dev/null 2>&1 || fail "--demo logged nothing in $demo: $(cat "$work/demo.log")"
+# A second run shows the stand-in's history of the first, under the same ids, and adds only what
+# its live feed makes, not the seed's statuses again.
+status_ids() { grep -o '"id":[0-9]*' "$demo/standin-state.json" | sort -u; }
+first_ids=$(status_ids)
+[ -n "$first_ids" ] || fail "--demo kept no state of its stand-in"
+QT_QPA_PLATFORM=offscreen timeout -s TERM 8 "$usr/bin/warblet" --demo >"$work/demo2.log" 2>&1 &&
+    fail "the second warblet --demo ended before it was stopped: $(cat "$work/demo2.log")"
+second_ids=$(status_ids)
+[ -z "$(comm -23 <(echo "$first_ids") <(echo "$second_ids"))" ] ||
+    fail "the second --demo run lost statuses of the first"
+added=$(comm -13 <(echo "$first_ids") <(echo "$second_ids") | wc -l)
+[ "$added" -le 4 ] || fail "the second --demo run added $added records, the seed's again"
 sleep 0.5
 for proc in /proc/[0-9]*; do
     command_line=$(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null) || continue

@@ -118,7 +118,7 @@ Outcome FromContributions(bool success, std::string failure,
 using Call = std::function<Outcome(const twitter_api::Service&)>;
 
 Call Timeline(bool (*request)(const twitter_api::Service&, std::vector<ContributionPtr>&,
-                              const std::string&, int64_t, int32_t, std::string*),
+                              const std::string&, int64_t, int32_t, twitter_api::FailureOut),
               int32_t count) {
     return [=](const twitter_api::Service& service) {
         std::vector<ContributionPtr> out;
@@ -148,7 +148,7 @@ Call Search(std::string query) {
 }
 
 Call Choices(std::vector<std::string> (*request)(const twitter_api::Service&, const std::string&,
-                                                 std::string*)) {
+                                                 twitter_api::FailureOut)) {
     return [=](const twitter_api::Service& service) {
         std::string failure;
         Outcome outcome;

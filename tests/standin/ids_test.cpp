@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "live.h"
 #include "seed.h"
+#include "state.h"
 #include "store.h"
+#include "support/workdir.h"
 
 namespace standin {
 namespace {
@@ -34,6 +37,20 @@ struct SRun {
     int64_t OldestStatus() const {
         return mStore.HomeTimeline(mDemo, {0, 200, 1}).back().mStatus.mId;
     }
+    std::vector<int64_t> AllStatuses() const {
+        std::vector<int64_t> ids;
+        for (const SStatusView& view : mStore.HomeTimeline(mDemo, {0, 1000, 1})) {
+            ids.push_back(view.mStatus.mId);
+        }
+        return ids;
+    }
+    std::vector<int64_t> AllMessages() const {
+        std::vector<int64_t> ids;
+        for (const SDirectMessageView& view : mStore.DirectMessages(mDemo, {0, 1000, 1})) {
+            ids.push_back(view.mMessage.mId);
+        }
+        return ids;
+    }
     int64_t NewestMessage() const {
         return mStore.DirectMessages(mDemo, {0, 1, 1}).front().mMessage.mId;
     }
@@ -58,6 +75,63 @@ TEST(StandinIdsTest, ASecondStartHandsOutIdsAboveEveryIdOfTheFirst) {
     SRun second(clockMs);
     EXPECT_GT(second.OldestStatus(), firstNewestStatus);
     EXPECT_GT(second.OldestMessage(), firstNewestMessage);
+}
+
+// With a state file a restart shows the same history under the same ids, favourites included,
+// and what it adds comes above it, instead of the seed's statuses again under new ids.
+TEST(StandinIdsTest, AStateFileKeepsTheHistoryAndItsIdsAcrossStarts) {
+    const ScopedWorkingDirectory folder;
+    int64_t clockMs = 1'796'000'000'000;
+    std::vector<int64_t> statuses;
+    std::vector<int64_t> messages;
+    {
+        SRun first(clockMs);
+        first.Step(8);
+        ASSERT_TRUE(first.mStore.SetFavorite(first.mDemo, first.NewestStatus(), true));
+        SaveState(first.mStore, "state.json");
+        statuses = first.AllStatuses();
+        messages = first.AllMessages();
+    }
+    clockMs += 60'000;
+    SRun second(clockMs);
+    EXPECT_TRUE(LoadState(second.mStore, "state.json"));
+    EXPECT_EQ(second.AllStatuses(), statuses);
+    EXPECT_EQ(second.AllMessages(), messages);
+    EXPECT_TRUE(second.mStore.HomeTimeline(second.mDemo, {0, 1, 1}).front().mFavorited);
+
+    second.Step(4);
+    // Newest first: four new statuses above the kept ones.
+    const std::vector<int64_t> after = second.AllStatuses();
+    ASSERT_EQ(after.size(), statuses.size() + 4);
+    EXPECT_TRUE(std::equal(statuses.begin(), statuses.end(), after.begin() + 4));
+    EXPECT_GT(after[3], statuses.front());
+
+    EXPECT_FALSE(LoadState(second.mStore, "missing.json"));
+    EXPECT_EQ(second.AllStatuses(), after) << "without a file the store stays as it is";
+}
+
+// The servers' stand-ins seed repeats; a restart must show them as repeats again.
+TEST(StandinIdsTest, AStateFileKeepsWhatEachStatusRepeats) {
+    const ScopedWorkingDirectory folder;
+    const auto repeats = [](const CStore& store, int64_t viewer) {
+        std::vector<std::pair<int64_t, int64_t>> pairs;
+        for (const SStatusView& view : store.HomeTimeline(viewer, {0, 1000, 1})) {
+            if (view.mStatus.mRepeatOfId != 0) {
+                pairs.emplace_back(view.mStatus.mId, view.mStatus.mRepeatOfId);
+            }
+        }
+        return pairs;
+    };
+    CStore first([] { return int64_t{1'796'000'000'000}; });
+    LoadSeedFile(WARBLET_STANDIN_SEED, kStart, first, /*withRepeats=*/true);
+    const int64_t demo = *first.Authenticate("demo", "demo");
+    ASSERT_FALSE(repeats(first, demo).empty());
+    SaveState(first, "state.json");
+
+    CStore second([] { return int64_t{1'796'000'060'000}; });
+    LoadSeedFile(WARBLET_STANDIN_SEED, kStart, second, /*withRepeats=*/true);
+    ASSERT_TRUE(LoadState(second, "state.json"));
+    EXPECT_EQ(repeats(second, demo), repeats(first, demo));
 }
 
 TEST(StandinIdsTest, IdsKeepGrowingWhenTheClockStandsStillOrGoesBack) {

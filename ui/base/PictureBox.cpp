@@ -25,8 +25,19 @@ void PictureBox::SetImages(const QIcon& normal, const QIcon& hover) {
 
 void PictureBox::Show(const QIcon& image, bool own) {
     mShowingOwn = own;
-    // The image's own size up to the box's size, centred.
-    setPixmap(image.pixmap(image.actualSize(size())));
+    // The smallest picture's size up to the box's size, centred, at the screen's scale: the
+    // larger pictures an icon holds are for the higher scales.
+    const QList<QSize> sizes = image.availableSizes();
+    QSize shown = image.actualSize(size());
+    if (!sizes.isEmpty()) {
+        shown = sizes.front().boundedTo(size());
+        for (const QSize candidate : sizes) {
+            if (candidate.width() < shown.width()) {
+                shown = candidate.boundedTo(size());
+            }
+        }
+    }
+    setPixmap(image.pixmap(shown, devicePixelRatioF()));
 }
 
 void PictureBox::ShowImage(const QIcon& image) {
@@ -58,14 +69,14 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 
 void PictureBox::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
-    if (isEnabled()) {
+    if (isEnabled() && mShowingOwn) {
         Show(mHover, true);
     }
 }
 
 void PictureBox::leaveEvent(QEvent* event) {
     QLabel::leaveEvent(event);
-    if (isEnabled()) {
+    if (isEnabled() && mShowingOwn) {
         Show(mNormal, true);
     }
 }

@@ -5,9 +5,10 @@
 #include <string>
 
 // An image button: it shows its normal image, its hover image while the mouse is over it, and
-// reports a click, or Enter or Space while it has the keyboard focus (Tab reaches it). While
-// disabled it keeps whatever image it was given: its own images greyed, an other image (the
-// refresh button's cancel image during a fetch) in that image's own colours.
+// reports a click, or Enter or Space while it has the keyboard focus (Tab reaches it). An other
+// image (the refresh button's cancel image during a fetch) stays, hovered or not, until the
+// normal one is shown again. While disabled it keeps whatever image it was given: its own images
+// greyed, an other image in that image's own colours.
 class PictureBox : public QLabel {
     Q_OBJECT
 
@@ -15,7 +16,7 @@ class PictureBox : public QLabel {
     explicit PictureBox(QWidget* parent = nullptr);
 
     void SetImages(const QIcon& normal, const QIcon& hover);
-    // Shows an image other than the two (the cancel image) until the next enter or leave.
+    // Shows an image other than the two (the cancel image) until ShowNormalImage.
     void ShowImage(const QIcon& image);
     // Shows the normal image again.
     void ShowNormalImage();

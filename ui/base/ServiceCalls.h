@@ -9,15 +9,16 @@
 #include <vector>
 
 #include "base/Guard.h"
+#include "base/RequestFailure.h"
 
 class QThread;
 class QWidget;
 
-// How a request made off the interface thread ended: its value, or the text of what it threw.
+// How a request made off the interface thread ended: its value, or what it threw.
 template <typename T>
 struct CallOutcome {
     std::optional<T> value;
-    std::string failure;  // empty when value is set
+    SFailure failure;  // its message empty when value is set
 };
 
 // The service requests a window makes off the interface thread (choice lists, post, favourites).
@@ -44,7 +45,7 @@ class ServiceCalls : public QObject {
                 try {
                     outcome->value = work();
                 } catch (...) {
-                    outcome->failure = CurrentErrorText();
+                    outcome->failure = CurrentFailure();
                 }
             },
             [apply = std::move(apply), outcome] { apply(std::move(*outcome)); });

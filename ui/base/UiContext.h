@@ -25,6 +25,9 @@ struct UiContext {
     // page so that they all read and add to the same notes.
     std::shared_ptr<twitter_api::StatusNotesShelf> statusNotes =
         std::make_shared<twitter_api::StatusNotesShelf>();
+    // Times are shown in Japan time, as they are stored, instead of the machine's zone; shared as
+    // the draft is, so that the window's preference reaches every page.
+    std::shared_ptr<bool> japanTime = std::make_shared<bool>(false);
     // Puts the day logs on the disk off the interface thread; without one, saves write at once.
     std::shared_ptr<twitter_api::LogWriter> logWriter;
 };

@@ -5,8 +5,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QFileInfo>
-#include <QUrl>
 #include <QVariantMap>
 #include <algorithm>
 #include <cctype>
@@ -21,6 +19,8 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kDefaultAction = QStringLiteral("default");
 // Let the service choose how long the notification stays.
 constexpr int32_t kServerTimeout = -1;
+// The installed application icon, found by the service in the icon theme, and the menu entry.
+const QString kApplicationIcon = QStringLiteral("org.warblet.Warblet");
 
 bool SameAccount(const std::string& left, const std::string& right) {
     return std::equal(
@@ -91,19 +91,22 @@ void Notifier::Notify(ETabType kind, const std::vector<ContributionPtr>& arrived
         return;
     }
     const QString body = text->body.toHtmlEscaped();
-    const QString icon =
-        QUrl::fromLocalFile(QFileInfo(QStringLiteral("dat/comments.ico")).absoluteFilePath())
-            .toString();
+    // A new notification of the page takes the place of the one still shown.
+    const auto shown = std::find_if(mShown.begin(), mShown.end(),
+                                    [kind](const auto& entry) { return entry.second == kind; });
+    const uint replaces = shown != mShown.end() ? shown->first : 0u;
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    call << QStringLiteral("Warblet") << 0u << icon << text->summary << body
-         << QStringList{kDefaultAction, Tr(QT_TRANSLATE_NOOP("Notifier", "表示"))} << QVariantMap()
-         << kServerTimeout;
+    call << QStringLiteral("Warblet") << replaces << kApplicationIcon << text->summary << body
+         << QStringList{kDefaultAction, Tr(QT_TRANSLATE_NOOP("Notifier", "表示"))}
+         << QVariantMap{{QStringLiteral("desktop-entry"), kApplicationIcon}} << kServerTimeout;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, kind](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<uint> reply = *finished;
                 if (reply.isValid()) {
+                    std::erase_if(mShown,
+                                  [kind](const auto& entry) { return entry.second == kind; });
                     mShown[reply.value()] = kind;
                 }
                 finished->deleteLater();

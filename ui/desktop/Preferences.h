@@ -9,6 +9,7 @@ struct Preferences {
     bool notify = true;         // desktop notifications of new mentions and messages
     bool showTray = true;       // an icon in the tray, where the desktop has one
     bool closeToTray = false;   // closing the window keeps the program in the tray
+    bool japanTime = false;     // times in Japan time, as stored, not the machine's zone
     QByteArray windowGeometry;  // as QWidget::saveGeometry gives it; empty: the layout's
     int page = 0;               // the tab shown
 };

@@ -10,30 +10,13 @@
 #include <QString>
 #include <cstdio>
 
-namespace {
+#include "../base/Lightening.h"
 
-// How far each colour moves towards white in the hover copy.
-constexpr double kHoverLightening = 0.4;
+namespace {
 
 int Fail(const QString& message) {
     std::fprintf(stderr, "warblet_icon_tool: %s\n", qPrintable(message));
     return 1;
-}
-
-QImage Lightened(const QImage& image) {
-    QImage result = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < result.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < result.width(); ++x) {
-            const auto towardsWhite = [](int channel) {
-                return channel + static_cast<int>((255 - channel) * kHoverLightening + 0.5);
-            };
-            const QRgb pixel = line[x];
-            line[x] = qRgba(towardsWhite(qRed(pixel)), towardsWhite(qGreen(pixel)),
-                            towardsWhite(qBlue(pixel)), qAlpha(pixel));
-        }
-    }
-    return result;
 }
 
 bool WriteIco(const QImage& image, const QString& path, QString& error) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/Guard.h"
+#include "base/RequestFailure.h"
 #include "common/errors.h"
 #include "page/TabMain.h"
 #include "settings/settinginfo.h"
@@ -32,7 +32,7 @@ CGetTimeLineThread::CGetTimeLineThread(CTabMain& page, const Service& service, E
     Enforce(kind >= TIMELINE && kind <= SEARCH, "CGetTimeLineThread mTabType error");
 }
 
-bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out, std::string& failure) const {
+bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out, RequestFailure& failure) const {
     switch (mTabType) {
         case TIMELINE:
             return GetUserPrivateTimeLine(mService, out, mCredential, mSinceId, kStatusCount,
@@ -54,17 +54,21 @@ bool CGetTimeLineThread::Fetch(std::vector<ContributionPtr>& out, std::string& f
 
 void CGetTimeLineThread::run() {
     std::vector<ContributionPtr> out;
-    std::string failure;
+    std::optional<SFailure> failed;
     try {
-        if (!Fetch(out, failure) && failure.empty()) {
-            // Kept in English: the text also goes to the diagnostics, which never change with the
-            // interface language.
-            failure = "The response could not be read";
+        RequestFailure failure;
+        if (!Fetch(out, failure)) {
+            if (failure.message.empty()) {
+                // Kept in English: the text also goes to the diagnostics, which never change with
+                // the interface language.
+                failure = {FailureKind::NotADocument, "The response could not be read"};
+            }
+            failed = FailureOf(failure);
         }
     } catch (...) {
         // A network or conversion failure: the page shows it and writes it to the diagnostics.
-        failure = CurrentErrorText();
+        failed = CurrentFailure();
     }
-    mPage.StoreGetResult(mGeneration, std::move(out), std::move(failure));
+    mPage.StoreGetResult(mGeneration, std::move(out), std::move(failed));
     mHandedOver = true;
 }

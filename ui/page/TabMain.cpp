@@ -1,15 +1,18 @@
 // Construction, layout, icons and start-up of a timeline page.
 #include <QComboBox>
-#include <QEvent>
-#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 
+#include "base/ElidedLabel.h"
 #include "base/Guard.h"
 #include "base/PictureBox.h"
+#include "base/ThemeIcons.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "page/GetTimeLineThread.h"
+#include "page/StatusText.h"
 #include "page/TabMain.h"
 #include "settings/settinginfo.h"
 #include "textview/TimelineView.h"
@@ -25,6 +28,8 @@ using namespace twitter_api;
 namespace {
 
 constexpr int kPanelHeight = 28;
+// The width the layout's places are made for; a wider page moves the right-hand controls.
+constexpr int kLayoutWidth = 372;
 const QColor kStatusText(255, 255, 255);
 const QColor kFailureText(255, 110, 110);  // stands out from the white count on the dark strip
 
@@ -75,7 +80,7 @@ void CTabMain::BuildControls() {
     setAutoFillBackground(true);
     SetColors(this, QPalette::Window, QColor(20, 20, 20));
 
-    lblStatus = new QLabel(this);
+    lblStatus = new ElidedLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setGeometry(128, 2, 64, 20);
     lblStatus->setAlignment(Qt::AlignCenter);
@@ -107,15 +112,49 @@ void CTabMain::BuildControls() {
     SetColors(txtTimeLine, QPalette::Text, QColor(221, 221, 221));
     txtTimeLine->hide();
 
+    btnNewEntries = new QPushButton(this);
+    btnNewEntries->setObjectName(QStringLiteral("btnNewEntries"));
+    btnNewEntries->setFocusPolicy(Qt::NoFocus);
+    btnNewEntries->setCursor(Qt::PointingHandCursor);
+    btnNewEntries->hide();
+
     // The label sits in the tool bar strip, in front of the panel created after it.
     lblStatus->raise();
 }
 
 void CTabMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The panel is docked to the top and the text box fills the rest; the label keeps its place.
+    // The panel is docked to the top and the text box fills the rest.
     panelMain->setGeometry(0, 0, width(), kPanelHeight);
     txtTimeLine->setGeometry(0, kPanelHeight, width(), std::max(height() - kPanelHeight, 0));
+    LayOutToolBar();
+    PlaceNewEntriesMark();
+}
+
+void CTabMain::LayOutToolBar() {
+    const int shift = std::max(width() - kLayoutWidth, 0);
+    pictPost->move(202 + shift, 2);
+    pictSetting->move(230 + shift, 2);
+    // Beside a chooser the repeat picture takes the post picture's place, the chooser after it.
+    const bool chooser = mTabType == LISTS || mTabType == SEARCH;
+    pictRetweet->move((chooser ? 200 : 258) + shift, 2);
+    if (chooser) {
+        comboBox1->setGeometry(228 + shift, 2, 140, 22);
+    } else {
+        comboBox1->move(200 + shift, 2);
+    }
+    lblStatus->setGeometry(128, 2, 64 + shift, 20);
+}
+
+void CTabMain::PlaceNewEntriesMark() {
+    const QSize size = btnNewEntries->sizeHint();
+    const QRect text = txtTimeLine->geometry();
+    const int scrollBar = txtTimeLine->verticalScrollBar()->isVisible()
+                              ? txtTimeLine->verticalScrollBar()->width()
+                              : 0;
+    btnNewEntries->setGeometry(text.right() - scrollBar - size.width() - 8,
+                               text.bottom() - size.height() - 8, size.width(), size.height());
+    btnNewEntries->raise();
 }
 
 void CTabMain::SetCaption(ETabType kind) {
@@ -140,20 +179,23 @@ void CTabMain::SetCaption(ETabType kind) {
 }
 
 void CTabMain::LoadIcons() {
-    const auto icon = [](const std::string& name) { return LoadIconFile("dat/" + name + ".ico"); };
-    const std::pair<PictureBox*, const char*> buttons[] = {
-        {pictRefresh, "arrow_refresh"},
-        {pictReaded, "accept"},
-        {pictPost, "pencil"},
-        {pictSetting, "wrench"},
-        {pictReply, "arrow_redo"},
-        {pictFavorite, "star"},
-        {pictRetweet, "arrow_rotate_clockwise"},
+    const auto icon = [](const std::string& name, const char* theme, bool hover) {
+        return WithThemeSizes(LoadIconFile("dat/" + name + ".ico"), QLatin1String(theme), hover);
     };
-    for (const auto& [box, name] : buttons) {
-        box->SetImages(icon(name), icon(std::string(name) + "_h"));
+    // Each picture with the name of its like in the desktop's icon theme.
+    const std::tuple<PictureBox*, const char*, const char*> buttons[] = {
+        {pictRefresh, "arrow_refresh", "view-refresh"},
+        {pictReaded, "accept", "mail-mark-read"},
+        {pictPost, "pencil", "accessories-text-editor"},
+        {pictSetting, "wrench", "preferences-system"},
+        {pictReply, "arrow_redo", "mail-reply-sender"},
+        {pictFavorite, "star", "starred"},
+        {pictRetweet, "arrow_rotate_clockwise", "media-playlist-repeat"},
+    };
+    for (const auto& [box, name, theme] : buttons) {
+        box->SetImages(icon(name, theme, false), icon(std::string(name) + "_h", theme, true));
     }
-    mCancelIcon = icon("cancel");
+    mCancelIcon = icon("cancel", "process-stop", false);
 }
 
 void CTabMain::Subscribe() {
@@ -166,29 +208,27 @@ void CTabMain::Subscribe() {
     connect(pictSetting, &PictureBox::clicked, this, guarded(&CTabMain::OpenSettings));
     connect(pictReply, &PictureBox::clicked, this, guarded(&CTabMain::ReplyToSelected));
     connect(pictFavorite, &PictureBox::clicked, this, guarded(&CTabMain::ToggleFavorite));
+    // Without an account the status line says so, and a click on it opens the settings.
+    connect(lblStatus, &ElidedLabel::clicked, this, [this] {
+        RunGuarded(this, [this] { HasAccount() ? ScrollToLastRead() : OpenSettings(); });
+    });
+    connect(lblStatus, &QLabel::linkActivated, this, guarded(&CTabMain::OpenSettings));
     connect(pictRetweet, &PictureBox::clicked, this, guarded(&CTabMain::RetweetSelected));
-    lblStatus->installEventFilter(this);
     txtTimeLine->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(txtTimeLine, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
         RunGuarded(this, [this, point] { OpenEntryMenu(point); });
     });
     connect(txtTimeLine, &TimelineView::LinkClicked, this,
             [this](const QString& text) { RunGuarded(this, [this, &text] { OpenLink(text); }); });
-    connect(txtTimeLine, &TimelineView::FocusLost, this, [this] {
-        RunGuarded(this, [this] { mLastCaretPosition = txtTimeLine->SelectionStart(); });
+    connect(btnNewEntries, &QPushButton::clicked, this, guarded(&CTabMain::ShowNewEntries));
+    connect(txtTimeLine->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (mNewEntries > 0 && txtTimeLine->isVisible() && txtTimeLine->AtEnd()) {
+            mNewEntries = 0;
+            UpdateNewEntriesMark();
+        }
     });
-    connect(txtTimeLine, &TimelineView::FocusGained, this,
-            [this] { RunGuarded(this, [this] { txtTimeLine->Select(mLastCaretPosition, 0); }); });
     // Only a choice of the user's: the program's own index changes do not reload the page.
     connect(comboBox1, &QComboBox::activated, this, guarded(&CTabMain::OnComboSelectionChanged));
-}
-
-bool CTabMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lblStatus && event->type() == QEvent::MouseButtonRelease) {
-        RunGuarded(this, [this] { ScrollToLastRead(); });
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void CTabMain::ReplaceDayLists() {
@@ -201,9 +241,6 @@ void CTabMain::StartUp() {
     mStarted = true;
     if (mTabType == LISTS || mTabType == SEARCH) {
         comboBox1->show();
-        // The repeat picture takes the place of the post picture, the chooser moves up beside it.
-        pictRetweet->setGeometry(200, 2, 24, 24);
-        comboBox1->setGeometry(228, 2, 140, 22);
         if (mTabType == SEARCH) {
             comboBox1->setEditable(true);
             comboBox1->setInsertPolicy(QComboBox::NoInsert);
@@ -251,10 +288,10 @@ void CTabMain::RequestChoices() {
     }
     // Without an account there are no lists or saved searches to ask for; saving one in the
     // settings dialog resets the page, which asks then.
-    const std::string credential = gSetting->Credential();
-    if (credential.empty()) {
+    if (!HasAccount()) {
         return;
     }
+    const std::string credential = gSetting->Credential();
     const uint64_t request = ++mChoiceRequest;
     comboBox1->setEnabled(false);
     SetChooserPlaceholder(tr("読み込み中"));
@@ -264,10 +301,10 @@ void CTabMain::RequestChoices() {
         this,
         [kind, service, credential] {
             // A refused request or an answer that is no document fails the whole choice.
-            std::string failure;
+            RequestFailure failure;
             const auto checked = [&failure](std::vector<std::string> entries) {
-                if (!failure.empty()) {
-                    throw Exception(failure);
+                if (!failure.message.empty()) {
+                    throw RequestFailed(failure);
                 }
                 return entries;
             };
@@ -292,18 +329,39 @@ void CTabMain::ApplyChoices(CallOutcome<std::vector<std::string>> outcome) {
     comboBox1->setEnabled(true);
     SetChooserPlaceholder(QString());
     if (!outcome.value) {
-        mContext.service.diagnostics->WriteLine("FillComboBox failed: " + outcome.failure);
-        ShowFailure(tr("取得失敗"), outcome.failure);
+        // The chooser, its choice and the page stay as they were.
+        mContext.service.diagnostics->WriteLine("FillComboBox failed: " + outcome.failure.message);
+        // The lists are asked of the versioned host, the saved searches of the main one.
+        ShowFailure(outcome.failure, mTabType == LISTS ? HostKind::Versioned : HostKind::Main);
+        SetFetchFailed(true);
         return;
     }
-    FillComboBox(*outcome.value);
+    const std::optional<SComboBoxValue> shown =
+        mShownChoice >= 0 && static_cast<size_t>(mShownChoice) < mComboValues.size()
+            ? std::optional(mComboValues[static_cast<size_t>(mShownChoice)])
+            : std::nullopt;
+    ReplaceChoices(*outcome.value);
+    SetFetchFailed(false);
     // A query the user typed stays shown; the saved searches wait in the list.
     if (!mTypedQuery.empty()) {
         comboBox1->setCurrentIndex(-1);
         comboBox1->setEditText(QString::fromStdString(mTypedQuery));
+        mShownChoice = -1;
+        ShowUnreadCount();
         return;
     }
-    comboBox1->setCurrentIndex(0);
+    const int chosen = comboBox1->currentIndex();
+    if (shown && chosen >= 0 &&
+        mComboValues[static_cast<size_t>(chosen)].mUserName == shown->mUserName &&
+        mComboValues[static_cast<size_t>(chosen)].mListName == shown->mListName) {
+        // Still the choice whose entries are shown.
+        mShownChoice = chosen;
+        ShowUnreadCount();
+        return;
+    }
+    ReplaceDayLists();
+    DropGetResult();
+    txtTimeLine->Clear();
     LoadLogs();
     // The answer came while the page is not on screen: its text is built now, not when it is
     // first looked at.
@@ -319,6 +377,26 @@ void CTabMain::SetChooserPlaceholder(const QString& text) {
     if (comboBox1->lineEdit() != nullptr) {
         comboBox1->lineEdit()->setPlaceholderText(text);
     }
+}
+
+void CTabMain::ReplaceChoices(const std::vector<std::string>& entries) {
+    const std::vector<SComboBoxValue> before = std::move(mComboValues);
+    const int shown = mShownChoice;
+    comboBox1->clear();
+    mComboValues.clear();
+    FillComboBox(entries);
+    int chosen = 0;
+    if (shown >= 0 && static_cast<size_t>(shown) < before.size()) {
+        const SComboBoxValue& was = before[static_cast<size_t>(shown)];
+        for (size_t item = 0; item < mComboValues.size(); ++item) {
+            if (mComboValues[item].mUserName == was.mUserName &&
+                mComboValues[item].mListName == was.mListName) {
+                chosen = static_cast<int>(item);
+                break;
+            }
+        }
+    }
+    comboBox1->setCurrentIndex(mComboValues.empty() ? -1 : chosen);
 }
 
 void CTabMain::FillComboBox(const std::vector<std::string>& entries) {
@@ -356,22 +434,49 @@ int32_t CTabMain::UnreadCount() const {
     return mYesterdayList->GetUnreadCount() + mTodayList->GetUnreadCount();
 }
 
+bool CTabMain::HasAccount() {
+    try {
+        return !gSetting->GetAccountName().empty();
+    } catch (const Exception&) {
+        // A credential that does not decode is still sent as it is, as it always was.
+        return true;
+    }
+}
+
+void CTabMain::ShowStatus(const QString& text) {
+    SetColors(lblStatus, QPalette::WindowText, kStatusText);
+    lblStatus->SetFullText(text);
+}
+
 void CTabMain::ShowUnreadCount() {
     const int32_t unread = UnreadCount();
-    lblStatus->setText(tr("未読 %1 件").arg(unread));
-    SetColors(lblStatus, QPalette::WindowText, kStatusText);
-    lblStatus->setToolTip(QString());
+    ShowStatus(HasAccount() ? tr("未読 %1 件").arg(unread) : NoAccountStatus());
     emit UnreadCountChanged(unread);
 }
 
-void CTabMain::ShowNotice(const QString& text) {
-    lblStatus->setText(text);
-    SetColors(lblStatus, QPalette::WindowText, kStatusText);
-    lblStatus->setToolTip(QString());
+void CTabMain::ShowFailure(const SFailure& failure, HostKind host, const QString& what) {
+    const SStatusText status = FailureStatus(failure, mContext.service.hosts.For(host), what);
+    SetColors(lblStatus, QPalette::WindowText, kFailureText);
+    lblStatus->SetFullText(status.text, status.detail, status.settingsLink);
 }
 
-void CTabMain::ShowFailure(const QString& shortText, const std::string& message) {
-    lblStatus->setText(shortText);
-    SetColors(lblStatus, QPalette::WindowText, kFailureText);
-    lblStatus->setToolTip(QString::fromStdString(message));
+void CTabMain::SetFetchFailed(bool failed) {
+    if (failed != mLastFetchFailed) {
+        mLastFetchFailed = failed;
+        emit FetchFailedChanged(failed);
+    }
+}
+
+HostKind CTabMain::FetchHost() const {
+    switch (mTabType) {
+        case LISTS:
+            return HostKind::Versioned;
+        case SEARCH:
+            return HostKind::Search;
+        case TIMELINE:
+        case MENTIONS:
+        case DIRECTMESSAGES:
+            break;
+    }
+    return HostKind::Main;
 }

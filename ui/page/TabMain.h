@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/RequestFailure.h"
 #include "base/ServiceCalls.h"
 #include "base/UiContext.h"
+#include "twitter_api/exchange/service.h"
 #include "twitter_api/model/contributionlistofday.h"
 #include "twitter_api/model/tabtype.h"
 #include "twitter_api/requests/conversation.h"
@@ -21,10 +23,11 @@ class StatusNotes;
 }
 
 class CGetTimeLineThread;
+class ElidedLabel;
 class PictureBox;
 class QPoint;
 class QComboBox;
-class QLabel;
+class QPushButton;
 class TimelineView;
 
 // One page of the main window's tab control, showing the timeline of one kind. The page owns its
@@ -32,8 +35,10 @@ class TimelineView;
 // results back through mGetContributions and mLastGetState under mStateLock, and the page collects
 // them on the interface thread as soon as the thread has ended (the main window's tick collects
 // whatever is still waiting). The other requests (the choice lists, favourites and posts) run
-// through mCalls and are applied as soon as they end. Every replacement of the day lists starts a
-// new generation; a result of an earlier generation is dropped.
+// through mCalls and are applied as soon as they end. Every replacement of the day lists, and a
+// fetch cancelled, starts a new generation; a result of an earlier generation is dropped. A
+// failure only ever changes the status line: the chooser, the entries and the counts stay as
+// they were.
 class CTabMain : public QWidget {
     Q_OBJECT
 
@@ -78,21 +83,34 @@ class CTabMain : public QWidget {
     // reload is off, a fetch runs or there is nothing to fetch yet.
     std::optional<int64_t> NextReloadDue() const;
 
-    // The one way a fetch thread hands its result over: the result (or the failure's message),
-    // then COMPLETED, under the state lock. A result of another generation than the page's is
-    // dropped: the lists it was asked for have been replaced.
+    // The one way a fetch thread hands its result over: the result (or the failure), then
+    // COMPLETED, under the state lock. A result of another generation than the page's is
+    // dropped: the lists it was asked for have been replaced, or the fetch was cancelled.
     void StoreGetResult(uint64_t generation,
                         std::vector<twitter_api::ContributionPtr> contributions,
-                        std::string failure = {});
-    uint64_t Generation();
+                        std::optional<SFailure> failure = std::nullopt);
+    uint64_t Generation() const;
 
     // Waits until the page's fetch threads and other requests have ended or the deadline has
     // passed; true when none is still running.
     bool WaitForFetches(QDeadlineTimer deadline);
 
-    // Shows in the status label that something failed: a short text in the failure colour, the
-    // full message as its tooltip. The next unread count replaces it.
-    void ShowFailure(const QString& shortText, const std::string& message);
+    // Shows in the status line what failed and why, in the failure colour, with the whole text
+    // in its tooltip; a refused account name or password offers the settings, a server that
+    // cannot be reached is named. what names the action when it was not a fetch. The next unread
+    // count replaces it.
+    void ShowFailure(const SFailure& failure, twitter_api::HostKind host, const QString& what = {});
+    // True from a failed fetch (of the timeline or of the choices) to the next one that succeeds.
+    bool LastFetchFailed() const { return mLastFetchFailed; }
+
+    // A fetch of this page is under way (until the tick collects it); the refresh picture then
+    // cancels it.
+    bool IsFetching() const;
+    // Drops the fetch under way: whatever it brings is not shown.
+    void CancelFetch();
+
+    // An account name is set; without one the pages make no request.
+    static bool HasAccount();
 
     // The choice lists, favourites and posts under way for this page.
     ServiceCalls& Calls() { return mCalls; }
@@ -125,11 +143,18 @@ class CTabMain : public QWidget {
     void OpenNewPost();
     void OpenSettings();
     void OnRefreshClick();
+    // What a refresh asks for: the lists or saved searches an empty chooser lacks, else the
+    // timeline. False when it asked for nothing.
+    bool Reload();
+    // Scrolls to the first of the entries that arrived below the part in view.
+    void ShowNewEntries();
+    // Draws every entry again, for a changed way of showing them (the time zone).
+    void RenderAgain();
 
     // The sum of both day lists' unread counts.
     int32_t UnreadCount() const;
 
-    QLabel* lblStatus = nullptr;
+    ElidedLabel* lblStatus = nullptr;
     QWidget* panelMain = nullptr;
     PictureBox* pictRefresh = nullptr;
     PictureBox* pictReaded = nullptr;
@@ -140,6 +165,8 @@ class CTabMain : public QWidget {
     PictureBox* pictRetweet = nullptr;
     QComboBox* comboBox1 = nullptr;
     TimelineView* txtTimeLine = nullptr;
+    // Over the text's lower edge while entries that arrived wait below the part in view.
+    QPushButton* btnNewEntries = nullptr;
 
     twitter_api::ETabType mTabType;
     std::string mCurrentDate = "19700101";
@@ -150,7 +177,6 @@ class CTabMain : public QWidget {
     std::vector<twitter_api::ContributionPtr> mGetContributions;
     std::vector<std::unique_ptr<CGetTimeLineThread>> mGetThreads;
     QIcon mCancelIcon;  // on pictRefresh while a fetch runs
-    int32_t mLastCaretPosition = 0;
     int32_t mLastReadPosition = 0;
     std::vector<SComboBoxValue> mComboValues;
     // The query the user typed on the search page, shown instead of a saved search; empty when a
@@ -160,6 +186,8 @@ class CTabMain : public QWidget {
   signals:
     // Whenever the status label shows the unread count anew.
     void UnreadCountChanged(int32_t unread);
+    // Whenever a fetch fails or succeeds after a failure.
+    void FetchFailedChanged(bool failed);
     // The entries a fetch has just added, oldest first; not those shown from the logs.
     void ContributionsArrived(const std::vector<twitter_api::ContributionPtr>& arrived);
     // OpenSettings asks for the settings dialog; the main window opens it over this page, since
@@ -170,26 +198,28 @@ class CTabMain : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // The contribution whose entry holds the caret, and the end of that entry.
-    struct SFound {
-        twitter_api::ContributionPtr contribution;
-        int32_t end = 0;
-    };
     enum class LastEntry { EndsWithText, Unbounded };
 
     void BuildControls();
+    // The tool bar keeps the layout's places up to its width; a wider page gives the status line
+    // the room, the pictures and the chooser on the right keeping to the right edge.
+    void LayOutToolBar();
     void SetCaption(twitter_api::ETabType kind);
     void LoadIcons();
     void Subscribe();
     // Asks for the lists or saved searches off the interface thread; the chooser is disabled
-    // until they are there, then filled, its first item chosen and its logs shown.
+    // until they are there, then filled anew. The item shown stays chosen when it is still among
+    // them; otherwise the first is chosen and its logs shown. A failure leaves the chooser as it
+    // was.
     void RequestChoices();
     // What the chooser lacks on this server: the text it shows for it, or none.
     QString AbsentChoices() const;
     void ApplyChoices(CallOutcome<std::vector<std::string>> outcome);
+    // Empties the chooser and fills it with the entries, choosing the item shown before when it
+    // is among them and the first one otherwise.
+    void ReplaceChoices(const std::vector<std::string>& entries);
     void FillComboBox(const std::vector<std::string>& entries);
     void OpenLink(const QString& text);
 
@@ -200,21 +230,37 @@ class CTabMain : public QWidget {
     // Saves a day's list through the context's log writer, or at once where it has none.
     void SaveDayLog(const twitter_api::ContributionListPtr& list, const std::string& param);
     void ShowUnreadCount();
+    // Shows the text in the status line in the usual colour.
+    void ShowStatus(const QString& text);
+    void SetFetchFailed(bool failed);
+    // The host the page's fetches go to, named when it cannot be reached.
+    twitter_api::HostKind FetchHost() const;
+    // Entries the user wrote come back from the service already read.
+    static void MarkOwnAsRead(const std::vector<twitter_api::ContributionPtr>& items);
+    // Counts the entries appended below the part in view, or forgets them once the view is at
+    // the end.
+    void NoteNewEntries(const std::vector<twitter_api::ContributionPtr>& appended, bool atEnd);
+    void UpdateNewEntriesMark();
+    void PlaceNewEntriesMark();
+    void ShowPostOutcome(bool posted, const SFailure& failure);
+    // The same for a direct message.
+    void ShowMessageOutcome(bool sent, const SFailure& failure);
     // The name parameter of this page's log files: empty on the pages without a chooser, the
     // selected item's text on the lists and search pages, nothing when no item is selected there.
     std::optional<std::string> LogParam() const;
     // The server whose account the log files belong to; empty on the service.
     std::string LogServer() const;
-    SFound ContributionAtCaret(LastEntry lastEntry) const;
+    // The contribution whose entry holds the caret, or none.
+    twitter_api::ContributionPtr ContributionAtCaret(LastEntry lastEntry) const;
     std::vector<twitter_api::ContributionPtr> AllContributions() const;
-    void RenderEntry(twitter_api::CContribution& contribution, int32_t& position);
+    void RenderEntry(twitter_api::CContribution& contribution, const std::string& time,
+                     int32_t& position);
     void CollectFinishedThreads();
     // A fetch thread has ended: its result is applied now rather than at the next tick.
     void OnFetchEnded();
     bool FetchRunning() const;
     void DropGetResult();
-    void ApplyFavorite(const twitter_api::ContributionPtr& contribution, int32_t end,
-                       uint64_t generation, CallOutcome<bool> outcome);
+    void ApplyFavorite(const twitter_api::ContributionPtr& contribution, CallOutcome<bool> outcome);
     void ApplyRetweet(CallOutcome<bool> outcome);
     void ApplyDelete(const twitter_api::ContributionPtr& contribution,
                      twitter_api::StatusNotes* notes, uint64_t generation,
@@ -230,15 +276,16 @@ class CTabMain : public QWidget {
     twitter_api::StatusNotes* Notes();
     bool IsOwnEntry(const twitter_api::CContribution& contribution) const;
     void StrikeThrough(const twitter_api::CContribution& contribution);
-    // A short word in the status label, in the normal colour, until the next unread count.
-    void ShowNotice(const QString& text);
 
     UiContext mContext;
-    std::mutex mStateLock;
-    uint64_t mGeneration = 0;     // under mStateLock
-    std::string mGetFailure;      // under mStateLock: the message of a failed fetch
-    uint64_t mChoiceRequest = 0;  // the choice request whose answer is awaited
-    int mShownChoice = -1;        // the chooser's item whose logs are shown
+    mutable std::mutex mStateLock;
+    uint64_t mGeneration = 0;             // under mStateLock
+    std::optional<SFailure> mGetFailure;  // under mStateLock: why the fetch failed
+    uint64_t mChoiceRequest = 0;          // the choice request whose answer is awaited
+    int mShownChoice = -1;                // the chooser's item whose logs are shown
     bool mStarted = false;
+    bool mLastFetchFailed = false;
+    int mNewEntries = 0;  // appended below the part in view since the view was last at the end
+    int32_t mFirstNewPosition = 0;
     ServiceCalls mCalls{this};  // declared last: gone first, waiting for its threads
 };

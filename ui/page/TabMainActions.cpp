@@ -1,9 +1,9 @@
 // What the user does on a timeline page: mark as read, reply, favourite, new post, settings,
 // links and the choice of list or saved search.
 #include <QComboBox>
-#include <QLabel>
 #include <limits>
 
+#include "base/ElidedLabel.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
@@ -25,7 +25,7 @@ std::vector<ContributionPtr> CTabMain::AllContributions() const {
     return all;
 }
 
-CTabMain::SFound CTabMain::ContributionAtCaret(LastEntry lastEntry) const {
+ContributionPtr CTabMain::ContributionAtCaret(LastEntry lastEntry) const {
     const std::vector<ContributionPtr> all = AllContributions();
     const int32_t caret = txtTimeLine->SelectionStart();
     int32_t end = lastEntry == LastEntry::Unbounded ? std::numeric_limits<int32_t>::max()
@@ -33,7 +33,7 @@ CTabMain::SFound CTabMain::ContributionAtCaret(LastEntry lastEntry) const {
     for (auto it = all.rbegin(); it != all.rend(); ++it) {
         const int32_t start = (*it)->mTextPosition;
         if (start <= caret && caret < end) {
-            return {*it, end};
+            return *it;
         }
         end = start;
     }
@@ -84,12 +84,34 @@ void CTabMain::OpenNewPost() {
     }
     // A dialog with a parent opens centred on the parent's window.
     CDialogPost dialog(mContext, std::string(), -1, this, &mCalls);
+    dialog.ReportOutcomeAfterClosing(
+        [this](bool posted, const SFailure& failure) { ShowPostOutcome(posted, failure); });
     dialog.exec();
 }
 
 void CTabMain::OpenMessage(const std::string& recipient) {
     CDialogPost dialog(mContext, SMessageTo{recipient}, this, &mCalls);
+    dialog.ReportOutcomeAfterClosing(
+        [this](bool sent, const SFailure& failure) { ShowMessageOutcome(sent, failure); });
     dialog.exec();
+}
+
+void CTabMain::ShowPostOutcome(bool posted, const SFailure& failure) {
+    if (posted) {
+        ShowStatus(tr("投稿しました"));
+        return;
+    }
+    mContext.service.diagnostics->WriteLine("Post failed: " + failure.message);
+    ShowFailure(failure, HostKind::Main, tr("投稿"));
+}
+
+void CTabMain::ShowMessageOutcome(bool sent, const SFailure& failure) {
+    if (sent) {
+        ShowStatus(tr("送信しました"));
+        return;
+    }
+    mContext.service.diagnostics->WriteLine("Message failed: " + failure.message);
+    ShowFailure(failure, HostKind::Main, tr("送信"));
 }
 
 void CTabMain::OpenSettings() {
@@ -97,7 +119,7 @@ void CTabMain::OpenSettings() {
 }
 
 void CTabMain::ReplyToSelected() {
-    const ContributionPtr contribution = ContributionAtCaret(LastEntry::Unbounded).contribution;
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::Unbounded);
     if (!contribution) {
         return;
     }
@@ -108,13 +130,15 @@ void CTabMain::ReplyToSelected() {
     }
     CDialogPost dialog(mContext, "@" + contribution->mScreenName + " ", contribution->mId, this,
                        &mCalls);
+    dialog.ReportOutcomeAfterClosing(
+        [this](bool posted, const SFailure& failure) { ShowPostOutcome(posted, failure); });
     dialog.exec();
 }
 
 // The request runs off the interface thread while the button shows that it is busy; the star and
 // the flag change only once the service has accepted the change.
 void CTabMain::ToggleFavorite() {
-    const auto [contribution, end] = ContributionAtCaret(LastEntry::EndsWithText);
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText);
     // One change at a time: the next waits until the service has answered the last.
     if (!contribution || !pictFavorite->isEnabled()) {
         return;
@@ -127,34 +151,40 @@ void CTabMain::ToggleFavorite() {
     mCalls.Start<bool>(
         this,
         [service, credential, id, favorited] {
-            std::string failure;
+            RequestFailure failure;
             const bool done = favorited ? DestroyFavorite(service, credential, id, &failure)
                                         : CreateFavorite(service, credential, id, &failure);
-            if (!done && !failure.empty()) {
-                throw Exception(failure);
+            if (!done && !failure.message.empty()) {
+                throw RequestFailed(failure);
             }
             return done;
         },
-        [this, contribution, end, generation = Generation()](CallOutcome<bool> outcome) {
-            ApplyFavorite(contribution, end, generation, std::move(outcome));
+        [this, contribution](CallOutcome<bool> outcome) {
+            ApplyFavorite(contribution, std::move(outcome));
         });
 }
 
-void CTabMain::ApplyFavorite(const ContributionPtr& contribution, int32_t end, uint64_t generation,
-                             CallOutcome<bool> outcome) {
+void CTabMain::ApplyFavorite(const ContributionPtr& contribution, CallOutcome<bool> outcome) {
     pictFavorite->setEnabled(true);
     if (!outcome.value || !*outcome.value) {
-        const std::string message =
-            outcome.value ? tr("お気に入りを変更できませんでした").toStdString() : outcome.failure;
-        mContext.service.diagnostics->WriteLine("ToggleFavorite failed: " + message);
-        ShowFailure(tr("★ 失敗"), message);
+        const SFailure failure =
+            outcome.value ? SFailure{SFailure::Kind::NotUnderstood,
+                                     tr("お気に入りを変更できませんでした").toStdString()}
+                          : outcome.failure;
+        mContext.service.diagnostics->WriteLine("ToggleFavorite failed: " + failure.message);
+        ShowFailure(failure, HostKind::Versioned, QStringLiteral("\u2605"));
         return;
     }
-    // After a reset the entry is no longer in the box; the flag alone changes.
-    if (generation == Generation()) {
+    // The star ends the entry's date line, two positions before the next entry. After a reset
+    // the entry is no longer shown and the flag alone changes.
+    const std::vector<ContributionPtr> all = AllContributions();
+    const auto shown = std::find(all.begin(), all.end(), contribution);
+    if (shown != all.end()) {
+        const int32_t end = std::next(shown) == all.end() ? txtTimeLine->TextLength()
+                                                          : (*std::next(shown))->mTextPosition;
+        const TimelineView::KeptPlace place(*txtTimeLine);
         txtTimeLine->Select(end - 2, 1);
         txtTimeLine->SetSelectionColor(contribution->mFavorited ? kHiddenStar : kFavoriteStar);
-        txtTimeLine->Select(contribution->mTextPosition, 0);
     }
     contribution->mFavorited = !contribution->mFavorited;
     // The star reaches the log with the next whole save of the list that holds it.
@@ -193,7 +223,6 @@ void CTabMain::OnQueryEntered() {
     comboBox1->setCurrentIndex(-1);
     comboBox1->setEditText(text);
     ShowChosenLogs();
-    StartGetTimeLine();
 }
 
 void CTabMain::ShowChosenLogs() {
@@ -207,7 +236,11 @@ void CTabMain::ShowChosenLogs() {
     }
     txtTimeLine->show();
     ShowUnreadCount();
+    mNewEntries = 0;
+    UpdateNewEntriesMark();
     if (name) {
         SaveDayLog(mTodayList, *name);
+        // What the logs do not hold yet is asked for at once.
+        StartGetTimeLine();
     }
 }

@@ -2,9 +2,12 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cctype>
 
+#include "base/ElidedLabel.h"
 #include "base/Guard.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
@@ -40,20 +43,20 @@ CTabMain::ELastGetState CTabMain::GetLastGetState() {
 }
 
 void CTabMain::StoreGetResult(uint64_t generation, std::vector<ContributionPtr> contributions,
-                              std::string failure) {
+                              std::optional<SFailure> failure) {
     std::lock_guard lock(mStateLock);
     if (generation != mGeneration) {
         return;
     }
     // A failure keeps a result that still waits to be applied.
-    if (failure.empty()) {
+    if (!failure) {
         mGetContributions = std::move(contributions);
     }
     mGetFailure = std::move(failure);
     mLastGetState = COMPLETED;
 }
 
-uint64_t CTabMain::Generation() {
+uint64_t CTabMain::Generation() const {
     std::lock_guard lock(mStateLock);
     return mGeneration;
 }
@@ -63,11 +66,32 @@ void CTabMain::DropGetResult() {
     std::lock_guard lock(mStateLock);
     ++mGeneration;
     mGetContributions.clear();
-    mGetFailure.clear();
+    mGetFailure.reset();
     mLastGetState = NOTHING;
 }
 
+// Until the tick that collects it, as the picture shows.
+bool CTabMain::IsFetching() const {
+    const uint64_t generation = Generation();
+    return std::any_of(mGetThreads.begin(), mGetThreads.end(),
+                       [generation](const std::unique_ptr<CGetTimeLineThread>& thread) {
+                           return thread->Generation() == generation;
+                       });
+}
+
+void CTabMain::CancelFetch() {
+    // The request itself cannot be called back; what it brings is dropped.
+    DropGetResult();
+    pictRefresh->ShowNormalImage();
+    ShowStatus(tr("取得を中止しました"));
+}
+
 void CTabMain::StartGetTimeLine() {
+    // Without an account there is nothing to ask for; the status line says so.
+    if (!HasAccount()) {
+        ShowUnreadCount();
+        return;
+    }
     std::unique_ptr<CGetTimeLineThread> thread;
     const int selected = comboBox1->currentIndex();
     if (mTabType == LISTS) {
@@ -95,8 +119,8 @@ void CTabMain::StartGetTimeLine() {
         [this] { RunGuarded(this, [this] { OnFetchEnded(); }); }, Qt::QueuedConnection);
     thread->start();
     mGetThreads.push_back(std::move(thread));
-    lblStatus->setText(tr("取得中"));
-    pictRefresh->setEnabled(false);
+    ShowStatus(tr("取得中"));
+    // While the fetch runs the picture cancels it.
     pictRefresh->ShowImage(mCancelIcon);
     emit ReloadDueChanged();
 }
@@ -108,14 +132,12 @@ void CTabMain::OnFetchEnded() {
 }
 
 void CTabMain::OnRefreshClick() {
+    if (IsFetching()) {
+        CancelFetch();
+        return;
+    }
     try {
-        // A chooser left empty (its lists failed to come) asks for them again.
-        if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0 &&
-            comboBox1->isEnabled() && mTypedQuery.empty()) {
-            RequestChoices();
-            return;
-        }
-        StartGetTimeLine();
+        Reload();
     } catch (const std::exception& error) {
         mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
         mContext.service.diagnostics->WriteLine(error.what());
@@ -123,6 +145,22 @@ void CTabMain::OnRefreshClick() {
         mContext.service.diagnostics->WriteLine("pictRefresh.click exeption!!");
         mContext.service.diagnostics->WriteLine("Unknown error");
     }
+}
+
+bool CTabMain::Reload() {
+    // A chooser left empty (its lists failed to come) asks for them again; one still waiting for
+    // them starts nothing.
+    if ((mTabType == LISTS || mTabType == SEARCH) && comboBox1->count() == 0 &&
+        mTypedQuery.empty()) {
+        if (!comboBox1->isEnabled() || !HasAccount()) {
+            return false;
+        }
+        RequestChoices();
+        return true;
+    }
+    const size_t started = mGetThreads.size();
+    StartGetTimeLine();
+    return mGetThreads.size() > started;
 }
 
 void CTabMain::OnTimerTick() {
@@ -137,9 +175,7 @@ void CTabMain::OnTimerTick() {
         // One fetch per page at a time: a page whose fetch still runs reloads once it has ended.
         if (mLastAutoReloadTime + kAutoReloadIntervalMs <= now && !FetchRunning()) {
             // A chooser still waiting for its lists starts nothing; its reload stays due.
-            const size_t started = mGetThreads.size();
-            StartGetTimeLine();
-            if (mGetThreads.size() > started) {
+            if (Reload()) {
                 mLastAutoReloadTime = now;
                 return;
             }
@@ -159,8 +195,7 @@ void CTabMain::CollectFinishedThreads() {
         thread->wait();
         return true;
     });
-    if (mGetThreads.empty() && started > 0) {
-        pictRefresh->setEnabled(true);
+    if (started > 0 && !IsFetching()) {
         pictRefresh->ShowNormalImage();
     }
 }
@@ -190,7 +225,7 @@ bool CTabMain::WaitForFetches(QDeadlineTimer deadline) {
 
 void CTabMain::ApplyGetResult() {
     std::vector<ContributionPtr> result;
-    std::string failure;
+    std::optional<SFailure> failure;
     {
         // Taking the result and resetting the state in one step: a fetch that ends meanwhile
         // leaves its result for the next tick instead of being reset unseen.
@@ -201,11 +236,14 @@ void CTabMain::ApplyGetResult() {
         result = std::move(mGetContributions);
         mGetContributions.clear();
         failure = std::move(mGetFailure);
-        mGetFailure.clear();
+        mGetFailure.reset();
         mLastGetState = NOTHING;
     }
     if (!result.empty()) {
+        const bool atEnd = txtTimeLine->AtEnd();
+        MarkOwnAsRead(result);
         AddContributions(result, mTodayList, mYesterdayList);
+        NoteNewEntries(result, atEnd);
         if (const std::optional<std::string> param = LogParam()) {
             SaveDayLog(mTodayList, *param);
         }
@@ -213,15 +251,67 @@ void CTabMain::ApplyGetResult() {
             notes->AddReplies(result, mContext.logWriter.get());
         }
     }
-    if (failure.empty()) {
-        ShowUnreadCount();
+    if (failure) {
+        // The entries, the chooser and the count stay; only the status line tells.
+        mContext.service.diagnostics->WriteLine("GetTimeLine failed: " + failure->message);
+        ShowFailure(*failure, FetchHost());
     } else {
-        mContext.service.diagnostics->WriteLine("GetTimeLine failed: " + failure);
-        ShowFailure(tr("取得失敗"), failure);
+        ShowUnreadCount();
     }
+    SetFetchFailed(failure.has_value());
     if (!result.empty()) {
         emit ContributionsArrived(result);
     }
+}
+
+void CTabMain::MarkOwnAsRead(const std::vector<ContributionPtr>& items) {
+    std::string own;
+    try {
+        own = gSetting->GetAccountName();
+    } catch (const Exception&) {
+        return;
+    }
+    const auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
+    const std::string ownLower = lower(own);
+    for (const ContributionPtr& item : items) {
+        if (!own.empty() && lower(item->mScreenName) == ownLower) {
+            item->mIsRead = true;
+        }
+    }
+}
+
+void CTabMain::NoteNewEntries(const std::vector<ContributionPtr>& appended, bool atEnd) {
+    if (appended.empty()) {
+        return;
+    }
+    if (atEnd) {
+        mNewEntries = 0;
+    } else {
+        if (mNewEntries == 0) {
+            mFirstNewPosition = appended.front()->mTextPosition;
+        }
+        mNewEntries += static_cast<int>(appended.size());
+    }
+    UpdateNewEntriesMark();
+}
+
+void CTabMain::UpdateNewEntriesMark() {
+    btnNewEntries->setText(tr("新着 %1 件 ▼").arg(mNewEntries));
+    btnNewEntries->setVisible(mNewEntries > 0);
+    PlaceNewEntriesMark();
+}
+
+void CTabMain::ShowNewEntries() {
+    if (mNewEntries == 0) {
+        return;
+    }
+    txtTimeLine->ShowAtTop(mFirstNewPosition);
+    mNewEntries = 0;
+    UpdateNewEntriesMark();
 }
 
 void CTabMain::LoadDays(const std::string& param, int daysBack) {
@@ -300,12 +390,23 @@ void CTabMain::ResetTab() {
     ReplaceDayLists();
     DropGetResult();
     txtTimeLine->Clear();
-    comboBox1->clear();
-    mComboValues.clear();
-    mShownChoice = -1;
-    comboBox1->setEditText(QString::fromStdString(mTypedQuery));
+    mNewEntries = 0;
+    UpdateNewEntriesMark();
+    // The chooser keeps its items and its choice until the new ones have come, so that a failure
+    // to get them leaves the page as it was; its logs are shown meanwhile.
     RequestChoices();
-    comboBox1->setCurrentIndex(0);
     LoadLogs();
     emit ReloadDueChanged();
+}
+
+void CTabMain::RenderAgain() {
+    std::vector<ContributionPtr> yesterday = mYesterdayList->mContributions;
+    std::vector<ContributionPtr> today = mTodayList->mContributions;
+    mYesterdayList = std::make_shared<CContributionListOfDay>(mYesterdayList->mDate);
+    mTodayList = std::make_shared<CContributionListOfDay>(mTodayList->mDate);
+    txtTimeLine->Clear();
+    mNewEntries = 0;
+    UpdateNewEntriesMark();
+    AddContributions(yesterday, mYesterdayList, nullptr);
+    AddContributions(today, mTodayList, mYesterdayList);
 }

@@ -1,10 +1,12 @@
 // Rendering contributions into the page's timeline box, each entry as textview/EntryText.h lays
-// it out.
+// it out, its time as the time zone preference says.
 #include <QFont>
+#include <optional>
 
 #include "page/TabMain.h"
 #include "settings/settinginfo.h"
 #include "textview/EntryText.h"
+#include "textview/ShownTime.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/logstore/sidefiles.h"
@@ -36,26 +38,38 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
     }
     // A caller that hid the box to fill it with more than this batch shows it once, when done.
     const bool shown = !txtTimeLine->isHidden();
+    // The first entries of an empty box leave the caret on the last of them; later ones leave
+    // the reader's caret and view where they were.
+    const bool firstEntries = txtTimeLine->TextLength() == 0;
     txtTimeLine->hide();
-    // The entries' text goes in as one piece; each entry is styled afterwards.
-    std::string text;
-    for (const ContributionPtr& contribution : items) {
-        contribution->mUserNameShowType = gSetting->mUserNameShowType;
-        AppendEntryText(*contribution, text);
-    }
-    int32_t position = txtTimeLine->TextLength();
-    txtTimeLine->Append(text);
-    for (const ContributionPtr& contribution : items) {
-        RenderEntry(*contribution, position);
-    }
-    if (StatusNotes* notes = Notes()) {
+    {
+        std::optional<TimelineView::KeptPlace> place;
+        if (!firstEntries) {
+            place.emplace(*txtTimeLine);
+        }
+        // The entries' text goes in as one piece; each entry is styled afterwards.
+        std::string text;
+        std::vector<std::string> times;
+        times.reserve(items.size());
         for (const ContributionPtr& contribution : items) {
-            if (notes->IsDeleted(contribution->mId)) {
-                StrikeThrough(*contribution);
+            contribution->mUserNameShowType = gSetting->mUserNameShowType;
+            times.push_back(ShownTime(contribution->mCreatedAt.view(), *mContext.japanTime));
+            AppendEntryText(*contribution, times.back(), text);
+        }
+        int32_t position = txtTimeLine->TextLength();
+        txtTimeLine->Append(text);
+        for (size_t i = 0; i < items.size(); ++i) {
+            RenderEntry(*items[i], times[i], position);
+        }
+        if (StatusNotes* notes = Notes()) {
+            for (const ContributionPtr& contribution : items) {
+                if (notes->IsDeleted(contribution->mId)) {
+                    StrikeThrough(*contribution);
+                }
             }
         }
+        txtTimeLine->Select(txtTimeLine->SelectionStart(), 0);
     }
-    txtTimeLine->Select(txtTimeLine->SelectionStart(), 0);
     // Room for as many again: a day filled from its log would otherwise be copied whole at the
     // first reload, since the log's list holds no room to spare.
     auto& held = into->mContributions;
@@ -69,12 +83,14 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
 }
 
 // Styles the entry whose text starts at position and moves position past it.
-void CTabMain::RenderEntry(CContribution& contribution, int32_t& position) {
+void CTabMain::RenderEntry(CContribution& contribution, const std::string& time,
+                           int32_t& position) {
     contribution.mTextPosition = position;
+    txtTimeLine->MarkEntryStart(position);
     if (contribution.mIsRead) {
         mLastReadPosition = position;
     }
-    position = StyleEntry(*txtTimeLine, contribution, position);
+    position = StyleEntry(*txtTimeLine, contribution, time, position);
 }
 
 // A status deleted at the service: its name and text are struck through.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/PictureBox.h"
+#include "base/RequestFailure.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "conversation/ConversationWindow.h"
@@ -44,12 +45,27 @@ bool SameAsciiName(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The request's failure as the outcome's; a false without a message has none of its own.
-bool Checked(bool done, const std::string& failure) {
-    if (!done && !failure.empty()) {
-        throw Exception(failure);
+// The request's failure as the outcome's, with its kind; a false without a message has none of
+// its own.
+bool Checked(bool done, const RequestFailure& failure) {
+    if (!done && !failure.message.empty()) {
+        throw RequestFailed(failure);
     }
     return done;
+}
+
+// The failure of an outcome; a request that returned false without one was not understood.
+SFailure OutcomeFailure(const CallOutcome<bool>& outcome, const QString& unexplained) {
+    return outcome.value ? SFailure{SFailure::Kind::NotUnderstood, unexplained.toStdString()}
+                         : outcome.failure;
+}
+
+// Why a conversation stopped where it did.
+SFailure ConversationFailure(const SConversation& conversation) {
+    if (!conversation.failureKind) {
+        return {SFailure::Kind::Unreachable, conversation.failure};
+    }
+    return FailureOf(RequestFailure{*conversation.failureKind, conversation.failure});
 }
 
 }  // namespace
@@ -64,7 +80,7 @@ void CTabMain::RetweetSelected() {
     if (mTabType == DIRECTMESSAGES || !pictRetweet->isEnabled()) {
         return;
     }
-    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText).contribution;
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText);
     if (!contribution ||
         !Confirm(this, "msgConfirmRetweet",
                  tr("この発言をリツイートしますか?\n%1").arg(Preview(*contribution)))) {
@@ -77,7 +93,7 @@ void CTabMain::RetweetSelected() {
     mCalls.Start<bool>(
         this,
         [service, credential, id] {
-            std::string failure;
+            RequestFailure failure;
             return Checked(Retweet(service, credential, id, &failure), failure);
         },
         [this](CallOutcome<bool> outcome) { ApplyRetweet(std::move(outcome)); });
@@ -86,20 +102,19 @@ void CTabMain::RetweetSelected() {
 void CTabMain::ApplyRetweet(CallOutcome<bool> outcome) {
     pictRetweet->setEnabled(true);
     if (!outcome.value || !*outcome.value) {
-        const std::string message =
-            outcome.value ? tr("リツイートできませんでした").toStdString() : outcome.failure;
-        mContext.service.diagnostics->WriteLine("Retweet failed: " + message);
-        ShowFailure(tr("リツイート失敗"), message);
+        const SFailure failure = OutcomeFailure(outcome, tr("リツイートできませんでした"));
+        mContext.service.diagnostics->WriteLine("Retweet failed: " + failure.message);
+        ShowFailure(failure, HostKind::Versioned, tr("リツイート"));
         return;
     }
-    ShowNotice(tr("リツイートしました"));
+    ShowStatus(tr("リツイートしました"));
 }
 
 void CTabMain::DeleteSelected() {
     if (mTabType == DIRECTMESSAGES) {
         return;
     }
-    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText).contribution;
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText);
     StatusNotes* notes = Notes();
     if (!contribution || !IsOwnEntry(*contribution) || notes == nullptr ||
         notes->IsDeleted(contribution->mId) ||
@@ -113,7 +128,7 @@ void CTabMain::DeleteSelected() {
     mCalls.Start<bool>(
         this,
         [service, credential, id] {
-            std::string failure;
+            RequestFailure failure;
             return Checked(DestroyStatus(service, credential, id, &failure), failure);
         },
         [this, contribution, notes, generation = Generation()](CallOutcome<bool> outcome) {
@@ -125,25 +140,24 @@ void CTabMain::DeleteSelected() {
 void CTabMain::ApplyDelete(const ContributionPtr& contribution, StatusNotes* notes,
                            uint64_t generation, CallOutcome<bool> outcome) {
     if (!outcome.value || !*outcome.value) {
-        const std::string message =
-            outcome.value ? tr("削除できませんでした").toStdString() : outcome.failure;
-        mContext.service.diagnostics->WriteLine("DestroyStatus failed: " + message);
-        ShowFailure(tr("削除失敗"), message);
+        const SFailure failure = OutcomeFailure(outcome, tr("削除できませんでした"));
+        mContext.service.diagnostics->WriteLine("DestroyStatus failed: " + failure.message);
+        ShowFailure(failure, HostKind::Main, tr("削除"));
         return;
     }
     notes->AddDeleted(contribution->mId);
     if (generation == Generation()) {
+        const TimelineView::KeptPlace place(*txtTimeLine);
         StrikeThrough(*contribution);
-        txtTimeLine->Select(contribution->mTextPosition, 0);
     }
-    ShowNotice(tr("削除しました"));
+    ShowStatus(tr("削除しました"));
 }
 
 void CTabMain::ShowConversation() {
     if (mTabType == DIRECTMESSAGES) {
         return;
     }
-    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText).contribution;
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText);
     if (!contribution) {
         return;
     }
@@ -152,7 +166,7 @@ void CTabMain::ShowConversation() {
         answered = notes->InReplyTo(contribution->mId);
     }
     if (answered <= 0) {
-        ShowNotice(tr("返信ではありません"));
+        ShowStatus(tr("返信ではありません"));
         return;
     }
     const Service service = mContext.service;
@@ -166,13 +180,14 @@ void CTabMain::ShowConversation() {
 }
 
 void CTabMain::OpenConversation(const ContributionPtr& reply, CallOutcome<SConversation> outcome) {
-    SConversation conversation =
-        outcome.value ? std::move(*outcome.value) : SConversation{{}, outcome.failure};
-    if (conversation.statuses.empty()) {
-        mContext.service.diagnostics->WriteLine("GetConversation failed: " + conversation.failure);
-        ShowFailure(tr("会話の取得失敗"), conversation.failure);
+    if (!outcome.value || outcome.value->statuses.empty()) {
+        const SFailure failure =
+            outcome.value ? ConversationFailure(*outcome.value) : outcome.failure;
+        mContext.service.diagnostics->WriteLine("GetConversation failed: " + failure.message);
+        ShowFailure(failure, HostKind::Main, tr("会話"));
         return;
     }
+    SConversation conversation = std::move(*outcome.value);
     if (StatusNotes* notes = Notes()) {
         notes->AddReplies(conversation.statuses, mContext.logWriter.get());
     }
@@ -189,7 +204,7 @@ void CTabMain::OpenConversation(const ContributionPtr& reply, CallOutcome<SConve
 
 void CTabMain::OpenEntryMenu(const QPoint& point) {
     txtTimeLine->Select(txtTimeLine->PositionAt(point), 0);
-    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText).contribution;
+    const ContributionPtr contribution = ContributionAtCaret(LastEntry::EndsWithText);
     if (!contribution) {
         return;
     }

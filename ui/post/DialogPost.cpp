@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTextCursor>
-#include <algorithm>
 #include <optional>
 
 #include "base/DialogKeys.h"
@@ -31,55 +30,8 @@ void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) 
     widget->setPalette(palette);
 }
 
-bool StartsPair(QStringView text, qsizetype at) {
-    return text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
-}
-
-// The input limit counts as the counter and the service do: code points, a line break one.
-qsizetype CountedLength(QStringView text) {
-    qsizetype length = 0;
-    for (qsizetype at = 0; at < text.size(); at += StartsPair(text, at) ? 2 : 1) {
-        ++length;
-    }
-    return length;
-}
-
-// How many leading UTF-16 units of an insertion fit into room characters, never splitting a
-// surrogate pair.
-qsizetype FittingLength(QStringView inserted, qsizetype room) {
-    qsizetype kept = 0;
-    for (qsizetype used = 0; kept < inserted.size() && used < room; ++used) {
-        kept += StartsPair(inserted, kept) ? 2 : 1;
-    }
-    return kept;
-}
-
-// Where an edit put new text: the part of after that is not the common prefix or suffix of before
-// and after, widened so that it never starts or ends inside a surrogate pair.
-struct Insertion {
-    qsizetype start;
-    qsizetype length;
-};
-
-Insertion FindInsertion(QStringView before, QStringView after) {
-    const qsizetype shorter = std::min(before.size(), after.size());
-    qsizetype prefix = 0;
-    while (prefix < shorter && before[prefix] == after[prefix]) {
-        ++prefix;
-    }
-    if (prefix > 0 && after[prefix - 1].isHighSurrogate()) {
-        --prefix;
-    }
-    qsizetype suffix = 0;
-    while (suffix < shorter - prefix &&
-           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
-        ++suffix;
-    }
-    if (suffix > 0 && after[after.size() - suffix].isLowSurrogate()) {
-        --suffix;
-    }
-    return {prefix, after.size() - suffix - prefix};
-}
+const QColor kCountColour(255, 255, 255);
+const QColor kOverLimitColour(255, 90, 90);
 
 }  // namespace
 
@@ -124,14 +76,12 @@ void CDialogPost::Start(const std::string& text) {
     // The writer starts in the box, after a reply's "@name ".
     txtTweet->moveCursor(QTextCursor::End);
     txtTweet->setFocus();
-    // A text set here may exceed the limit, as the platform's box accepts any text set in code;
-    // only later typing and pasting are held to it.
-    mAcceptedText = txtTweet->toPlainText();
     connect(txtTweet, &QPlainTextEdit::textChanged, this,
             [this] { RunGuarded(this, [this] { OnTextChanged(); }); });
     connect(btnTweet, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { OnTweetClicked(); }); });
     InstallSendShortcut(*this, *btnTweet);
+    mSendToolTip = btnTweet->toolTip();
     PressFocusedButtonsOnEnter(*this);
     // A reply opens with "@name " in the box; the counter shows what is left at once rather than
     // the whole limit until the first edit.
@@ -158,7 +108,7 @@ void CDialogPost::InitializeComponent() {
     QFont font(QStringLiteral("Microsoft Sans Serif"));
     font.setPointSize(12);
     lblRestString->setFont(font);
-    SetColour(lblRestString, QPalette::WindowText, QColor(255, 255, 255));
+    SetColour(lblRestString, QPalette::WindowText, kCountColour);
     lblRestString->setAlignment(Qt::AlignCenter);
     lblRestString->setGeometry(32, 104, 88, 24);
 
@@ -204,22 +154,25 @@ std::string CDialogPost::TweetText() const {
 }
 
 void CDialogPost::OnTextChanged() {
-    if (mTrimming) {
-        return;
-    }
-    RefuseInputBeyondLimit();
     UpdateRestCount();
     UpdateRestString();
     UpdateTweetButton();
 }
 
-// Empty or blank-only text is nothing to post, and a message needs someone to go to.
+// Empty or blank-only text is nothing to post, a text over the limit is refused by the service,
+// and a message needs someone to go to.
 bool CDialogPost::Sendable() const {
-    return !txtTweet->toPlainText().trimmed().isEmpty() && (!IsMessage() || !Recipient().empty());
+    return Fits() && !txtTweet->toPlainText().trimmed().isEmpty() &&
+           (!IsMessage() || !Recipient().empty());
 }
 
 void CDialogPost::UpdateTweetButton() {
+    const bool fits = Fits();
     btnTweet->setEnabled(!mSending && Sendable());
+    btnTweet->setToolTip(fits ? mSendToolTip
+                              : tr("%1 文字を %2 文字超えています。送る前に短くしてください。")
+                                    .arg(mMaxLength)
+                                    .arg(-mRestCount));
 }
 
 void CDialogPost::OnTweetClicked() {
@@ -241,30 +194,37 @@ void CDialogPost::OnTweetClicked() {
     mCalls->Start<bool>(
         mCalls->Owner(),
         [service, credential, status, replyId, recipient] {
-            std::string failure;
+            twitter_api::RequestFailure failure;
             const bool posted =
                 recipient ? twitter_api::NewDirectMessage(service, credential, *recipient, status,
                                                           &failure)
                           : twitter_api::Post(service, credential, status, replyId, &failure);
-            if (!posted && !failure.empty()) {
-                throw Exception(failure);
+            if (!posted && !failure.message.empty()) {
+                throw RequestFailed(failure);
             }
             return posted;
         },
         [dialog = QPointer<CDialogPost>(this), draft = mDraft, sent = txtTweet->toPlainText(),
-         isNew](CallOutcome<bool> outcome) {
+         isNew, report = mReport](CallOutcome<bool> outcome) {
             const bool posted = outcome.value && *outcome.value;
             // A window closed while posting left its text as the draft; it is sent now.
             if (posted && isNew && (dialog || QString::fromStdString(*draft) == sent)) {
                 draft->clear();
             }
+            SFailure failure = outcome.failure;
+            if (outcome.value && !posted) {
+                failure = {SFailure::Kind::NotUnderstood,
+                           tr("応答を読めませんでした").toStdString()};
+            }
             if (dialog) {
-                dialog->ApplyPost(posted, outcome.failure);
+                dialog->ApplyPost(posted, failure);
+            } else if (report) {
+                report(posted, failure);
             }
         });
 }
 
-void CDialogPost::ApplyPost(bool posted, const std::string& failure) {
+void CDialogPost::ApplyPost(bool posted, const SFailure& failure) {
     mSending = false;
     unsetCursor();
     if (posted) {
@@ -273,10 +233,9 @@ void CDialogPost::ApplyPost(bool posted, const std::string& failure) {
     }
     txtTweet->setReadOnly(false);
     UpdateTweetButton();
-    const QString message =
-        failure.empty() ? tr("応答を読めませんでした") : QString::fromStdString(failure);
+    const QString message = QString::fromStdString(failure.message);
     mService.diagnostics->WriteLine((IsMessage() ? "Message failed: " : "Post failed: ") +
-                                    message.toStdString());
+                                    failure.message);
     const QString text = IsMessage() ? tr("送信できませんでした。\n%1").arg(message)
                                      : tr("書き込めませんでした。\n%1").arg(message);
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
@@ -292,35 +251,18 @@ void CDialogPost::reject() {
     QDialog::reject();
 }
 
-// Typing or pasting beyond the limit keeps only the part of the insertion that fits; the removal
-// joins the user's edit, so one undo takes back both.
-void CDialogPost::RefuseInputBeyondLimit() {
-    const QString text = txtTweet->toPlainText();
-    if (mMaxLength > 0 && CountedLength(text) > mMaxLength) {
-        const Insertion insertion = FindInsertion(mAcceptedText, text);
-        const QStringView inserted = QStringView(text).mid(insertion.start, insertion.length);
-        const qsizetype room = mMaxLength - (CountedLength(text) - CountedLength(inserted));
-        const qsizetype kept = FittingLength(inserted, std::max<qsizetype>(room, 0));
-
-        QTextCursor cursor(txtTweet->document());
-        cursor.setPosition(static_cast<int>(insertion.start + kept));
-        cursor.setPosition(static_cast<int>(insertion.start + insertion.length),
-                           QTextCursor::KeepAnchor);
-        mTrimming = true;
-        cursor.joinPreviousEditBlock();
-        cursor.removeSelectedText();
-        cursor.endEditBlock();
-        mTrimming = false;
-    }
-    mAcceptedText = txtTweet->toPlainText();
-}
-
 // What is left of the limit; without one, what has been written.
 void CDialogPost::UpdateRestCount() {
     const int32_t length = twitter_api::GetTextLength(TweetText());
     mRestCount = mMaxLength > 0 ? mMaxLength - length : length;
 }
 
+bool CDialogPost::Fits() const {
+    return mMaxLength <= 0 || mRestCount >= 0;
+}
+
 void CDialogPost::UpdateRestString() {
     lblRestString->setText(QString::number(mRestCount));
+    SetColour(lblRestString, QPalette::WindowText,
+              mRestCount < 0 ? kOverLimitColour : kCountColour);
 }

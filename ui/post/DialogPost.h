@@ -3,9 +3,11 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "base/RequestFailure.h"
 #include "twitter_api/exchange/service.h"
 
 class QLabel;
@@ -24,9 +26,10 @@ struct SMessageTo {
 // The modal window in which a status or a reply is written: a text box, the count of characters
 // still available out of the limit (140 on the service, the server's own on a server), and a
 // button that posts the text and closes the window. On a server without a limit the count is of
-// the characters written. The post
-// runs off the interface thread; a post that fails keeps the window open with its text. A new
-// status closed unsent leaves its text as the draft that the next new status starts from.
+// the characters written. A text longer than the limit is kept whole, the count below zero in
+// red, and cannot be sent until it fits. The post runs off the interface thread; a post that
+// fails keeps the window open with its text. A new status closed unsent leaves its text as the
+// draft that the next new status starts from.
 // Opened for a direct message, the window has a field for the recipient's name above the text and
 // sends the text to that name, with the same counter and failure handling; a message to a name
 // not yet chosen keeps a draft of its own, never offered to a status.
@@ -54,6 +57,10 @@ class CDialogPost : public QDialog {
     // The name a message goes to, without a leading "@"; empty for a status.
     std::string Recipient() const;
 
+    // How a post ended whose window was closed while it was under way, for the opener to show.
+    using OutcomeReport = std::function<void(bool posted, const SFailure& failure)>;
+    void ReportOutcomeAfterClosing(OutcomeReport report) { mReport = std::move(report); }
+
     void reject() override;
 
     // The most characters a status may have where the window posts; 0 for no limit.
@@ -67,13 +74,14 @@ class CDialogPost : public QDialog {
     void AddRecipientField(const std::string& recipient);
     void OnTextChanged();
     void OnTweetClicked();
-    void ApplyPost(bool posted, const std::string& failure);
+    void ApplyPost(bool posted, const SFailure& failure);
     bool Sendable() const;
     void UpdateTweetButton();
     // A new status, or a message to a name not yet chosen: closed unsent, its text is kept.
     bool KeepsDraft() const { return mKeepsDraft; }
-    void RefuseInputBeyondLimit();
     void UpdateRestCount();
+    // The text is within the limit, or there is none.
+    bool Fits() const;
     void UpdateRestString();
 
     twitter_api::Service mService;
@@ -89,8 +97,6 @@ class CDialogPost : public QDialog {
     bool mKeepsDraft = false;
     int32_t mMaxLength;
     int32_t mRestCount;
-
-    // The last text within the input limit, against which an edit's insertion is found.
-    QString mAcceptedText;
-    bool mTrimming = false;
+    QString mSendToolTip;  // the send button's tooltip while the text may be sent
+    OutcomeReport mReport;
 };

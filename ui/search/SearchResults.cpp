@@ -12,6 +12,7 @@
 #include "settings/settinginfo.h"
 #include "textview/EntryColors.h"
 #include "textview/EntryText.h"
+#include "textview/ShownTime.h"
 #include "textview/TimelineView.h"
 #include "twitter_api/conversions/text.h"
 #include "twitter_api/requests/status.h"
@@ -113,9 +114,11 @@ void CSearchResults::RenderSome() {
     const bool visible = txtResults->isVisibleTo(this);
     txtResults->hide();
     std::string text;
+    std::vector<std::string> times;
     for (size_t i = 0; i < count; ++i) {
         mWaiting[i].mEntry->mUserNameShowType = gSetting->mUserNameShowType;
-        AppendEntryText(*mWaiting[i].mEntry, text);
+        times.push_back(ShownTime(mWaiting[i].mEntry->mCreatedAt.view(), *mContext.japanTime));
+        AppendEntryText(*mWaiting[i].mEntry, times.back(), text);
     }
     int32_t position = txtResults->TextLength();
     txtResults->Append(text);
@@ -123,7 +126,8 @@ void CSearchResults::RenderSome() {
         SSearchHit& hit = mWaiting.front();
         const int32_t start = position;
         hit.mEntry->mTextPosition = start;
-        position = StyleEntry(*txtResults, *hit.mEntry, start);
+        txtResults->MarkEntryStart(start);
+        position = StyleEntry(*txtResults, *hit.mEntry, times[i], start);
         Highlight(*hit.mEntry, start);
         mShown.push_back({std::move(hit), start, position});
         mWaiting.pop_front();
@@ -176,7 +180,14 @@ void CSearchResults::ReplyToSelected() {
     if (!index) {
         return;
     }
-    const CContribution& entry = *mShown[*index].hit.mEntry;
+    const SSearchHit& hit = mShown[*index].hit;
+    const CContribution& entry = *hit.mEntry;
+    // As on the direct-messages page: the answer to a message is a message to its sender.
+    if (hit.mKinds[0] == DIRECTMESSAGES) {
+        CDialogPost dialog(mContext, SMessageTo{entry.mScreenName}, this, &mCalls);
+        dialog.exec();
+        return;
+    }
     CDialogPost dialog(mContext, "@" + entry.mScreenName + " ", entry.mId, this, &mCalls);
     dialog.exec();
 }
@@ -215,8 +226,9 @@ void CSearchResults::ApplyFavorite(int64_t id, bool message, uint64_t generation
                                    CallOutcome<bool> outcome) {
     mFavoriteRunning = false;
     if (!outcome.value || !*outcome.value) {
-        const std::string failure =
-            outcome.value ? tr("お気に入りを変更できませんでした").toStdString() : outcome.failure;
+        const std::string failure = outcome.value
+                                        ? tr("お気に入りを変更できませんでした").toStdString()
+                                        : outcome.failure.message;
         mContext.service.diagnostics->WriteLine("ToggleFavorite failed: " + failure);
         emit ActionFailed(QString::fromStdString(failure));
         return;

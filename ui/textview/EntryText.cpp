@@ -26,12 +26,13 @@ QFont DateFont() {
 
 }  // namespace
 
-void AppendEntryText(const twitter_api::CContribution& entry, std::string& text) {
+void AppendEntryText(const twitter_api::CContribution& entry, const std::string& time,
+                     std::string& text) {
     text += entry.ShownName();
     text += ' ';
     text += entry.mText.view();
     text += '\n';
-    text += entry.mCreatedAt.view();
+    text += time;
     text += " \u2605\n";
 }
 
@@ -39,7 +40,8 @@ int32_t EntryTextStart(const twitter_api::CContribution& entry, int32_t start) {
     return start + twitter_api::GetTextLength(entry.ShownName()) + 1;
 }
 
-int32_t StyleEntry(TimelineView& box, const twitter_api::CContribution& entry, int32_t start) {
+int32_t StyleEntry(TimelineView& box, const twitter_api::CContribution& entry,
+                   const std::string& time, int32_t start) {
     static const QFont nameFont = NameFont();
     static const QFont dateFont = DateFont();
     using twitter_api::GetTextLength;
@@ -54,7 +56,7 @@ int32_t StyleEntry(TimelineView& box, const twitter_api::CContribution& entry, i
     const std::string_view text = entry.mText.view();
     const int32_t lineBreak = !text.empty() && text.back() == '\r' ? 0 : 1;
     const int32_t line = EntryTextStart(entry, start) + GetTextLength(text) + lineBreak;
-    const int32_t dateLength = GetTextLength(entry.mCreatedAt.view()) + 3;  // " \u2605\n"
+    const int32_t dateLength = GetTextLength(time) + 3;  // " \u2605\n"
     const int32_t end = line + dateLength;
     box.Select(line, dateLength);
     box.SetSelectionColor(kDateLine);

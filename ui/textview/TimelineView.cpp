@@ -7,11 +7,13 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <algorithm>
 #include <array>
 #include <numeric>
 
+#include "textview/EntryColors.h"
 #include "textview/StyledLayout.h"
 
 namespace {
@@ -102,6 +104,7 @@ TimelineView::TimelineView(QWidget* parent)
         colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
     }
     setPalette(colours);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TimelineView::UpdateBand);
 }
 
 int TimelineView::DocumentEnd() const {
@@ -141,7 +144,9 @@ void TimelineView::Append(std::string_view text) {
     RecordAstralAndLinks(QStringView(mTail).mid(tailStart), firstUnit);
     mSelectionPending = true;
     mAnchor = mCursor = EndUnits();
-    if (!mInBatch) {
+    if (mInBatch) {
+        mRevealOnShow = true;
+    } else {
         Flush();
     }
 }
@@ -238,6 +243,8 @@ void TimelineView::CommitTail() {
     }
     mTail.clear();
     mTailFormats.clear();
+    // The last entry's end has moved.
+    UpdateBand();
 }
 
 void TimelineView::ApplySelection() {
@@ -280,18 +287,21 @@ void TimelineView::Clear() {
     mTail.clear();
     mTailFormats.clear();
     mLayout->Runs().Clear();
-    QTextCursor all(document());
-    all.select(QTextCursor::Document);
-    all.removeSelectedText();
+    // Forgotten first: removing the text moves the caret, and the band is drawn anew for it.
     mDocumentEnd = 0;
     mAstralUnits.clear();
     mAstralPositions.clear();
     mLinks.clear();
     mPressedLink = -1;
+    mEntryStarts.clear();
     mAnchor = mCursor = 0;
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
     if (!mInBatch) {
         mSelectionPending = false;
         setTextCursor(all);
+        UpdateBand();
     }
 }
 
@@ -312,6 +322,7 @@ void TimelineView::Select(int32_t start, int32_t length) {
     const int position = ToUnits(start + std::max(length, 0));
     if (mInBatch) {
         mSelectionPending = true;
+        mRevealOnShow = true;
         mAnchor = anchor;
         mCursor = position;
         return;
@@ -398,12 +409,18 @@ void TimelineView::setVisible(bool visible) {
             mSelectionPending = true;
         }
         mInBatch = true;
+        // Hiding a widget hands its focus on; a batch is no reason for the reader to lose it.
+        mRefocus = hasFocus();
     }
     if (visible && mInBatch) {
         ApplyPendingFormat();
         mInBatch = false;
     }
     QPlainTextEdit::setVisible(visible);
+    if (visible && mRefocus) {
+        mRefocus = false;
+        setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TimelineView::Prepare() {
@@ -425,39 +442,108 @@ void TimelineView::showEvent(QShowEvent* event) {
     // Text appended before the first show goes in before the layout is switched on, so that it is
     // laid out once. The layout then stays on: hiding and showing the box again lays out only the
     // blocks a batch adds, not the whole document.
-    const bool caretMoved = mSelectionPending;
+    const bool reveal = mRevealOnShow;
+    mRevealOnShow = false;
     CommitTail();
     document()->setLayoutEnabled(true);
     QPlainTextEdit::showEvent(event);
     ApplySelection();
-    // Shown again as it was (its tab chosen again): the place the reader scrolled to stays.
-    if (caretMoved || mKeptScroll < 0) {
+    // Shown again as it was (its tab chosen again, or after a batch that kept the reader's
+    // place): the place the reader scrolled to stays, or the end for a reader who was there.
+    QScrollBar& scroll = *verticalScrollBar();
+    if (reveal || mKeptScroll < 0) {
         ensureCursorVisible();
     } else {
-        verticalScrollBar()->setValue(mKeptScroll);
+        scroll.setValue(mKeptAtEnd ? scroll.maximum() : mKeptScroll);
     }
 }
 
 void TimelineView::hideEvent(QHideEvent* event) {
     mKeptScroll = verticalScrollBar()->value();
+    mKeptAtEnd = AtEnd();
     QPlainTextEdit::hideEvent(event);
 }
 
-void TimelineView::focusInEvent(QFocusEvent* event) {
-    QPlainTextEdit::focusInEvent(event);
-    if (event->reason() == Qt::MouseFocusReason) {
-        // The press that brought the focus is delivered right after this event; the queued reset
-        // runs once it has been handled, or harmlessly if the press went to the scroll bar.
-        mIgnorePress = true;
-        QMetaObject::invokeMethod(
-            this, [this] { mIgnorePress = false; }, Qt::QueuedConnection);
-    }
-    emit FocusGained();
+bool TimelineView::AtEnd() const {
+    const QScrollBar& scroll = *verticalScrollBar();
+    return scroll.value() >= scroll.maximum();
 }
 
-void TimelineView::focusOutEvent(QFocusEvent* event) {
-    emit FocusLost();
-    QPlainTextEdit::focusOutEvent(event);
+void TimelineView::ShowAtTop(int32_t position) {
+    Flush();
+    const QTextBlock block = document()->findBlock(ToUnits(position));
+    verticalScrollBar()->setValue(block.firstLineNumber());
+}
+
+TimelineView::KeptPlace::KeptPlace(TimelineView& view) : mView(view) {
+    if (view.mSelectionPending) {
+        mAnchor = view.mAnchor;
+        mCursor = view.mCursor;
+    } else {
+        const QTextCursor cursor = view.textCursor();
+        mAnchor = cursor.anchor();
+        mCursor = cursor.position();
+    }
+    const bool onScreen = view.isVisible() && !view.mInBatch;
+    mScroll = onScreen ? view.verticalScrollBar()->value() : view.mKeptScroll;
+    mAtEnd = onScreen ? view.AtEnd() : view.mKeptAtEnd;
+}
+
+TimelineView::KeptPlace::~KeptPlace() {
+    mView.RestorePlace(mAnchor, mCursor, mScroll, mAtEnd);
+}
+
+void TimelineView::RestorePlace(int anchor, int cursor, int scroll, bool atEnd) {
+    const int end = EndUnits();
+    mAnchor = std::min(anchor, end);
+    mCursor = std::min(cursor, end);
+    mSelectionPending = true;
+    if (mInBatch || !isVisible()) {
+        // The place comes back when the box is next on screen.
+        mRevealOnShow = false;
+        return;
+    }
+    Flush();
+    QScrollBar& bar = *verticalScrollBar();
+    bar.setValue(atEnd ? bar.maximum() : scroll);
+}
+
+void TimelineView::MarkEntryStart(int32_t position) {
+    mEntryStarts.push_back(position);
+}
+
+std::optional<std::pair<int32_t, int32_t>> TimelineView::CurrentEntry() const {
+    const int32_t caret = SelectionStart();
+    const auto after = std::upper_bound(mEntryStarts.begin(), mEntryStarts.end(), caret);
+    if (after == mEntryStarts.begin()) {
+        return std::nullopt;
+    }
+    const int32_t end = after == mEntryStarts.end() ? TextLength() : *after;
+    if (caret >= end) {
+        return std::nullopt;
+    }
+    return std::pair{*std::prev(after), end};
+}
+
+void TimelineView::UpdateBand() {
+    if (mInBatch) {
+        return;
+    }
+    QList<QTextEdit::ExtraSelection> band;
+    if (const auto entry = CurrentEntry()) {
+        // The entry's last line break is in it: a line the selection runs beyond is banded to
+        // the right edge.
+        const int start = std::min(ToUnits(entry->first), DocumentEnd());
+        const int end = std::min(ToUnits(entry->second), DocumentEnd());
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(document());
+        selection.cursor.setPosition(start);
+        selection.cursor.setPosition(std::max(start, end), QTextCursor::KeepAnchor);
+        selection.format.setBackground(kCurrentEntryBand);
+        selection.format.setProperty(QTextFormat::FullWidthSelection, true);
+        band.append(selection);
+    }
+    setExtraSelections(band);
 }
 
 int TimelineView::LinkAt(const QPoint& point) const {
@@ -486,11 +572,6 @@ int TimelineView::LinkAt(const QPoint& point) const {
 
 void TimelineView::mousePressEvent(QMouseEvent* event) {
     mPressedLink = event->button() == Qt::LeftButton ? LinkAt(event->position().toPoint()) : -1;
-    if (mIgnorePress) {
-        mIgnorePress = false;
-        event->accept();
-        return;
-    }
     QPlainTextEdit::mousePressEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ class StyledLayout;
 // no text. Hiding the box starts a batch, showing it ends one: during a batch appended text is
 // gathered and reaches the document when the box is next on screen; a page that is not on screen
 // therefore builds its document only when it is first looked at.
+//
+// The page marks where each entry of the text starts; the entry holding the caret is the current
+// one, marked by a band across the box's width that is drawn over the text, not written into it.
 class TimelineView : public QPlainTextEdit {
     Q_OBJECT
 
@@ -56,16 +60,41 @@ class TimelineView : public QPlainTextEdit {
     // at its first showing; for a box that will be shown soon, when nothing else is waiting.
     void Prepare();
 
+    // Entries start at the positions marked, in ascending order; Clear forgets them.
+    void MarkEntryStart(int32_t position);
+    // The current entry's start and end (the next entry's start, or the end of the text); nothing
+    // when the caret is in no entry.
+    std::optional<std::pair<int32_t, int32_t>> CurrentEntry() const;
+
+    // True when the last line of the text is in view.
+    bool AtEnd() const;
+    // Scrolls so that the line holding the position is the first one in view; the caret stays.
+    void ShowAtTop(int32_t position);
+
+    // The reader's place, the caret with its selection and the part of the text in view, held
+    // while the program selects and styles: it comes back when the scope ends, except that a
+    // reader who was at the end stays at the end of what has been appended meanwhile.
+    class KeptPlace {
+      public:
+        explicit KeptPlace(TimelineView& view);
+        ~KeptPlace();
+        KeptPlace(const KeptPlace&) = delete;
+        KeptPlace& operator=(const KeptPlace&) = delete;
+
+      private:
+        TimelineView& mView;
+        int mAnchor;
+        int mCursor;
+        int mScroll;
+        bool mAtEnd;
+    };
+
     void setVisible(bool visible) override;
 
   signals:
     void LinkClicked(const QString& text);
-    void FocusLost();
-    void FocusGained();
 
   protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -101,6 +130,9 @@ class TimelineView : public QPlainTextEdit {
     void Flush();
     void MergeIntoSelection(int format);
     int LinkAt(const QPoint& point) const;
+    void RestorePlace(int anchor, int cursor, int scroll, bool atEnd);
+    // Draws the band over the current entry, or none.
+    void UpdateBand();
 
     // While the box is hidden, appended text waits in the tail with the formats set on it, and is
     // inserted in one piece when the box is next on screen.
@@ -121,6 +153,11 @@ class TimelineView : public QPlainTextEdit {
     mutable size_t mAstralHint = 0;  // the count of mAstralPositions ToUnits last found
     std::vector<Link> mLinks;        // ascending by start
     int mPressedLink = -1;           // index into mLinks of the link under the last press
-    bool mIgnorePress = false;       // the press that gave the box the focus leaves the caret alone
-    int mKeptScroll = -1;            // the scroll bar's place when the box was last hidden
+    std::vector<int32_t> mEntryStarts;
+    // When a batch ends, the caret the program moved is brought into view unless the reader's
+    // place was kept.
+    bool mRevealOnShow = false;
+    bool mRefocus = false;   // the box had the focus when a batch hid it
+    int mKeptScroll = -1;    // the scroll bar's place when the box was last hidden
+    bool mKeptAtEnd = true;  // and whether it showed the end
 };

@@ -50,6 +50,10 @@
         <translation>The message could not be sent.
 %1</translation>
     </message>
+    <message>
+        <source>%1 文字を %2 文字超えています。送る前に短くしてください。</source>
+        <translation>The text is %2 characters over the limit of %1. Shorten it before sending.</translation>
+    </message>
 </context>
 <context>
     <name>CDialogSetting</name>
@@ -92,6 +96,14 @@
     <message>
         <source>変更を保存せずに閉じますか?</source>
         <translation>Close without saving the changes?</translation>
+    </message>
+    <message>
+        <source>サーバーのアドレス、アカウント名とパスワードを入力してください。</source>
+        <translation>Enter the address of your server, your account name and your password.</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -162,16 +174,24 @@
         <translation>Loading…</translation>
     </message>
     <message>
-        <source>取得失敗</source>
-        <translation>Fetch failed</translation>
-    </message>
-    <message>
         <source>お気に入りを変更できませんでした</source>
         <translation>The favourite could not be changed</translation>
     </message>
     <message>
-        <source>★ 失敗</source>
-        <translation>★ failed</translation>
+        <source>投稿しました</source>
+        <translation>Posted</translation>
+    </message>
+    <message>
+        <source>投稿</source>
+        <translation>Post</translation>
+    </message>
+    <message>
+        <source>取得を中止しました</source>
+        <translation>Fetch cancelled</translation>
+    </message>
+    <message>
+        <source>新着 %1 件 ▼</source>
+        <translation>%1 new ▼</translation>
     </message>
     <message>
         <source>このサーバーには保存した検索がありません</source>
@@ -192,10 +212,6 @@
         <translation>The status could not be repeated</translation>
     </message>
     <message>
-        <source>リツイート失敗</source>
-        <translation>Repeat failed</translation>
-    </message>
-    <message>
         <source>リツイートしました</source>
         <translation>Repeated</translation>
     </message>
@@ -210,20 +226,12 @@
         <translation>The status could not be deleted</translation>
     </message>
     <message>
-        <source>削除失敗</source>
-        <translation>Delete failed</translation>
-    </message>
-    <message>
         <source>削除しました</source>
         <translation>Deleted</translation>
     </message>
     <message>
         <source>返信ではありません</source>
         <translation>Not a reply</translation>
-    </message>
-    <message>
-        <source>会話の取得失敗</source>
-        <translation>Conversation failed</translation>
     </message>
     <message>
         <source>返信</source>
@@ -244,6 +252,18 @@
     <message>
         <source>削除</source>
         <translation>Delete</translation>
+    </message>
+    <message>
+        <source>送信しました</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>送信</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>会話</source>
+        <translation>Conversation</translation>
     </message>
 </context>
 <context>
@@ -293,6 +313,10 @@
     <message>
         <source>閉じてもトレイに残る</source>
         <translation>Close to the tray</translation>
+    </message>
+    <message>
+        <source>時刻を日本時間で表示する</source>
+        <translation>Show times in Japan time</translation>
     </message>
 </context>
 <context>
@@ -359,6 +383,33 @@
     <message>
         <source>ログを検索 (%1)</source>
         <translation>Search the logs (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>StatusText</name>
+    <message>
+        <source>アカウント名かパスワードが受け付けられません</source>
+        <translation>The account name or password is refused</translation>
+    </message>
+    <message>
+        <source>%1 に接続できません</source>
+        <translation>Cannot reach %1</translation>
+    </message>
+    <message>
+        <source>サーバーのエラー: %1</source>
+        <translation>The server answered with an error: %1</translation>
+    </message>
+    <message>
+        <source>サーバーの応答を理解できません</source>
+        <translation>The server&apos;s answer was not understood</translation>
+    </message>
+    <message>
+        <source>設定を開く</source>
+        <translation>Open the settings</translation>
+    </message>
+    <message>
+        <source>アカウントがありません: 設定を開いてください (%1)</source>
+        <translation>No account yet: open the settings (%1)</translation>
     </message>
 </context>
 <context>

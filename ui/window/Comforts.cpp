@@ -32,7 +32,8 @@ Preferences LoadReporting(DiagnosticSink& diagnostics) {
 
 Comforts::Comforts(CDialogMain& window, DiagnosticSink& diagnostics)
     : QObject(&window), mWindow(window), mPreferences(LoadReporting(diagnostics)) {
-    InstallMainShortcuts(window);
+    InstallMainShortcuts(window, [this] { Quit(); });
+    *window.Context().japanTime = mPreferences.japanTime;
     for (CTabMain* page : window.mTabPages) {
         DescribePageButtons(*page);
     }
@@ -77,6 +78,13 @@ void Comforts::ApplyPreferences() {
     mPreferences.showTray = stored.showTray;
     mPreferences.closeToTray = stored.closeToTray;
     tray->SetWanted(mPreferences.showTray);
+    if (stored.japanTime != mPreferences.japanTime) {
+        mPreferences.japanTime = stored.japanTime;
+        *mWindow.Context().japanTime = stored.japanTime;
+        for (CTabMain* page : mWindow.mTabPages) {
+            page->RenderAgain();
+        }
+    }
 }
 
 void Comforts::RestoreWindow() {
@@ -101,6 +109,7 @@ void Comforts::ShowPage(ETabType kind) {
     mWindow.showNormal();
     mWindow.raise();
     mWindow.activateWindow();
+    mWindow.mTabPages[static_cast<size_t>(kind)]->ShowNewEntries();
 }
 
 void Comforts::ToggleShown() {
@@ -115,7 +124,7 @@ void Comforts::ToggleShown() {
 
 void Comforts::ReloadAll() {
     for (CTabMain* page : mWindow.mTabPages) {
-        if (page->pictRefresh->isEnabled()) {
+        if (!page->IsFetching()) {
             page->OnRefreshClick();
         }
     }

@@ -21,9 +21,10 @@ class Comforts : public QObject {
     // preferences file that cannot be read leaves the defaults, and a diagnostic line says why.
     Comforts(CDialogMain& window, DiagnosticSink& diagnostics);
 
-    // Reads the preferences file again, after the settings dialog has changed it.
+    // Reads the preferences file again, after the settings dialog has changed it; a changed time
+    // zone draws every page again.
     void ApplyPreferences();
-    // Brings the window up on the page of kind.
+    // Brings the window up on the page of kind, at the entries that arrived there.
     void ShowPage(twitter_api::ETabType kind);
     void ToggleShown();
     void ReloadAll();

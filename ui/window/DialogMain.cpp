@@ -1,6 +1,8 @@
 #include "window/DialogMain.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -11,7 +13,9 @@
 
 #include "base/Guard.h"
 #include "base/IdleQueue.h"
+#include "base/MessageBoxes.h"
 #include "base/PictureBox.h"
+#include "base/ThemeIcons.h"
 #include "common/diagnostics.h"
 #include "common/errors.h"
 #include "page/TabMain.h"
@@ -22,6 +26,7 @@
 #include "twitter_api/conversions/datetime.h"
 #include "window/Comforts.h"
 #include "window/DialogSetting.h"
+#include "window/TabCaptions.h"
 
 using namespace twitter_api;
 
@@ -45,6 +50,7 @@ int64_t NextDayStart(int64_t nowMs) {
 
 CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
     : QWidget(parent), mContext(context) {
+    UseDarkMessageBoxes();
     BuildControls();
     gDialogMain = this;
     try {
@@ -95,7 +101,7 @@ void CDialogMain::BuildControls() {
         auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
         mTabPages[static_cast<size_t>(kind)] = page;
         tabMain->addTab(page, page->windowTitle());
-        connect(page, &CTabMain::SettingsRequested, this, [page] {
+        connect(page, &CTabMain::SettingsRequested, this, [this, page] {
             CDialogSetting dialog(page);
             dialog.exec();
         });
@@ -108,6 +114,25 @@ void CDialogMain::BuildControls() {
             RunGuarded(this, [page] { page->StartUp(); });
         }
     });
+    FitCaptions();
+}
+
+void CDialogMain::FitCaptions() {
+    constexpr int kLongestCount = 999;
+    for (int index = 0; index < tabMain->count(); ++index) {
+        tabMain->setTabText(index,
+                            CaptionWithUnread(mTabPages[static_cast<size_t>(index)]->windowTitle(),
+                                              kLongestCount, true));
+    }
+    // The tab bar's frame and margins, and the picture in its corner, come on top of the captions.
+    const QWidget* corner = tabMain->cornerWidget(Qt::TopRightCorner);
+    const int needed = tabMain->tabBar()->sizeHint().width() +
+                       (corner != nullptr ? corner->sizeHint().width() : 0) +
+                       2 * tabMain->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+    for (int index = 0; index < tabMain->count(); ++index) {
+        tabMain->setTabText(index, mTabPages[static_cast<size_t>(index)]->windowTitle());
+    }
+    resize(std::max(width(), needed), height());
 }
 
 // The bar above the tabs and the results below it, in the tabs' place while they are shown.
@@ -125,7 +150,9 @@ void CDialogMain::BuildSearch(QVBoxLayout& fill) {
     pictSearch = new PictureBox(tabMain);
     pictSearch->setObjectName(QStringLiteral("pictSearch"));
     pictSearch->setFixedSize(24, 24);
-    pictSearch->SetImages(LoadIconFile("dat/magnifier.ico"), LoadIconFile("dat/magnifier_h.ico"));
+    const QString theme = QStringLiteral("edit-find");
+    pictSearch->SetImages(WithThemeSizes(LoadIconFile("dat/magnifier.ico"), theme, false),
+                          WithThemeSizes(LoadIconFile("dat/magnifier_h.ico"), theme, true));
     tabMain->setCornerWidget(pictSearch, Qt::TopRightCorner);
     connect(pictSearch, &PictureBox::clicked, this,
             [this] { RunGuarded(this, [this] { mSearch->Open(); }); });

@@ -61,6 +61,8 @@ class CDialogMain : public QWidget {
 
   private:
     void BuildControls();
+    // Wide enough for every tab caption at its longest, with a count and the failure mark.
+    void FitCaptions();
     void BuildSearch(QVBoxLayout& fill);
     // What happens once the window is first on screen: the start-up of the page shown, then the
     // ticker.

@@ -20,6 +20,9 @@
 
 namespace {
 
+// The height of the line at the top that the layout's controls stand below.
+constexpr int kFieldsTop = 44;
+
 void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -74,11 +77,13 @@ CDialogSetting::CDialogSetting(QWidget* parent) : QDialog(parent) {
     InitializeComponent();
     LoadFromSetting();
     mOpenedWith = Values();
-    mPreferences = new PreferencesPart(*this);
-    mServer->MakeRoom(0);
+    mPreferences = new PreferencesPart(*this, kFieldsTop);
+    mServer->MakeRoom(kFieldsTop);
     PressFocusedButtonsOnEnter(*this);
     connect(btnOk, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { OnOkClicked(); }); });
+    connect(btnCancel, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { reject(); }); });
 }
 
 void CDialogSetting::InitializeComponent() {
@@ -87,29 +92,38 @@ void CDialogSetting::InitializeComponent() {
     setAutoFillBackground(true);
     setWindowTitle(tr("SettingDialog"));
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(294, 279);
+    setFixedSize(294, 279 + kFieldsTop);
 
-    lblId = MakeLabel(this, "lblId", tr("TwitterID"), {8, 8, 88, 24});
-    txtId = MakeTextBox(this, "txtId", {104, 8, 176, 24});
-    lblPassword = MakeLabel(this, "lblPassword", tr("Password"), {8, 40, 88, 24});
+    lblIntro = MakeLabel(this, "lblIntro",
+                         tr("サーバーのアドレス、アカウント名とパスワードを入力してください。"),
+                         {8, 4, 480, kFieldsTop - 8});
+    lblIntro->setWordWrap(true);
+
+    // The layout's controls, below the line at the top.
+    const auto below = [](int x, int y, int w, int h) { return QRect(x, y + kFieldsTop, w, h); };
+    lblId = MakeLabel(this, "lblId", tr("TwitterID"), below(8, 8, 88, 24));
+    txtId = MakeTextBox(this, "txtId", below(104, 8, 176, 24));
+    lblPassword = MakeLabel(this, "lblPassword", tr("Password"), below(8, 40, 88, 24));
     // Someone looking over the shoulder sees dots, not the password.
-    txtPassword = MakeTextBox(this, "txtPassword", {104, 40, 176, 24});
+    txtPassword = MakeTextBox(this, "txtPassword", below(104, 40, 176, 24));
     txtPassword->setEchoMode(QLineEdit::Password);
 
+    // Enter in a field presses OK; on a focused button it presses that button.
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setAutoDefault(false);
-    btnOk->setGeometry(112, 248, 80, 24);
+    btnOk->setDefault(true);
+    btnOk->setGeometry(below(112, 248, 80, 24));
 
     grpUserNameSelectRadio =
-        MakeGroupBox(this, "grpUserNameSelectRadio", tr("ユーザ名表示方式"), {8, 72, 272, 72});
+        MakeGroupBox(this, "grpUserNameSelectRadio", tr("ユーザ名表示方式"), below(8, 72, 272, 72));
     radioNickName = MakeRadioButton(grpUserNameSelectRadio, "radioNickName", tr("ニックネーム表示"),
                                     {20, 24, 192, 16});
     radioNickName->setChecked(true);
     radioScreenName = MakeRadioButton(grpUserNameSelectRadio, "radioScreenName",
                                       tr("スクリーンネーム表示"), {20, 48, 192, 16});
 
-    grpAutoReload = MakeGroupBox(this, "grpAutoReload", tr("自動更新"), {8, 160, 272, 72});
+    grpAutoReload = MakeGroupBox(this, "grpAutoReload", tr("自動更新"), below(8, 160, 272, 72));
     radioAutoReloadNone =
         MakeRadioButton(grpAutoReload, "radioAutoReloadNone", tr("しない"), {20, 24, 184, 16});
     radioAutoReloadNone->setChecked(true);
@@ -118,6 +132,11 @@ void CDialogSetting::InitializeComponent() {
 
     MakeExclusiveGroup(grpUserNameSelectRadio, radioNickName, radioScreenName);
     MakeExclusiveGroup(grpAutoReload, radioAutoReloadNone, radioAutoReload3Minutes);
+
+    btnCancel = new QPushButton(tr("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    btnCancel->setGeometry(below(200, 248, 80, 24));
 }
 
 // Only the two stored values are told apart; any other stored value keeps the layout's choice.

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
 
 class QGroupBox;
 class PreferencesPart;
@@ -11,11 +12,12 @@ class QPushButton;
 class QRadioButton;
 class ServerPart;
 
-// The modal window for the server, the account name, the password and the two display choices.
-// It shows gSetting; OK writes the new values into it (once a newly named server has been found),
-// resets every timeline tab when the account name or the server has changed, saves the settings
-// file and closes. Closing by the frame or Esc discards the edits,
-// after asking when something was changed.
+// The modal window for the server, the account name, the password and the two display choices. A
+// line at the top says what is needed; the server's row and the layout's controls stand below it.
+// It shows gSetting; OK (also Enter in a field) writes the new values into it (once a newly named
+// server has been found), resets every timeline tab when the account name or the server has
+// changed, saves the settings file and closes. Cancel, the frame or Esc discard the edits, after
+// asking when something was changed.
 class CDialogSetting : public QDialog {
     Q_OBJECT
 
@@ -42,11 +44,13 @@ class CDialogSetting : public QDialog {
     void OnOkClicked();
     SValues Values() const;
 
+    QLabel* lblIntro = nullptr;
     QLabel* lblId = nullptr;
     QLineEdit* txtId = nullptr;
     QLabel* lblPassword = nullptr;
     QLineEdit* txtPassword = nullptr;
     QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
     QGroupBox* grpUserNameSelectRadio = nullptr;
     QRadioButton* radioNickName = nullptr;
     QRadioButton* radioScreenName = nullptr;

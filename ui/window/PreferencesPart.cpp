@@ -23,14 +23,15 @@ QCheckBox* MakeCheckBox(QGroupBox* group, const char* name, const QString& text,
 
 }  // namespace
 
-PreferencesPart::PreferencesPart(QDialog& dialog) : QGroupBox(tr("環境設定"), &dialog) {
+PreferencesPart::PreferencesPart(QDialog& dialog, int top) : QGroupBox(tr("環境設定"), &dialog) {
     setObjectName(QStringLiteral("grpPreferences"));
-    setGeometry(kLeft, 8, kWidth, 224);
+    setGeometry(kLeft, top + 8, kWidth, 224);
     dialog.setFixedSize(kLeft + kWidth + kMargin, dialog.height());
 
     chkNotify = MakeCheckBox(this, "chkNotify", tr("新着を通知する"), 0);
     chkShowTray = MakeCheckBox(this, "chkShowTray", tr("トレイに表示する"), 1);
     chkCloseToTray = MakeCheckBox(this, "chkCloseToTray", tr("閉じてもトレイに残る"), 2);
+    chkJapanTime = MakeCheckBox(this, "chkJapanTime", tr("時刻を日本時間で表示する"), 3);
     // Closing to the tray needs the tray icon.
     connect(chkShowTray, &QCheckBox::toggled, chkCloseToTray, &QCheckBox::setEnabled);
 
@@ -39,11 +40,13 @@ PreferencesPart::PreferencesPart(QDialog& dialog) : QGroupBox(tr("環境設定")
     chkShowTray->setChecked(stored.showTray);
     chkCloseToTray->setChecked(stored.closeToTray);
     chkCloseToTray->setEnabled(stored.showTray);
+    chkJapanTime->setChecked(stored.japanTime);
     mOpenedWith = Choices();
 }
 
 PreferencesPart::SChoices PreferencesPart::Choices() const {
-    return {chkNotify->isChecked(), chkShowTray->isChecked(), chkCloseToTray->isChecked()};
+    return {chkNotify->isChecked(), chkShowTray->isChecked(), chkCloseToTray->isChecked(),
+            chkJapanTime->isChecked()};
 }
 
 bool PreferencesPart::Changed() const {
@@ -55,6 +58,7 @@ void PreferencesPart::Save() {
     stored.notify = chkNotify->isChecked();
     stored.showTray = chkShowTray->isChecked();
     stored.closeToTray = chkCloseToTray->isChecked();
+    stored.japanTime = chkJapanTime->isChecked();
     SavePreferences(stored);
     if (gDialogMain != nullptr && gDialogMain->mComforts != nullptr) {
         gDialogMain->mComforts->ApplyPreferences();

@@ -150,8 +150,8 @@ void ServerPart::ApplyFound(const QString& address, CallOutcome<SServerFound> ou
     if (!outcome.value) {
         mFound.reset();
         mProceed = nullptr;
-        mService.diagnostics->WriteLine("Finding the server failed: " + outcome.failure);
-        ShowNote(QString::fromStdString(outcome.failure), true);
+        mService.diagnostics->WriteLine("Finding the server failed: " + outcome.failure.message);
+        ShowNote(QString::fromStdString(outcome.failure.message), true);
         return;
     }
     mFound = std::move(outcome.value);

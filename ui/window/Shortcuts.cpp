@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <functional>
 
+#include "base/DialogKeys.h"
 #include "base/Guard.h"
 #include "base/PictureBox.h"
 #include "page/TabMain.h"
@@ -25,8 +26,9 @@ const QKeySequence kConversation(Qt::CTRL | Qt::Key_T);
 const QKeySequence kDelete(Qt::CTRL | Qt::Key_Delete);
 const QKeySequence kMarkRead(Qt::CTRL | Qt::Key_M);
 const QKeySequence kMarkReadToCaret(Qt::CTRL | Qt::SHIFT | Qt::Key_M);
-const QKeySequence kSettings(Qt::CTRL | Qt::Key_Comma);
+const QKeySequence& kSettings = kSettingsKeys;
 const QKeySequence kSearch(Qt::CTRL | Qt::Key_F);
+const QKeySequence kQuit(Qt::CTRL | Qt::Key_Q);
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("Shortcuts", text);
@@ -62,13 +64,14 @@ void BindVisiblePageAction(CDialogMain& window, const QKeySequence& keys,
 
 }  // namespace
 
-void InstallMainShortcuts(CDialogMain& window) {
+void InstallMainShortcuts(CDialogMain& window, std::function<void()> quit) {
     BindPageAction(window, kReload, [](CTabMain& page) {
-        // As the button: no second fetch by hand while one runs.
-        if (page.pictRefresh->isEnabled()) {
+        // No second fetch by hand while one runs; the key does not cancel it, as the picture does.
+        if (!page.IsFetching()) {
             page.OnRefreshClick();
         }
     });
+    Bind(window, kQuit, std::move(quit));
     BindPageAction(window, kNewPost, [](CTabMain& page) { page.OpenNewPost(); });
     // While the search's results stand in the pages' place, replies and favourites act on them.
     Bind(window, kReply, [&window] {

@@ -183,6 +183,68 @@ std::optional<int64_t> ParseCreatedAt(std::string_view text) {
     return (days * kDaySeconds + *clock - *zone) * kSecondMs;
 }
 
+// "yyyy-M-d" or "yyyy-MM-dd" as days since 1970-01-01.
+std::optional<int64_t> ParseCalendarDate(std::string_view text) {
+    const size_t first = text.find('-');
+    const size_t second = first == std::string_view::npos ? first : text.find('-', first + 1);
+    if (first != 4 || second == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view monthText = text.substr(first + 1, second - first - 1);
+    const std::string_view dayText = text.substr(second + 1);
+    const auto year = ParseFixedDigits(text.substr(0, 4), 4);
+    const auto month =
+        monthText.size() <= 2 ? ParseFixedDigits(monthText, monthText.size()) : std::nullopt;
+    const auto day = dayText.size() <= 2 ? ParseFixedDigits(dayText, dayText.size()) : std::nullopt;
+    if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1 ||
+        *day > DaysInMonth(*year, *month)) {
+        return std::nullopt;
+    }
+    return DaysFromCivil({*year, *month, *day});
+}
+
+// "Z", "+hh:mm" or "-hh:mm" as seconds east of UTC.
+std::optional<int64_t> ParseAtomZone(std::string_view text) {
+    if (text == "Z") {
+        return 0;
+    }
+    if (text.size() != 6 || text[3] != ':') {
+        return std::nullopt;
+    }
+    std::string compact(text.substr(0, 3));
+    compact += text.substr(4);
+    return ParseZoneOffset(compact);
+}
+
+// The display form "2008-8-27 22:08:45", shown at UTC+9.
+std::optional<int64_t> ParseDisplayForm(std::string_view text) {
+    const size_t blank = text.find(' ');
+    if (blank == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto days = ParseCalendarDate(text.substr(0, blank));
+    const auto clock = ParseClock(text.substr(blank + 1));
+    if (!days || !clock) {
+        return std::nullopt;
+    }
+    return (*days * kDaySeconds + *clock) * kSecondMs - kDisplayOffsetMs;
+}
+
+// The Atom form "2008-08-27T13:08:45Z".
+std::optional<int64_t> ParseAtomForm(std::string_view text) {
+    const size_t t = text.find('T');
+    if (t == std::string_view::npos || text.size() < t + 9) {
+        return std::nullopt;
+    }
+    const auto days = ParseCalendarDate(text.substr(0, t));
+    const auto clock = ParseClock(text.substr(t + 1, 8));
+    const auto zone = ParseAtomZone(text.substr(t + 9));
+    if (!days || !clock || !zone) {
+        return std::nullopt;
+    }
+    return (*days * kDaySeconds + *clock - *zone) * kSecondMs;
+}
+
 // The calendar fields of a time value taken as UTC.
 struct UtcFields {
     std::string_view weekday;
@@ -258,6 +320,20 @@ std::string GetDisplayDateTime(std::string_view createdAt) {
     result += ' ';
     result += w[4];
     return result;
+}
+
+std::optional<int64_t> ParseStoredDateTime(std::string_view stored) {
+    return stored.find('T') != std::string_view::npos ? ParseAtomForm(stored)
+                                                      : ParseDisplayForm(stored);
+}
+
+std::string FormatDisplayDateTime(int64_t timeMs, int64_t offsetMs) {
+    const UtcFields f = ToUtcFields(timeMs + offsetMs);
+    TextBuffer buffer;
+    const int length = std::snprintf(
+        buffer.data(), buffer.size(), "%lld-%s-%02d %02d:%02d:%02d", static_cast<long long>(f.year),
+        GetMonthNumber(f.month).c_str(), f.day, f.hours, f.minutes, f.seconds);
+    return std::string(Rendered(buffer, length));
 }
 
 std::string GetDateKey(int64_t timeMs) {

@@ -66,10 +66,10 @@ std::string MalformedMessage(std::string_view reason) {
     return "The service's answer is not a well-formed document: " + std::string(reason);
 }
 
-void SetFailure(std::string* failure, std::string message) {
-    if (failure != nullptr) {
-        *failure = std::move(message);
-    }
+FailureKind RefusalKind(std::string_view statusLine) {
+    const size_t blank = statusLine.find(' ');
+    const bool unauthorized = IsErrorStatus(statusLine) && statusLine.substr(blank + 1, 3) == "401";
+    return unauthorized ? FailureKind::CredentialRefused : FailureKind::Refused;
 }
 
 }  // namespace twitter_api

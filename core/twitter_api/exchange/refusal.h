@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "twitter_api/exchange/exchange.h"
+#include "twitter_api/exchange/failure.h"
 
 // How a request that did not get what it asked for tells its caller why, in one line for the user.
 namespace twitter_api {
@@ -20,7 +21,7 @@ std::optional<std::string> RefusalOf(const Fetched& fetched);
 // The message for an answer that is not a well-formed document.
 std::string MalformedMessage(std::string_view reason);
 
-// Stores message for the caller when the caller asked for one.
-void SetFailure(std::string* failure, std::string message);
+// The kind of a refusal: HTTP 401 refuses the account name or password.
+FailureKind RefusalKind(std::string_view statusLine);
 
 }  // namespace twitter_api

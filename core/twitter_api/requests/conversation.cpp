@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/stream.h"
 #include "twitter_api/exchange/exchange.h"
 #include "twitter_api/exchange/refusal.h"
 #include "twitter_api/requests/routes.h"
@@ -23,23 +24,23 @@ ContributionPtr StatusOf(const std::vector<ContributionPtr>& records, int64_t st
 }  // namespace
 
 bool GetStatus(const Service& service, const std::string& credential, int64_t statusId,
-               ContributionPtr& out, std::string* failure) {
-    SetFailure(failure, {});
+               ContributionPtr& out, FailureOut failure) {
+    failure.Clear();
     const SRoute& route = RoutesOf(service.hosts.flavour).showStatus;
     const Fetched fetched =
         FetchRoute(service, kGet, route, {{"id", std::to_string(statusId)}}, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return false;
     }
     std::vector<ContributionPtr> records;
     if (const auto malformed = route.statuses(fetched.document, records, service.diagnostics)) {
         ReportMalformed(service, "GetStatus XML PARSE ERROR!!", *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
         return false;
     }
     if (records.empty()) {
-        SetFailure(failure, std::string(kNoStatus));
+        failure.Set(FailureKind::NotADocument, std::string(kNoStatus));
         return false;
     }
     out = StatusOf(records, statusId);
@@ -56,12 +57,19 @@ SConversation GetConversation(const Service& service, const std::string& credent
             break;
         }
         ContributionPtr status;
+        RequestFailure refused;
         try {
-            if (!GetStatus(service, credential, next, status, &conversation.failure)) {
+            if (!GetStatus(service, credential, next, status, &refused)) {
+                conversation.failure = std::move(refused.message);
+                conversation.failureKind = refused.kind;
                 break;
             }
+        } catch (const platform::NetworkError& failure) {
+            conversation.failure = failure.what();
+            break;
         } catch (const Exception& failure) {
             conversation.failure = failure.what();
+            conversation.failureKind = FailureKind::NotADocument;
             break;
         }
         conversation.statuses.push_back(status);

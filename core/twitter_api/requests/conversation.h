@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "twitter_api/exchange/failure.h"
 #include "twitter_api/exchange/service.h"
 #include "twitter_api/model/contribution.h"
 
@@ -14,7 +16,7 @@ namespace twitter_api {
 // something that is not a well-formed document, or with a document that holds no status; out is
 // then left alone. Network failures throw NetworkError.
 bool GetStatus(const Service& service, const std::string& credential, int64_t statusId,
-               ContributionPtr& out, std::string* failure = nullptr);
+               ContributionPtr& out, FailureOut failure = {});
 
 // The most statuses a conversation is followed upward.
 inline constexpr int kMaxConversationSteps = 20;
@@ -23,6 +25,8 @@ inline constexpr int kMaxConversationSteps = 20;
 struct SConversation {
     std::vector<ContributionPtr> statuses;
     std::string failure;  // empty when the chain ended at a status that answers none
+    // Of the request that failed; none when the service could not be reached.
+    std::optional<FailureKind> failureKind;
 };
 
 // Follows the chain upward from parentId, the status a reply answers: that status, the one it

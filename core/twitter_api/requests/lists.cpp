@@ -13,8 +13,8 @@ constexpr std::string_view kDiagnosticLine = "GetUserLists XML PARSE ERROR!!";
 
 // Nothing is sent without a credential, nor for a choice the server does not have.
 std::vector<std::string> GetChoices(const Service& service, SRoute SRouteTable::*which,
-                                    const std::string& credential, std::string* failure) {
-    SetFailure(failure, {});
+                                    const std::string& credential, FailureOut failure) {
+    failure.Clear();
     const SRoute& route = RoutesOf(service.hosts.flavour).*which;
     if (credential.empty() || !route.Available()) {
         return {};
@@ -22,13 +22,13 @@ std::vector<std::string> GetChoices(const Service& service, SRoute SRouteTable::
     const PathValues values{{"user", EncodePathSegment(DialogSetting::GetAccountName(credential))}};
     const Fetched fetched = FetchRoute(service, kGet, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return {};
     }
     std::vector<std::string> choices;
     if (const auto malformed = route.choices(fetched.document, choices)) {
         ReportMalformed(service, kDiagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
     }
     return choices;
 }
@@ -36,18 +36,18 @@ std::vector<std::string> GetChoices(const Service& service, SRoute SRouteTable::
 }  // namespace
 
 std::vector<std::string> GetUserLists(const Service& service, const std::string& credential,
-                                      std::string* failure) {
+                                      FailureOut failure) {
     return GetChoices(service, &SRouteTable::ownLists, credential, failure);
 }
 
 std::vector<std::string> GetUserListSubscriptions(const Service& service,
                                                   const std::string& credential,
-                                                  std::string* failure) {
+                                                  FailureOut failure) {
     return GetChoices(service, &SRouteTable::listSubscriptions, credential, failure);
 }
 
 std::vector<std::string> GetUserSavedSearches(const Service& service, const std::string& credential,
-                                              std::string* failure) {
+                                              FailureOut failure) {
     return GetChoices(service, &SRouteTable::savedSearches, credential, failure);
 }
 

@@ -14,16 +14,16 @@ constexpr std::string_view kNoAccount = "No account name and password are set";
 // Nothing of the answer is read: a well-formed document without an error status is success.
 bool Exchange(const Service& service, SRoute SRouteTable::*which, const PathValues& values,
               const std::string& credential, std::optional<std::string_view> diagnosticLine,
-              std::string* failure) {
+              FailureOut failure) {
     const SRoute& route = RoutesOf(service.hosts.flavour).*which;
     const Fetched fetched = FetchRoute(service, kPost, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return false;
     }
     if (const auto malformed = CheckWellFormed(fetched.document)) {
         ReportMalformed(service, diagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
         return false;
     }
     return true;
@@ -31,17 +31,17 @@ bool Exchange(const Service& service, SRoute SRouteTable::*which, const PathValu
 
 // The changes made in the user's name: nothing is sent without a credential.
 bool ExchangeSignedIn(const Service& service, const std::string& credential,
-                      SRoute SRouteTable::*which, const PathValues& values, std::string* failure) {
-    SetFailure(failure, {});
+                      SRoute SRouteTable::*which, const PathValues& values, FailureOut failure) {
+    failure.Clear();
     if (credential.empty()) {
-        SetFailure(failure, std::string(kNoAccount));
+        failure.Set(FailureKind::CredentialRefused, std::string(kNoAccount));
         return false;
     }
     return Exchange(service, which, values, credential, std::nullopt, failure);
 }
 
 bool ChangeStatus(const Service& service, const std::string& credential, SRoute SRouteTable::*which,
-                  int64_t statusId, std::string* failure) {
+                  int64_t statusId, FailureOut failure) {
     return ExchangeSignedIn(service, credential, which, {{"id", std::to_string(statusId)}},
                             failure);
 }
@@ -49,8 +49,8 @@ bool ChangeStatus(const Service& service, const std::string& credential, SRoute 
 }  // namespace
 
 bool Post(const Service& service, const std::string& credential, const std::string& text,
-          int64_t replyId, std::string* failure) {
-    SetFailure(failure, {});
+          int64_t replyId, FailureOut failure) {
+    failure.Clear();
     PathValues values{{"text", UriEncode(text)}};
     if (replyId >= 0) {
         values["reply"] = std::to_string(replyId);
@@ -60,29 +60,28 @@ bool Post(const Service& service, const std::string& credential, const std::stri
 }
 
 bool CreateFavorite(const Service& service, const std::string& credential, int64_t statusId,
-                    std::string* failure) {
+                    FailureOut failure) {
     return ChangeStatus(service, credential, &SRouteTable::createFavorite, statusId, failure);
 }
 
 bool DestroyFavorite(const Service& service, const std::string& credential, int64_t statusId,
-                     std::string* failure) {
+                     FailureOut failure) {
     return ChangeStatus(service, credential, &SRouteTable::destroyFavorite, statusId, failure);
 }
 
 bool Retweet(const Service& service, const std::string& credential, int64_t statusId,
-             std::string* failure) {
+             FailureOut failure) {
     return ChangeStatus(service, credential, &SRouteTable::retweet, statusId, failure);
 }
 
 bool NewDirectMessage(const Service& service, const std::string& credential,
-                      const std::string& screenName, const std::string& text,
-                      std::string* failure) {
+                      const std::string& screenName, const std::string& text, FailureOut failure) {
     return ExchangeSignedIn(service, credential, &SRouteTable::newDirectMessage,
                             {{"name", UriEncode(screenName)}, {"text", UriEncode(text)}}, failure);
 }
 
 bool DestroyStatus(const Service& service, const std::string& credential, int64_t statusId,
-                   std::string* failure) {
+                   FailureOut failure) {
     return ChangeStatus(service, credential, &SRouteTable::destroyStatus, statusId, failure);
 }
 

@@ -20,20 +20,20 @@ void AddSinceId(PathValues& values, int64_t sinceId) {
 // does not have is empty, and nothing is sent.
 bool GetTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                  std::string_view diagnosticLine, const SRoute& route, const PathValues& values,
-                 const std::string& credential, std::string* failure) {
+                 const std::string& credential, FailureOut failure) {
     out.clear();
-    SetFailure(failure, {});
+    failure.Clear();
     if (!route.Available()) {
         return true;
     }
     const Fetched fetched = FetchRoute(service, kGet, route, values, credential);
     if (auto refusal = RefusalOf(fetched)) {
-        SetFailure(failure, std::move(*refusal));
+        failure.Set(RefusalKind(fetched.statusLine), std::move(*refusal));
         return false;
     }
     if (const auto malformed = route.statuses(fetched.document, out, service.diagnostics)) {
         ReportMalformed(service, diagnosticLine, *malformed);
-        SetFailure(failure, MalformedMessage(*malformed));
+        failure.Set(FailureKind::NotADocument, MalformedMessage(*malformed));
         return false;
     }
     std::reverse(out.begin(), out.end());  // the service sends newest first
@@ -54,7 +54,7 @@ const SRouteTable& Routes(const Service& service) {
 
 bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                             const std::string& credential, int64_t sinceId, int32_t count,
-                            std::string* failure) {
+                            FailureOut failure) {
     return GetTimeLine(service, out, "GetUserPrivateTimeLine XML PARSE ERROR!!",
                        Routes(service).homeTimeline, PageValues(sinceId, count), credential,
                        failure);
@@ -62,14 +62,14 @@ bool GetUserPrivateTimeLine(const Service& service, std::vector<ContributionPtr>
 
 bool GetUserMentions(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& credential, int64_t sinceId, int32_t count,
-                     std::string* failure) {
+                     FailureOut failure) {
     return GetTimeLine(service, out, "GetUserMentions XML PARSE ERROR!!", Routes(service).mentions,
                        PageValues(sinceId, count), credential, failure);
 }
 
 bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& out,
                           const std::string& credential, int64_t sinceId, int32_t count,
-                          std::string* failure) {
+                          FailureOut failure) {
     return GetTimeLine(service, out, "GetUserDirectMessage XML PARSE ERROR!!",
                        Routes(service).directMessages, PageValues(sinceId, count), credential,
                        failure);
@@ -78,7 +78,7 @@ bool GetUserDirectMessage(const Service& service, std::vector<ContributionPtr>& 
 bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                      const std::string& owner, const std::string& listName,
                      const std::string& credential, int64_t sinceId, int32_t perPage,
-                     std::string* failure) {
+                     FailureOut failure) {
     PathValues values = PageValues(sinceId, perPage);
     values["owner"] = EncodePathSegment(owner);
     values["list"] = EncodePathSegment(listName);
@@ -91,13 +91,13 @@ bool GetListTimeLine(const Service& service, std::vector<ContributionPtr>& out,
 
 bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                        const std::string& query, int32_t resultsPerPage, int32_t page,
-                       std::string* failure) {
+                       FailureOut failure) {
     return GetSearchTimeLine(service, out, std::string(), query, resultsPerPage, page, failure);
 }
 
 bool GetSearchTimeLine(const Service& service, std::vector<ContributionPtr>& out,
                        const std::string& credential, const std::string& query,
-                       int32_t resultsPerPage, int32_t page, std::string* failure) {
+                       int32_t resultsPerPage, int32_t page, FailureOut failure) {
     const PathValues values{
         {"query", query}, {"rpp", std::to_string(resultsPerPage)}, {"page", std::to_string(page)}};
     return GetTimeLine(service, out, "GetSearchTimeLine XML PARSE ERROR!!", Routes(service).search,

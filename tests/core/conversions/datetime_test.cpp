@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "support/captured.h"
@@ -13,12 +14,14 @@
 
 namespace {
 
+using twitter_api::FormatDisplayDateTime;
 using twitter_api::GetDateKey;
 using twitter_api::GetDisplayDateTime;
 using twitter_api::GetMonthNumber;
 using twitter_api::kDisplayOffsetMs;
 using twitter_api::kOneDayMs;
 using twitter_api::PadTwoDigits;
+using twitter_api::ParseStoredDateTime;
 
 const std::string kInvalid = "Invalid Datetime String.";
 
@@ -172,6 +175,58 @@ TEST(GetDisplayDateTime, ReadsEveryCreationTimeOfTheCapturedDocuments) {
         }
     }
     EXPECT_GT(seen, 0);
+}
+
+// The stored texts are read back as the times they stand for, so that they can be shown in
+// another zone while they are kept as they are.
+TEST(ParseStoredDateTime, ReadsTheDisplayFormAndTheSearchForm) {
+    struct Case {
+        const char* stored;
+        std::optional<int64_t> timeMs;
+    };
+    const int64_t created = 1'219'842'525'000;  // 2008-08-27 13:08:45 UTC
+    const Case cases[] = {
+        {"2008-8-27 22:08:45", created},
+        {"2008-08-27 22:08:45", created},
+        {"2008-8-28 07:08:45", created + 9 * 3'600'000},
+        {"1970-1-01 09:00:00", 0},
+        {"2008-08-27T13:08:45Z", created},
+        {"2008-08-27T22:08:45+09:00", created},
+        {"2008-08-27T08:08:45-05:00", created},
+        {"Invalid Datetime String.", std::nullopt},
+        {"", std::nullopt},
+        {"2008-2-30 10:00:00", std::nullopt},
+        {"2008-13-01 10:00:00", std::nullopt},
+        {"2008-8-27 24:00:00", std::nullopt},
+        {"2008-8-27  22:08:45", std::nullopt},
+        {"08-8-27 22:08:45", std::nullopt},
+        {"2008-08-27T13:08:45", std::nullopt},
+        {"2008-08-27T13:08:45+0900", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseStoredDateTime(c.stored), c.timeMs) << c.stored;
+    }
+}
+
+TEST(FormatDisplayDateTime, ShowsATimeAtAnyOffsetInTheDisplayForm) {
+    const int64_t created = 1'219'842'525'000;  // 2008-08-27 13:08:45 UTC
+    EXPECT_EQ(FormatDisplayDateTime(created, 0), "2008-8-27 13:08:45");
+    EXPECT_EQ(FormatDisplayDateTime(created, kDisplayOffsetMs), "2008-8-27 22:08:45");
+    EXPECT_EQ(FormatDisplayDateTime(created, -14 * 3'600'000), "2008-8-26 23:08:45");
+    EXPECT_EQ(FormatDisplayDateTime(created + 80 * kOneDayMs, 3'600'000), "2008-11-15 14:08:45");
+}
+
+// At the display offset the two agree with the conversion the texts were stored by, so a text
+// read back and shown in Japan time is the stored text itself.
+TEST(FormatDisplayDateTime, AtTheDisplayOffsetGivesBackTheStoredText) {
+    const int64_t first = -2'208'988'800'000;  // 1900-01-01
+    const int64_t last = 4'102'444'800'000;    // 2100-01-01
+    const int64_t step = 5 * kOneDayMs + 11 * 3'600'000 + 7 * 60'000 + 29'000;
+    for (int64_t t = first; t < last; t += step) {
+        const std::string stored = GetDisplayDateTime(CreatedAtText(CivilOf(t)));
+        ASSERT_EQ(ParseStoredDateTime(stored), t) << stored;
+        ASSERT_EQ(FormatDisplayDateTime(t, kDisplayOffsetMs), stored);
+    }
 }
 
 TEST(GetDateKey, IsTheUtcDateWithoutTheDisplayOffset) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,8 @@ TEST(Conversation, FollowsTheChainUpwardAndHandsItOverOldestFirst) {
         const Walk walk = Follow(30, c.maxSteps, c.answers);
         EXPECT_EQ(Ids(walk.conversation), c.ids);
         EXPECT_EQ(walk.conversation.failure, c.failure);
+        EXPECT_EQ(walk.conversation.failureKind,
+                  c.failure.empty() ? std::nullopt : std::optional(FailureKind::Refused));
         ASSERT_FALSE(walk.requestLines.empty());
         EXPECT_EQ(walk.requestLines.front(), "GET /statuses/show/30.xml");
         EXPECT_EQ(walk.requestLines.size(), c.answers.size());
@@ -121,7 +124,7 @@ TEST(Conversation, TwentyStepsAtMost) {
     EXPECT_EQ(walk.requestLines.back(), "GET /statuses/show/81.xml");
 }
 
-TEST(Conversation, ANetworkFailureEndsTheChainWithItsMessage) {
+TEST(Conversation, ANetworkFailureEndsTheChainWithItsMessageAndNoRequestKind) {
     RecordingSink sink;
     Service service;
     service.hosts = {"127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1"};
@@ -129,6 +132,7 @@ TEST(Conversation, ANetworkFailureEndsTheChainWithItsMessage) {
     const SConversation conversation = GetConversation(service, kCredential, 5);
     EXPECT_TRUE(conversation.statuses.empty());
     EXPECT_FALSE(conversation.failure.empty());
+    EXPECT_FALSE(conversation.failureKind) << "no request failed: the service was not reached";
 }
 
 }  // namespace

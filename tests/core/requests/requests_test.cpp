@@ -222,20 +222,20 @@ TEST(Requests, AnEmptyCredentialKeepsListAndFavouriteRequestsOffTheNetwork) {
 struct FailureCase {
     const char* name;
     HostKind host;
-    // True when the failure value came back; the message goes to failure.
-    std::function<bool(const Service&, std::string*)> callFails;
+    // True when the failure value came back; why goes to failure.
+    std::function<bool(const Service&, RequestFailure*)> callFails;
     std::optional<std::string> requestLine;
 };
 
 std::vector<FailureCase> FailureCases() {
     const auto timeline = [](auto request) {
-        return [=](const Service& service, std::string* failure) {
+        return [=](const Service& service, RequestFailure* failure) {
             std::vector<ContributionPtr> out = Sentinel();
             return !request(service, out, kCredential, -1, 200, failure) && out.empty();
         };
     };
     const auto choices = [](auto request) {
-        return [=](const Service& service, std::string* failure) {
+        return [=](const Service& service, RequestFailure* failure) {
             return request(service, kCredential, failure).empty();
         };
     };
@@ -247,7 +247,7 @@ std::vector<FailureCase> FailureCases() {
         {"direct messages", HostKind::Main, timeline(GetUserDirectMessage),
          "GetUserDirectMessage XML PARSE ERROR!!"},
         {"list statuses", HostKind::Versioned,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              std::vector<ContributionPtr> out = Sentinel();
              return !GetListTimeLine(service, out, "bob", "friends", kCredential, -1, 200,
                                      failure) &&
@@ -255,7 +255,7 @@ std::vector<FailureCase> FailureCases() {
          },
          "GetListTimeLine XML PARSE ERROR!!"},
         {"search", HostKind::Search,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              std::vector<ContributionPtr> out = Sentinel();
              return !GetSearchTimeLine(service, out, "q", 100, 1, failure) && out.empty();
          },
@@ -266,37 +266,37 @@ std::vector<FailureCase> FailureCases() {
         {"saved searches", HostKind::Main, choices(GetUserSavedSearches),
          "GetUserLists XML PARSE ERROR!!"},
         {"post", HostKind::Main,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              return !Post(service, kCredential, "x", -1, failure);
          },
          "Post XML PARSE ERROR!!"},
         {"create favourite", HostKind::Versioned,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              return !CreateFavorite(service, kCredential, 1, failure);
          },
          std::nullopt},
         {"destroy favourite", HostKind::Versioned,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              return !DestroyFavorite(service, kCredential, 1, failure);
          },
          std::nullopt},
         {"repeat", HostKind::Versioned,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              return !Retweet(service, kCredential, 1, failure);
          },
          std::nullopt},
         {"direct message", HostKind::Main,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              return !NewDirectMessage(service, kCredential, "bob", "x", failure);
          },
          std::nullopt},
         {"destroy status", HostKind::Main,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              return !DestroyStatus(service, kCredential, 1, failure);
          },
          std::nullopt},
         {"show status", HostKind::Main,
-         [](const Service& service, std::string* failure) {
+         [](const Service& service, RequestFailure* failure) {
              ContributionPtr status;
              return !GetStatus(service, kCredential, 1, status, failure) && !status;
          },
@@ -310,7 +310,7 @@ TEST(Requests, AMalformedAnswerGivesTheDiagnosticAndTheFailureValue) {
         LoopbackListener listener;
         listener.Serve("HTTP/1.0 200 OK\r\n\r\n<!DOCTYPE html>\r\n<html>\r\n<body>Hi</body>\r\n");
         RecordingSink sink;
-        std::string failure = "stale";
+        RequestFailure failure{FailureKind::Refused, "stale"};
         EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink), &failure));
         std::vector<std::string> expected;
         if (c.requestLine) {
@@ -318,9 +318,10 @@ TEST(Requests, AMalformedAnswerGivesTheDiagnosticAndTheFailureValue) {
         }
         expected.emplace_back("no element found at line 4, column 1");
         EXPECT_EQ(sink.lines, expected);
-        EXPECT_EQ(failure,
+        EXPECT_EQ(failure.message,
                   "The service's answer is not a well-formed document: no element found at line 4, "
                   "column 1");
+        EXPECT_EQ(failure.kind, FailureKind::NotADocument);
     }
 }
 
@@ -329,9 +330,13 @@ TEST(Requests, AnErrorStatusIsAFailureCarryingTheServicesMessage) {
         const char* name;
         std::string response;
         std::string failure;
+        FailureKind kind = FailureKind::Refused;
     };
     const Answer answers[] = {
-        {"401 with an error document", kUnauthorized, "Could not authenticate you."},
+        {"401 with an error document", kUnauthorized, "Could not authenticate you.",
+         FailureKind::CredentialRefused},
+        {"401 without a document", "HTTP/1.0 401 Unauthorized\r\n\r\n", "HTTP/1.0 401 Unauthorized",
+         FailureKind::CredentialRefused},
         {"403 with an error document, request first",
          "HTTP/1.1 403 Forbidden\r\n\r\n" + std::string(kDeclaration) +
              "<hash>\n<request>/x</request>\n<error>Status is a duplicate.</error>\n</hash>\n",
@@ -353,9 +358,10 @@ TEST(Requests, AnErrorStatusIsAFailureCarryingTheServicesMessage) {
             LoopbackListener listener;
             listener.Serve(answer.response);
             RecordingSink sink;
-            std::string failure;
+            RequestFailure failure;
             EXPECT_TRUE(c.callFails(ServiceFor(listener, c.host, sink), &failure));
-            EXPECT_EQ(failure, answer.failure);
+            EXPECT_EQ(failure.message, answer.failure);
+            EXPECT_EQ(failure.kind, answer.kind);
             EXPECT_TRUE(sink.lines.empty());
         }
     }

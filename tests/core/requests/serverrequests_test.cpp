@@ -45,7 +45,7 @@ struct RequestCase {
 std::function<void(const Service&)> Timeline(bool (*request)(const Service&,
                                                              std::vector<ContributionPtr>&,
                                                              const std::string&, int64_t, int32_t,
-                                                             std::string*),
+                                                             FailureOut),
                                              int64_t since, int32_t count) {
     return [=](const Service& service) {
         std::vector<ContributionPtr> out;
@@ -69,7 +69,7 @@ std::function<void(const Service&)> Search(std::string query) {
 
 std::function<void(const Service&)> Choices(std::vector<std::string> (*request)(const Service&,
                                                                                 const std::string&,
-                                                                                std::string*)) {
+                                                                                FailureOut)) {
     return [=](const Service& service) { request(service, kCredential, nullptr); };
 }
 
@@ -78,7 +78,7 @@ std::function<void(const Service&)> Posting(std::string text, int64_t reply) {
 }
 
 std::function<void(const Service&)> Favourite(bool (*request)(const Service&, const std::string&,
-                                                              int64_t, std::string*),
+                                                              int64_t, FailureOut),
                                               int64_t id) {
     return [=](const Service& service) { EXPECT_TRUE(request(service, kCredential, id, nullptr)); };
 }
@@ -182,7 +182,7 @@ TEST(ServerRequests, WhatAServerDoesNotHaveIsNotAskedFor) {
     struct Case {
         const char* name;
         Flavour flavour;
-        std::vector<std::string> (*request)(const Service&, const std::string&, std::string*);
+        std::vector<std::string> (*request)(const Service&, const std::string&, FailureOut);
         SRoute SRouteTable::*route;
     };
     const Case cases[] = {

@@ -3,9 +3,11 @@
 
 #include <QEnterEvent>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 
 #include "base/PictureBox.h"
+#include "base/ThemeIcons.h"
 #include "common/errors.h"
 #include "support/workdir.h"
 
@@ -68,6 +70,55 @@ TEST_F(PictureBoxTest, AClickIsAPressAndReleaseInside) {
     EXPECT_EQ(clicks, 1) << "released outside";
     QTest::mouseClick(&box, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(PictureBoxTest, AnOtherImageStaysWhileHoveredUntilTheNormalOneComesBack) {
+    box.ShowImage(Solid(Qt::blue));
+    Enter();
+    EXPECT_EQ(Shown(box), QColor(Qt::blue));
+    Leave();
+    EXPECT_EQ(Shown(box), QColor(Qt::blue));
+    box.ShowNormalImage();
+    Enter();
+    EXPECT_EQ(Shown(box), QColor(Qt::green));
+}
+
+// The own picture is drawn at scale 1; above it, the icon theme's larger picture, lightened for
+// the hover image as the own hover pictures are.
+TEST(ThemeIcons, TheOwnPictureAtScaleOneAndTheThemesLargerOnesAbove) {
+    const QIcon own = Solid(Qt::red);
+    const QIcon icon = WithThemeSizes(own, QStringLiteral("view-refresh"), false);
+    if (icon.availableSizes().size() == 1) {
+        // scripts/install-deps.sh installs it; a machine without it skips the test, CI fails.
+        if (std::getenv("CI") != nullptr) {
+            FAIL() << "CI is set, but no icon theme has view-refresh (adwaita-icon-theme)";
+        }
+        GTEST_SKIP() << "no icon theme with view-refresh (Debian: adwaita-icon-theme)";
+    }
+    EXPECT_EQ(icon.pixmap(QSize(16, 16), 1.0).toImage().pixelColor(8, 8), QColor(Qt::red));
+    const QPixmap doubled = icon.pixmap(QSize(16, 16), 2.0);
+    EXPECT_EQ(doubled.size(), QSize(32, 32));
+    const QImage sharp = doubled.toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_NE(sharp.pixelColor(16, 16), QColor(Qt::red)) << "the theme's picture";
+
+    const QImage hover = WithThemeSizes(own, QStringLiteral("view-refresh"), true)
+                             .pixmap(QSize(16, 16), 2.0)
+                             .toImage()
+                             .convertToFormat(QImage::Format_ARGB32);
+    int lighter = 0;
+    for (int y = 0; y < sharp.height(); ++y) {
+        for (int x = 0; x < sharp.width(); ++x) {
+            const QColor plain = sharp.pixelColor(x, y);
+            if (plain.alpha() == 255 && plain.lightness() < 200) {
+                EXPECT_GT(hover.pixelColor(x, y).lightness(), plain.lightness()) << x << "," << y;
+                ++lighter;
+            }
+        }
+    }
+    EXPECT_GT(lighter, 0);
+
+    EXPECT_EQ(WithThemeSizes(own, QStringLiteral("no-such-icon-name"), false).availableSizes(),
+              own.availableSizes());
 }
 
 TEST(LoadIconFileTest, AMissingFileIsAnErrorNamingIt) {

@@ -16,6 +16,7 @@
 #include "desktop/TrayIcon.h"
 #include "page/TabMain.h"
 #include "post/DialogPost.h"
+#include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "window/Comforts.h"
 #include "window/DialogMain.h"
@@ -97,10 +98,24 @@ class TranslationTest : public UiTest {
 
     QStringList RenderEverything() {
         QStringList texts;
+        // Signed in: the pages count and fetch instead of asking for an account; the lists and
+        // saved searches come, empty.
+        SignIn("alice");
+        FakeService service;
+        context.service.hosts = {service.Address(), service.Address(), service.Address()};
+        const std::string lists =
+            "<?xml version=\"1.0\"?>\n<lists_list><lists type=\"array\"/></lists_list>\n";
+        service.Route("GET /1/alice/lists", HttpResponse("HTTP/1.0 200 OK", lists));
+        service.Route("GET /saved_searches.xml",
+                      HttpResponse("HTTP/1.0 200 OK",
+                                   "<?xml version=\"1.0\"?>\n<saved_searches type=\"array\"/>\n"));
         {
             CDialogMain window(context);
             window.show();
             EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+            for (CTabMain* page : window.mTabPages) {
+                EXPECT_TRUE(SettleCalls(*page));
+            }
             window.mTabPages[twitter_api::MENTIONS]->StartGetTimeLine();
             texts << VisibleTexts(window);
             TrayIcon& tray = *window.mComforts->tray;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 
@@ -78,42 +79,80 @@ class FailureTest : public PageTest {
 struct FetchFailureCase {
     const char* name;
     std::optional<std::string> response;  // none: the connection is reset
+    const char* status;                   // what the status line says; %1: the host
+    std::string cause;                    // in the tooltip and the diagnostics
+    bool offersSettings;
 };
 
 class FetchFailure : public FailureTest, public ::testing::WithParamInterface<FetchFailureCase> {};
 
-// The label says that the fetch failed, in its own colour, with the message as its tooltip; the
-// next success brings the count back in the usual colour.
-TEST_P(FetchFailure, IsShownUntilTheNextSuccess) {
+// The status line says what went wrong, of a kind the user can act on, in its own colour and cut
+// to fit, with the whole of it and the cause in the tooltip; a refused account offers the
+// settings, and the tab's caption is marked. The next success brings the count back.
+TEST_P(FetchFailure, IsShownByKindUntilTheNextSuccess) {
+    const FetchFailureCase& c = GetParam();
     CTabMain& page = MakePage(twitter_api::MENTIONS);
-    if (GetParam().response) {
-        mService.Route("GET /statuses/mentions.xml", *GetParam().response);
+    if (c.response) {
+        mService.Route("GET /statuses/mentions.xml", *c.response);
     } else {
         mService.Broken("GET /statuses/mentions.xml");
     }
+    QSignalSpy marked(&page, &CTabMain::FetchFailedChanged);
     Fetch(page);
-    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得失敗"));
+    const QString status =
+        QString::fromUtf8(c.status).arg(QString::fromStdString(mService.Address()));
+    EXPECT_EQ(page.lblStatus->FullText(), status);
+    EXPECT_TRUE(page.lblStatus->toolTip().startsWith(status));
+    EXPECT_NE(page.lblStatus->toolTip().indexOf(QString::fromStdString(c.cause)), -1)
+        << page.lblStatus->toolTip().toStdString();
     EXPECT_EQ(LabelColour(page), QColor(255, 110, 110));
-    EXPECT_FALSE(page.lblStatus->toolTip().isEmpty());
+    // At the page's width the text is cut to fit; a link to the settings follows it whole.
+    EXPECT_EQ(!page.lblStatus->Link().isEmpty(), c.offersSettings);
+    if (!c.offersSettings) {
+        EXPECT_TRUE(page.lblStatus->text().endsWith(QChar(0x2026)))
+            << page.lblStatus->text().toStdString();
+        EXPECT_LE(page.lblStatus->fontMetrics().horizontalAdvance(page.lblStatus->text()),
+                  page.lblStatus->width());
+    } else {
+        EXPECT_NE(page.lblStatus->text().indexOf(page.lblStatus->Link()), -1);
+    }
     ASSERT_FALSE(diagnostics.lines.empty());
-    EXPECT_EQ(diagnostics.lines.back(),
-              "GetTimeLine failed: " + page.lblStatus->toolTip().toStdString());
-    EXPECT_TRUE(page.pictRefresh->isEnabled());
+    EXPECT_EQ(diagnostics.lines.back().rfind("GetTimeLine failed: " + c.cause, 0), 0u)
+        << diagnostics.lines.back();
+    EXPECT_TRUE(page.LastFetchFailed());
+    EXPECT_EQ(marked.count(), 1);
+    if (c.offersSettings) {
+        QSignalSpy settings(&page, &CTabMain::SettingsRequested);
+        emit page.lblStatus->linkActivated("link");
+        EXPECT_EQ(settings.count(), 1);
+    }
 
     mService.Route("GET /statuses/mentions.xml", StatusesWith(7));
     Fetch(page);
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 1 件"));
     EXPECT_EQ(LabelColour(page), QColor(255, 255, 255));
-    EXPECT_TRUE(page.lblStatus->toolTip().isEmpty());
+    EXPECT_TRUE(page.lblStatus->toolTip().startsWith(QString::fromUtf8("未読 1 件")));
+    EXPECT_FALSE(page.LastFetchFailed());
+    EXPECT_EQ(marked.count(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FetchFailure,
-    ::testing::Values(FetchFailureCase{"NetworkFailure", std::nullopt},
-                      FetchFailureCase{"NotADocument", HttpResponse("HTTP/1.0 502 Bad Gateway",
-                                                                    "<html><p>down</html>")},
-                      FetchFailureCase{"EmptyBody", HttpResponse("HTTP/1.0 200 OK", "")},
-                      FetchFailureCase{"WrongPassword", kWrongPassword}),
+    ::testing::Values(
+        FetchFailureCase{"NetworkFailure", std::nullopt, "%1 に接続できません", "Cannot read from",
+                         false},
+        FetchFailureCase{
+            "ServerError", HttpResponse("HTTP/1.0 502 Bad Gateway", "<html><p>down</html>"),
+            "サーバーのエラー: HTTP/1.0 502 Bad Gateway", "HTTP/1.0 502 Bad Gateway", false},
+        FetchFailureCase{"NotADocument", HttpResponse("HTTP/1.0 200 OK", "<html><p>hi</html>"),
+                         "サーバーの応答を理解できません",
+                         "The service's answer is not a well-formed document", false},
+        FetchFailureCase{"EmptyBody", HttpResponse("HTTP/1.0 200 OK", ""),
+                         "サーバーの応答を理解できません",
+                         "The service's answer is not a well-formed document", false},
+        FetchFailureCase{"WrongPassword", kWrongPassword,
+                         "アカウント名かパスワードが受け付けられません",
+                         "Could not authenticate you.", true}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // Both choice lists are asked for off the interface thread; the chooser is busy until they are
@@ -156,8 +195,10 @@ TEST_F(FailureTest, AChoiceListThatFailsIsShownAndLeavesTheChooserUsable) {
     CTabMain& page = MakePage(twitter_api::SEARCH);
     EXPECT_TRUE(page.comboBox1->isEnabled());
     EXPECT_EQ(page.comboBox1->count(), 0);
-    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得失敗"));
-    EXPECT_FALSE(page.lblStatus->toolTip().isEmpty());
+    EXPECT_EQ(
+        page.lblStatus->FullText(),
+        QString::fromUtf8("%1 に接続できません").arg(QString::fromStdString(mService.Address())));
+    EXPECT_TRUE(page.LastFetchFailed());
     EXPECT_TRUE(errors.empty()) << "no error window";
 
     // The refresh picture of the empty chooser asks again.
@@ -166,14 +207,6 @@ TEST_F(FailureTest, AChoiceListThatFailsIsShownAndLeavesTheChooserUsable) {
     ASSERT_TRUE(SettleCalls(page));
     EXPECT_EQ(page.comboBox1->count(), 1);
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("未読 0 件"));
-}
-
-TEST_F(FailureTest, AWrongPasswordIsRecognisable) {
-    mService.Route("GET /statuses/mentions.xml", kWrongPassword);
-    CTabMain& page = MakePage(twitter_api::MENTIONS);
-    Fetch(page);
-    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得失敗"));
-    EXPECT_EQ(page.lblStatus->toolTip(), "Could not authenticate you.");
 }
 
 struct RefusedFavoriteCase {
@@ -205,8 +238,9 @@ TEST_P(RefusedFavorite, LeavesTheStarAndTheFlag) {
     EXPECT_EQ(mService.Requests(), std::vector<std::string>{request});
     EXPECT_EQ(page.mTodayList->mContributions[0]->mFavorited, c.favorited);
     EXPECT_EQ(ColorAt(*page.txtTimeLine, star), c.favorited ? kFavoriteStar : kHiddenStar);
-    EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("★ 失敗"));
-    EXPECT_FALSE(page.lblStatus->toolTip().isEmpty());
+    EXPECT_TRUE(page.lblStatus->FullText().startsWith(QString::fromUtf8("\u2605: ")))
+        << page.lblStatus->FullText().toStdString();
+    EXPECT_FALSE(page.LastFetchFailed()) << "a favourite is no fetch";
     EXPECT_TRUE(page.pictFavorite->isEnabled());
 }
 
@@ -263,6 +297,46 @@ TEST_F(FailureTest, AnAutomaticReloadWaitsForTheChoices) {
     EXPECT_EQ(page.mGetThreads.size(), 1u);
     EXPECT_EQ(page.mLastAutoReloadTime, clock.now);
     ASSERT_TRUE(page.WaitForFetches(QDeadlineTimer(10'000)));
+}
+
+// A chooser whose lists failed to come (the service down at the start) asks for them again at
+// the next automatic reload, not every tick, and shows the first choice's logs once they come.
+TEST_F(FailureTest, AChooserLeftEmptyAsksAgainAtTheNextAutomaticReload) {
+    auto today = std::make_shared<twitter_api::CContributionListOfDay>("20240310");
+    today->mContributions = MakeContributions({{4, "a", "logged on the list"}});
+    twitter_api::SaveLog(today, twitter_api::LISTS, "Rubyists");
+    gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
+    mService.Broken("GET /1/alice/lists.xml");
+    CTabMain& page = MakePage(twitter_api::LISTS);
+    ASSERT_EQ(page.comboBox1->count(), 0);
+    const auto asked = [this] {
+        const auto requests = mService.Requests();
+        return std::count(requests.begin(), requests.end(), "GET /1/alice/lists.xml");
+    };
+    EXPECT_EQ(asked(), 1);
+
+    // The first tick resets the page, whose day was never set, and that asks; the reload due
+    // meanwhile asks at the next tick.
+    const auto tick = [&](int64_t after) {
+        clock.now += after;
+        page.OnTimerTick();
+        EXPECT_TRUE(SettleCalls(page));
+    };
+    tick(0);
+    EXPECT_EQ(asked(), 2);
+    tick(3000);
+    EXPECT_EQ(asked(), 3);
+    tick(3000);
+    tick(3000);
+    EXPECT_EQ(asked(), 3) << "not before the next reload is due";
+
+    mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-2.xml"));
+    mService.Route("GET /1/pengwynn/lists/Rubyists/statuses.xml", StatusesWith(3));
+    tick(174'000);
+    EXPECT_EQ(asked(), 4);
+    EXPECT_EQ(page.comboBox1->currentText(), "Rubyists");
+    EXPECT_NE(page.txtTimeLine->Text().find("logged on the list"), std::string::npos);
+    EXPECT_FALSE(page.LastFetchFailed());
 }
 
 // A fetch under way when the page is reset (here: another list chosen) brings a result that

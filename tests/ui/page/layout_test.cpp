@@ -12,18 +12,26 @@ namespace {
 
 using LayoutTest = PageTest;
 
+// At the layout's width the controls sit where the layout puts them; a wider page moves the
+// pictures and the chooser on the right with its right edge and gives the status line the room.
 TEST_F(LayoutTest, ControlsSitWhereTheyBelongAndTheDockingFollowsTheSize) {
     CTabMain& page = MakePage(twitter_api::TIMELINE);
-    const std::pair<QWidget*, QRect> fixed[] = {
-        {page.lblStatus, {128, 2, 64, 20}},   {page.pictRefresh, {12, 2, 24, 24}},
-        {page.pictReaded, {40, 2, 24, 24}},   {page.pictReply, {68, 2, 24, 24}},
-        {page.pictFavorite, {96, 2, 24, 24}}, {page.pictPost, {202, 2, 24, 24}},
-        {page.pictSetting, {230, 2, 24, 24}}, {page.comboBox1, {200, 2, 152, 22}},
-    };
     page.show();
-    for (const QSize size : {QSize(372, 480), QSize(600, 300)}) {
+    for (const int extra : {0, 228}) {
+        const QSize size(372 + extra, extra == 0 ? 480 : 300);
         page.resize(size);
-        for (const auto& [control, bounds] : fixed) {
+        const std::pair<QWidget*, QRect> placed[] = {
+            {page.lblStatus, {128, 2, 64 + extra, 20}},
+            {page.pictRefresh, {12, 2, 24, 24}},
+            {page.pictReaded, {40, 2, 24, 24}},
+            {page.pictReply, {68, 2, 24, 24}},
+            {page.pictFavorite, {96, 2, 24, 24}},
+            {page.pictPost, {202 + extra, 2, 24, 24}},
+            {page.pictSetting, {230 + extra, 2, 24, 24}},
+            {page.pictRetweet, {258 + extra, 2, 24, 24}},
+            {page.comboBox1, {200 + extra, 2, 152, 22}},
+        };
+        for (const auto& [control, bounds] : placed) {
             EXPECT_EQ(control->geometry(), bounds) << control->objectName().toStdString();
         }
         EXPECT_EQ(page.panelMain->geometry(), QRect(0, 0, size.width(), 28));

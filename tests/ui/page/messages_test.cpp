@@ -41,7 +41,12 @@ class MessagesPage : public PageTest {
         poll.setInterval(10);
         bool filled = false;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = dynamic_cast<CDialogPost*>(QApplication::activeModalWidget());
+            // The failure's box, window-modal, stands in front of the dialog that opened it.
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* dialog = dynamic_cast<CDialogPost*>(modal);
+            if (dialog == nullptr && modal != nullptr) {
+                dialog = dynamic_cast<CDialogPost*>(modal->parentWidget());
+            }
             if (dialog == nullptr) {
                 return;
             }

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+
 #include "support/uifixture.h"
 #include "textview/EntryColors.h"
 #include "twitter_api/conversions/text.h"
+#include "twitter_api/logstore/logstore.h"
 
 using namespace ui_testing;
 using twitter_api::ContributionPtr;
@@ -144,6 +150,75 @@ TEST_F(RenderTest, NothingNewLeavesTheBoxUntouched) {
     page.AddContributions(none, page.mTodayList, page.mYesterdayList);
     EXPECT_EQ(page.txtTimeLine->SelectionStart(), 2);
     EXPECT_EQ(page.mTodayList->mContributions.size(), 1u);
+}
+
+// The machine's time zone for the length of a test.
+class ScopedTimeZone {
+  public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* previous = std::getenv("TZ")) {
+            mPrevious = previous;
+        }
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (mPrevious) {
+            ::setenv("TZ", mPrevious->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+  private:
+    std::optional<std::string> mPrevious;
+};
+
+struct ZoneCase {
+    const char* zone;  // as TZ takes it; "XXX-05:30" is 5:30 east of UTC
+    bool japanTime;
+    const char* stored;
+    const char* shown;
+};
+
+// Times are shown in the machine's zone, or in Japan time when asked for; the stored text stays
+// as it came, and every entry keeps its pieces in place whatever the shown time's length.
+TEST_F(RenderTest, TimesAreShownInTheChosenZoneAndStoredAsTheyCame) {
+    const ZoneCase cases[] = {
+        {"UTC0", false, "2024-3-10 21:00:01", "2024-3-10 12:00:01"},
+        {"XXX-05:30", false, "2024-3-10 21:00:01", "2024-3-10 17:30:01"},
+        {"XXX+10", false, "2024-3-01 05:00:00", "2024-2-29 10:00:00"},
+        {"XXX+10", true, "2024-3-01 05:00:00", "2024-3-01 05:00:00"},
+        // The search's own form is shown as the others are.
+        {"UTC0", false, "2026-12-10T09:50:20Z", "2026-12-10 09:50:20"},
+        {"UTC0", true, "2026-12-10T09:50:20Z", "2026-12-10 18:50:20"},
+        {"UTC0", false, "Invalid Datetime String.", "Invalid Datetime String."},
+    };
+    SignIn("alice");
+    for (const ZoneCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.zone << " " << c.stored << " japan " << c.japanTime);
+        const ScopedTimeZone zone(c.zone);
+        *context.japanTime = c.japanTime;
+        CTabMain& page = MakePage(twitter_api::TIMELINE);
+        std::vector<ContributionPtr> items =
+            MakeContributions({{1, "ann", "x", true}, {2, "bob", "y"}});
+        items[0]->mCreatedAt = c.stored;
+        page.AddContributions(items, page.mTodayList, page.mYesterdayList);
+        const std::string text = page.txtTimeLine->Text();
+        EXPECT_EQ(text.rfind(std::string("ann x\r\n") + c.shown + " \u2605\r\nbob y\r\n", 0), 0u)
+            << text;
+        EXPECT_EQ(page.mTodayList->mContributions[0]->mCreatedAt.view(), c.stored);
+        const int32_t second = page.mTodayList->mContributions[1]->mTextPosition;
+        EXPECT_EQ(ColorAt(*page.txtTimeLine, second - 2), kFavoriteStar);
+        EXPECT_EQ(ColorAt(*page.txtTimeLine, second), kUnreadName);
+        page.MarkAsRead(false);
+        const auto saved = twitter_api::LoadLog("20240310", twitter_api::TIMELINE, "");
+        ASSERT_EQ(saved->mContributions.size(), 2u);
+        EXPECT_EQ(saved->mContributions[0]->mCreatedAt.view(), c.stored)
+            << "the log keeps the stored text";
+        std::filesystem::remove_all("log");
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -122,7 +124,7 @@ TEST_F(PostDialog, AServersTextLimitDrivesTheCounterAndTheLimit) {
     };
     const Case cases[] = {
         {"a limit of 1000", 1000, 1000, "0", 1000},
-        {"beyond 1000", 1000, 1010, "0", 1000},
+        {"beyond 1000, kept whole", 1000, 1010, "-10", 1010},
         {"no limit", 0, 1500, "1500", 1500},
         {"a small limit", 5, 3, "2", 3},
     };
@@ -148,72 +150,64 @@ TEST_F(PostDialog, DeletingRaisesTheCountAgain) {
     EXPECT_EQ(label->text(), "135");
 }
 
-TEST_F(PostDialog, TypingBeyondTheLimitIsRefused) {
-    const auto dialog = Open();
-    Paste(QString(140, 'a'));
-    Type("b");
-    EXPECT_EQ(box->toPlainText(), QString(140, 'a'));
-    EXPECT_EQ(label->text(), "0");
-}
+struct OverLimitCase {
+    const char* name;
+    QString pasted;
+    QString typed;
+    int over;  // characters beyond 140
+};
 
-TEST_F(PostDialog, APasteKeepsOnlyWhatFits) {
-    const auto dialog = Open();
-    Paste(QString(150, 'x'));
-    EXPECT_EQ(box->toPlainText(), QString(140, 'x'));
-    EXPECT_EQ(label->text(), "0");
-}
+class PostDialogOverLimit : public PostDialog,
+                            public ::testing::WithParamInterface<OverLimitCase> {};
 
-// The limit counts as the counter does: a line break is one character, and so is a character
-// outside the Basic Multilingual Plane.
-TEST_F(PostDialog, ALineBreakTakesOneOfTheLimit) {
+// Nothing typed or pasted is dropped: the whole text stays, the count goes below zero in red, and
+// the text cannot be sent (the button says why) until it fits again.
+TEST_P(PostDialogOverLimit, KeepsTheWholeTextAndRefusesToSendUntilItFits) {
+    const OverLimitCase& c = GetParam();
+    testing_support::LoopbackListener host;
+    context.service.hosts.main = host.Address();
     const auto dialog = Open();
-    Paste(QString("a\n").repeated(80));
-    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(70));
-    EXPECT_EQ(label->text(), "0");
-    Type("\n");
-    EXPECT_EQ(box->toPlainText(), QString("a\n").repeated(70));
-}
+    dialog->show();
+    const QString sendTip = button->toolTip();
+    Paste(c.pasted);
+    Type(c.typed);
 
-TEST_F(PostDialog, CharactersOutsideTheBasicPlaneFillTheLimitAsTheCounterShows) {
-    const auto dialog = Open();
-    const QString face = QString::fromUcs4(U"\U0001F600");
-    for (int typed = 0; typed < 70; ++typed) {
-        Press(0, face);
+    EXPECT_EQ(box->toPlainText(), c.pasted + c.typed);
+    EXPECT_EQ(label->text(), QString::number(-c.over));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 90, 90));
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_TRUE(button->toolTip().contains(QString::number(c.over)))
+        << button->toolTip().toStdString();
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    button->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(host.HasWaitingConnection()) << "nothing is sent";
+    EXPECT_FALSE(dialog->Sending());
+
+    QTextCursor end = box->textCursor();
+    end.movePosition(QTextCursor::End);
+    box->setTextCursor(end);
+    for (int removed = 0; removed < c.over; ++removed) {
+        Press(Qt::Key_Backspace, "");
     }
-    EXPECT_EQ(label->text(), "70");
-    Paste(face.repeated(80));
-    EXPECT_EQ(box->toPlainText(), face.repeated(140));
     EXPECT_EQ(label->text(), "0");
-    Type("b");
-    EXPECT_EQ(box->toPlainText(), face.repeated(140));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(button->toolTip(), sendTip);
 }
 
-TEST_F(PostDialog, ARefusedCharacterBesideOneOfTheSamePlaneLeavesBothWhole) {
-    const auto dialog = Open();
-    // U+1F600 and U+1F601 share their first UTF-16 unit.
-    const QString before = QString(139, 'a') + QString::fromUcs4(U"\U0001F600");
-    Paste(before);
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(139);
-    box->setTextCursor(cursor);
-    Paste(QString::fromUcs4(U"\U0001F601"));
-    EXPECT_EQ(box->toPlainText(), before);
-    EXPECT_EQ(label->text(), "0");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PostDialogOverLimit,
+    ::testing::Values(
+        OverLimitCase{"TypedPastTheLimit", QString(140, 'a'), "b", 1},
+        OverLimitCase{"PastedPastTheLimit", QString(150, 'x'), "", 10},
+        // A line break counts one, as does a character outside the Basic Multilingual Plane.
+        OverLimitCase{"LineBreaks", QString("a\n").repeated(80), "", 20},
+        OverLimitCase{"OutsideTheBasicPlane", QString::fromUcs4(U"\U0001F600").repeated(145), "",
+                      5}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
-TEST_F(PostDialog, AReplacedSelectionKeepsOnlyWhatFitsOfTheNewText) {
-    const auto dialog = Open();
-    // U+1F200 and U+1F600 share their second UTF-16 unit.
-    Paste(QString(137, 'a') + QString::fromUcs4(U"\U0001F200"));
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(137);
-    cursor.setPosition(139, QTextCursor::KeepAnchor);
-    box->setTextCursor(cursor);
-    Paste("xxx" + QString::fromUcs4(U"\U0001F600"));
-    EXPECT_EQ(box->toPlainText(), QString(137, 'a') + "xxx");
-    EXPECT_EQ(label->text(), "0");
-}
-
+// A paste into the middle of a full text keeps all of it, where it was put.
 TEST_F(PostDialog, AnInsertionInTheMiddleKeepsTheTextAroundIt) {
     const auto dialog = Open();
     Paste(QString(10, 'x') + QString(128, 'y'));
@@ -221,9 +215,9 @@ TEST_F(PostDialog, AnInsertionInTheMiddleKeepsTheTextAroundIt) {
     cursor.setPosition(10);
     box->setTextCursor(cursor);
     Paste("12345");
-    EXPECT_EQ(box->toPlainText(), QString(10, 'x') + "12" + QString(128, 'y'));
-    EXPECT_EQ(box->textCursor().position(), 12);
-    EXPECT_EQ(label->text(), "0");
+    EXPECT_EQ(box->toPlainText(), QString(10, 'x') + "12345" + QString(128, 'y'));
+    EXPECT_EQ(box->textCursor().position(), 15);
+    EXPECT_EQ(label->text(), "-3");
 }
 
 TEST_F(PostDialog, AReplyOpensWithItsTextCountedAndTheCaretAtTheEnd) {
@@ -432,10 +426,13 @@ TEST_F(MessageDialog, NamesTheRecipientAboveTheTextAndCountsAsForAStatus) {
     EXPECT_EQ(box->geometry(), QRect(8, 34, 240, 62));
     EXPECT_EQ(button->geometry(), QRect(136, 104, 104, 24));
     EXPECT_EQ(dialog->ReplyId(), -1);
-    Paste(QString(150, 'x'));
-    EXPECT_EQ(box->toPlainText(), QString(140, 'x'));
+    Paste(QString(140, 'x'));
     EXPECT_EQ(label->text(), "0");
     EXPECT_TRUE(button->isEnabled());
+    Paste(QString(10, 'x'));
+    EXPECT_EQ(box->toPlainText(), QString(150, 'x')) << "kept whole, as a status's text";
+    EXPECT_EQ(label->text(), "-10");
+    EXPECT_FALSE(button->isEnabled());
     EXPECT_EQ(Open()->findChild<QLineEdit*>("txtRecipient"), nullptr) << "a status has no name";
 }
 

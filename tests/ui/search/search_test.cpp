@@ -248,19 +248,23 @@ TEST_F(SearchTest, CtrlRRepliesToTheHitAtTheCaret) {
     ASSERT_EQ(Hits().size(), 3u);
     Results().txtResults->setFocus();
     Results().txtResults->Select(Results().ShownStart(1) + 3, 0);
-    std::string text;
+    std::string recipient;
     int64_t replyId = 0;
+    bool message = false;
     QTimer::singleShot(0, [&] {
         ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
         auto* dialog = qobject_cast<CDialogPost*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        text = dialog->TweetText();
+        recipient = dialog->Recipient();
         replyId = dialog->ReplyId();
+        message = dialog->IsMessage();
         dialog->reject();
     });
     QTest::keyClick(Results().txtResults, Qt::Key_R, Qt::ControlModifier);
-    EXPECT_EQ(text, "@frank ");
-    EXPECT_EQ(replyId, 20);
+    // The hit is a direct message: as on its page, the answer is a direct message to its sender.
+    EXPECT_EQ(recipient, "frank");
+    EXPECT_EQ(replyId, -1);
+    EXPECT_TRUE(message);
 }
 
 TEST_F(SearchTest, CtrlDTogglesTheFavouriteOfTheHitAndNothingOfThePage) {

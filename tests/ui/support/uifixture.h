@@ -51,6 +51,9 @@ class UiTest : public ::testing::Test {
         context.service.timeout = std::chrono::seconds(5);
         context.clock = &clock;
         context.keyboard = &keys;
+        // The entries are made with stored texts in Japan time; the tests read them back as
+        // such unless they are about the time zone.
+        *context.japanTime = true;
         mPreviousErrorWindow = ReplaceErrorWindow([this](QWidget*, const std::string& text) {
             errors.push_back(text);
             ADD_FAILURE() << "error window: " << text;
@@ -112,6 +115,7 @@ inline std::vector<twitter_api::ContributionPtr> MakeContributions(
 #include <QDeadlineTimer>
 #include <QTextCharFormat>
 
+#include "base/ElidedLabel.h"
 #include "page/TabMain.h"
 #include "textview/TimelineView.h"
 

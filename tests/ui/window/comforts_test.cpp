@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "base/PictureBox.h"
@@ -54,9 +56,42 @@ TEST_F(ComfortsTest, EveryCaptionShowsItsPagesUnreadCount) {
     EXPECT_EQ(window.mComforts->tray->icon->toolTip(), QString::fromUtf8("Warblet: 未読 1 件"));
 }
 
-TEST(TabCaptions, TheCountIsShownOnlyWhenThereIsOne) {
+// The time zone chosen in the settings dialog's preferences redraws every page at once.
+TEST_F(ComfortsTest, TheTimeZonePreferenceRedrawsThePages) {
+    const char* previous = std::getenv("TZ");
+    const std::string kept = previous != nullptr ? previous : "";
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    {
+        CDialogMain window(context);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        CTabMain& mentions = *window.mTabPages[twitter_api::MENTIONS];
+        Arrive(mentions, {{1, "bob", "hi"}});
+        EXPECT_NE(mentions.txtTimeLine->Text().find("2024-3-10 12:00:01"), std::string::npos)
+            << "the machine's zone by default";
+
+        CDialogSetting dialog(&window);
+        dialog.findChild<QCheckBox*>("chkJapanTime")->setChecked(true);
+        dialog.findChild<QPushButton*>("btnOk")->click();
+        EXPECT_TRUE(LoadPreferences().japanTime);
+        EXPECT_NE(mentions.txtTimeLine->Text().find("2024-3-10 21:00:01"), std::string::npos);
+        EXPECT_EQ(mentions.UnreadCount(), 1);
+        EXPECT_EQ(mentions.mTodayList->mContributions[0]->mCreatedAt.view(), "2024-3-10 21:00:01");
+    }
+    if (previous != nullptr) {
+        ::setenv("TZ", kept.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+}
+
+TEST(TabCaptions, TheCountIsShownOnlyWhenThereIsOneAndAFailureIsMarked) {
     EXPECT_EQ(CaptionWithUnread("Mentions", 2), "Mentions (2)");
     EXPECT_EQ(CaptionWithUnread("Mentions", 0), "Mentions");
+    EXPECT_EQ(CaptionWithUnread("Lists", 3, true), QString::fromUtf8("Lists (3) \u26A0"));
+    EXPECT_EQ(CaptionWithUnread("Lists", 0, true), QString::fromUtf8("Lists \u26A0"));
 }
 
 TEST_F(ComfortsTest, PreferencesRoundTripThroughTheirOwnFile) {
@@ -64,6 +99,7 @@ TEST_F(ComfortsTest, PreferencesRoundTripThroughTheirOwnFile) {
     EXPECT_TRUE(defaults.notify);
     EXPECT_TRUE(defaults.showTray);
     EXPECT_FALSE(defaults.closeToTray);
+    EXPECT_FALSE(defaults.japanTime) << "times in the machine's zone";
     EXPECT_TRUE(defaults.windowGeometry.isEmpty());
     EXPECT_EQ(defaults.page, 0);
     EXPECT_FALSE(std::filesystem::exists("setting")) << "reading creates nothing";
@@ -72,6 +108,7 @@ TEST_F(ComfortsTest, PreferencesRoundTripThroughTheirOwnFile) {
     chosen.notify = false;
     chosen.showTray = false;
     chosen.closeToTray = true;
+    chosen.japanTime = true;
     chosen.windowGeometry = QByteArray("\x01\x02\x00\xff", 4);
     chosen.page = 3;
     ASSERT_TRUE(SavePreferences(chosen));
@@ -79,6 +116,7 @@ TEST_F(ComfortsTest, PreferencesRoundTripThroughTheirOwnFile) {
     EXPECT_EQ(read.notify, false);
     EXPECT_EQ(read.showTray, false);
     EXPECT_EQ(read.closeToTray, true);
+    EXPECT_EQ(read.japanTime, true);
     EXPECT_EQ(read.windowGeometry, chosen.windowGeometry);
     EXPECT_EQ(read.page, 3);
     EXPECT_TRUE(std::filesystem::exists("setting/preferences.ini"));
@@ -169,11 +207,13 @@ TEST_F(ComfortsTest, TheTrayMenuShowsOrHidesReloadsAllAndQuits) {
     tray.actShowHide->trigger();
     EXPECT_TRUE(window.isVisible());
 
+    // Signed in after the start-up: the lists and search pages asked for no choices, so they
+    // fetch nothing.
+    SignIn("alice");
     tray.actReloadAll->trigger();
-    // The lists and search pages have nothing chosen without an account, so they fetch nothing.
     for (CTabMain* page : window.mTabPages) {
         const bool fetches = page->mTabType <= twitter_api::DIRECTMESSAGES;
-        EXPECT_EQ(page->pictRefresh->isEnabled(), !fetches) << page->mTabType;
+        EXPECT_EQ(page->IsFetching(), fetches) << page->mTabType;
     }
 
     // Quit closes the window even when closing would keep the program in the tray.

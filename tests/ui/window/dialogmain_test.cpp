@@ -2,10 +2,12 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <filesystem>
 
@@ -15,6 +17,7 @@
 #include "twitter_api/logstore/logstore.h"
 #include "twitter_api/logstore/logwriter.h"
 #include "window/DialogMain.h"
+#include "window/TabCaptions.h"
 
 using namespace ui_testing;
 
@@ -26,7 +29,8 @@ TEST_F(DialogMainTest, TheWindowHoldsFiveTabsInKindOrder) {
     CDialogMain window(context);
     EXPECT_EQ(gDialogMain, &window);
     EXPECT_EQ(window.windowTitle(), "Warblet");
-    EXPECT_EQ(window.size(), QSize(372, 513));
+    EXPECT_EQ(window.height(), 513);
+    EXPECT_GE(window.width(), 372) << "wide enough for the captions";
     EXPECT_EQ(window.tabMain->objectName(), "tabMain");
     EXPECT_EQ(window.tabMain->tabPosition(), QTabWidget::North);
     const QStringList captions = {"Timeline", "Mentions", "DirectMessages", "Lists", "Search"};
@@ -38,6 +42,43 @@ TEST_F(DialogMainTest, TheWindowHoldsFiveTabsInKindOrder) {
     }
     EXPECT_EQ(window.tabMain->currentIndex(), 0);
     EXPECT_FALSE(window.windowIcon().isNull());
+}
+
+// At the size it opens with, every caption fits with a three-digit count and the failure mark:
+// no page hides behind scroll arrows.
+TEST_F(DialogMainTest, TheCaptionsFitTheDefaultWidthWithTheirCountsAndMarks) {
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTabBar& bar = *window.tabMain->tabBar();
+    for (int index = 0; index < bar.count(); ++index) {
+        bar.setTabText(
+            index, CaptionWithUnread(window.mTabPages[static_cast<size_t>(index)]->windowTitle(),
+                                     999, true));
+    }
+    QCoreApplication::processEvents();
+    for (int index = 0; index < bar.count(); ++index) {
+        EXPECT_TRUE(bar.rect().contains(bar.tabRect(index))) << index;
+    }
+    for (const QToolButton* arrow : bar.findChildren<QToolButton*>()) {
+        EXPECT_FALSE(arrow->isVisible()) << "scroll arrows";
+    }
+}
+
+// Without an account every page says how to set one.
+TEST_F(DialogMainTest, WithoutAnAccountEveryPageSaysHowToSetOne) {
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitFor([&window] {
+        return std::all_of(window.mTabPages.begin(), window.mTabPages.end(),
+                           [](const CTabMain* page) { return page->Started(); });
+    }));
+    for (CTabMain* page : window.mTabPages) {
+        EXPECT_EQ(page->lblStatus->FullText(),
+                  QString::fromUtf8("アカウントがありません: 設定を開いてください (Ctrl+,)"))
+            << page->mTabType;
+    }
 }
 
 // The page on screen starts up as the window is shown, before its first paint; the others start

@@ -121,9 +121,9 @@ class SettingDialog : public ui_testing::UiTest {
 TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
     const auto dialog = Open();
     EXPECT_EQ(dialog->windowTitle(), "SettingDialog");
-    // The layout's 294 x 279, widened to the right by the preferences group and below the
-    // server's row at the top.
-    EXPECT_EQ(dialog->size(), QSize(496, 279 + 60));
+    // The layout's 294 x 279 below the line that says what is needed and the server's row, widened
+    // to the right by the preferences group.
+    EXPECT_EQ(dialog->size(), QSize(496, 279 + 44 + 60));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << "the frame is fixed";
     EXPECT_EQ(dialog->palette().color(QPalette::Window), QColor(34, 34, 34));
     EXPECT_EQ(dialog->palette().color(QPalette::WindowText), QColor(211, 211, 211));
@@ -136,12 +136,16 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
     };
     // The layout's controls stand below the server's row.
     const std::vector<Control> expected{
-        {"lblId", "", {8, 68, 88, 24}, "TwitterID"},
-        {"txtId", "", {104, 68, 176, 24}, ""},
-        {"lblPassword", "", {8, 100, 88, 24}, "Password"},
-        {"txtPassword", "", {104, 100, 176, 24}, ""},
-        {"btnOk", "", {112, 308, 80, 24}, "OK"},
-        {"grpUserNameSelectRadio", "", {8, 132, 272, 72}, QString::fromUtf8("ユーザ名表示方式")},
+        {"lblIntro",
+         "",
+         {8, 4, 480, 36},
+         QString::fromUtf8("サーバーのアドレス、アカウント名とパスワードを入力してください。")},
+        {"lblId", "", {8, 112, 88, 24}, "TwitterID"},
+        {"txtId", "", {104, 112, 176, 24}, ""},
+        {"lblPassword", "", {8, 144, 88, 24}, "Password"},
+        {"txtPassword", "", {104, 144, 176, 24}, ""},
+        {"btnOk", "", {112, 352, 80, 24}, "OK"},
+        {"grpUserNameSelectRadio", "", {8, 176, 272, 72}, QString::fromUtf8("ユーザ名表示方式")},
         {"radioNickName",
          "grpUserNameSelectRadio",
          {20, 24, 192, 16},
@@ -150,12 +154,13 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
          "grpUserNameSelectRadio",
          {20, 48, 192, 16},
          QString::fromUtf8("スクリーンネーム表示")},
-        {"grpAutoReload", "", {8, 220, 272, 72}, QString::fromUtf8("自動更新")},
+        {"grpAutoReload", "", {8, 264, 272, 72}, QString::fromUtf8("自動更新")},
         {"radioAutoReloadNone", "grpAutoReload", {20, 24, 184, 16}, QString::fromUtf8("しない")},
         {"radioAutoReload3Minutes",
          "grpAutoReload",
          {20, 48, 184, 16},
          QString::fromUtf8("する(3分毎)")},
+        {"btnCancel", "", {200, 352, 80, 24}, QString::fromUtf8("キャンセル")},
     };
     std::vector<QString> order;
     for (QWidget* widget : dialog->findChildren<QWidget*>()) {
@@ -190,12 +195,34 @@ TEST_F(SettingDialog, HasTheLayoutControlsInOrder) {
         EXPECT_EQ(text, control.text) << control.name.toStdString();
     }
     // The preferences group comes after the layout's controls and beside them, clear of them.
-    for (const char* name : {"grpPreferences", "chkNotify", "chkShowTray", "chkCloseToTray"}) {
+    for (const char* name :
+         {"grpPreferences", "chkNotify", "chkShowTray", "chkCloseToTray", "chkJapanTime"}) {
         expectedOrder.push_back(name);
     }
     EXPECT_EQ(order, expectedOrder);
     const auto* preferences = dialog->findChild<QWidget*>("grpPreferences");
-    EXPECT_EQ(preferences->geometry(), QRect(288, 68, 200, 224));
+    EXPECT_EQ(preferences->geometry(), QRect(288, 112, 200, 224));
+}
+
+// Enter in a field presses OK; Cancel discards as Esc does.
+TEST_F(SettingDialog, EnterInAFieldPressesOkAndCancelDiscards) {
+    SignIn("alice");
+    {
+        const auto dialog = Open();
+        dialog->show();
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        txtPassword->setFocus();
+        txtPassword->setText("changed");
+        QTest::keyClick(txtPassword, Qt::Key_Return);
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(gSetting->GetPassword(), "changed");
+    }
+    const auto dialog = Open();
+    dialog->show();
+    dialog->findChild<QPushButton*>("btnCancel")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(SettingDialog, RadioButtonsExcludeEachOtherOnlyWithinTheirGroup) {
@@ -349,9 +376,11 @@ TEST_P(SettingDialogClose, AsksBeforeDiscardingChanges) {
         notify->toggle();
     }
     bool asked = false;
+    QColor background;
     QTimer::singleShot(0, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             asked = true;
+            background = box->palette().color(QPalette::Window);
             box->button(c.answer.value_or(QMessageBox::Discard))->click();
         }
     });
@@ -359,6 +388,9 @@ TEST_P(SettingDialogClose, AsksBeforeDiscardingChanges) {
     QCoreApplication::processEvents();
 
     EXPECT_EQ(asked, c.answer.has_value());
+    if (asked) {
+        EXPECT_EQ(background, QColor(34, 34, 34)) << "the question in the window's dark colours";
+    }
     EXPECT_EQ(dialog->isVisible(), !c.closes);
     if (!c.closes && c.edit == Edit::Account) {
         EXPECT_EQ(txtId->text(), "bob") << "the edit stays";

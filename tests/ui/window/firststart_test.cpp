@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
+#include "base/ElidedLabel.h"
 #include "page/TabMain.h"
 #include "support/uifixture.h"
 #include "window/DialogMain.h"
@@ -27,6 +31,36 @@ TEST_F(PageTest, WithoutAnAccountTheChooserPagesAskTheServiceNothing) {
     EXPECT_TRUE(diagnostics.lines.empty());
 }
 
+// Without an account every page says how to set one, and neither a refresh, the tray's reload
+// nor the automatic reload asks a server anything.
+TEST_F(UiTest, WithoutAnAccountThePagesSaySoAndAskNothing) {
+    testing_support::LoopbackListener host;
+    context.service.hosts = {host.Address(), host.Address(), host.Address()};
+    gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
+    CDialogMain window(context);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (CTabMain* page : window.mTabPages) {
+        page->OnRefreshClick();
+        page->OnTimerTick();
+        EXPECT_TRUE(page->mGetThreads.empty()) << page->mTabType;
+        EXPECT_EQ(page->lblStatus->FullText(),
+                  QString::fromUtf8("アカウントがありません: 設定を開いてください (Ctrl+,)"))
+            << page->mTabType;
+    }
+    EXPECT_FALSE(host.HasWaitingConnection());
+    // A click on the line opens the settings.
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = dynamic_cast<CDialogSetting*>(modal) != nullptr;
+            modal->close();
+        }
+    });
+    emit window.mTabPages[twitter_api::MENTIONS]->lblStatus->clicked();
+    EXPECT_TRUE(opened);
+}
+
 TEST_F(UiTest, AFirstStartOpensTheSettingsDialogOverTheMainWindow) {
     CDialogMain window(context);
     window.show();
@@ -34,12 +68,23 @@ TEST_F(UiTest, AFirstStartOpensTheSettingsDialogOverTheMainWindow) {
     // The dialog runs its own loop; a timer inside it sees and closes it.
     bool settingsShown = false;
     QWidget* over = nullptr;
+    QString intro;
+    bool cancels = false;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             settingsShown = dynamic_cast<CDialogSetting*>(modal) != nullptr;
             over = modal->parentWidget();
-            modal->close();
+            if (const auto* line = modal->findChild<QLabel*>("lblIntro")) {
+                intro = line->text();
+            }
+            if (auto* cancel = modal->findChild<QPushButton*>("btnCancel")) {
+                cancels = true;
+                cancel->click();
+            }
+            if (modal->isVisible()) {
+                modal->close();
+            }
         }
     });
     watcher.start(10);
@@ -47,6 +92,11 @@ TEST_F(UiTest, AFirstStartOpensTheSettingsDialogOverTheMainWindow) {
     watcher.stop();
     EXPECT_TRUE(settingsShown);
     EXPECT_EQ(over, &window);
+    // It says what is needed, and can be left without saving.
+    EXPECT_TRUE(intro.contains(QString::fromUtf8("サーバー"))) << intro.toStdString();
+    EXPECT_TRUE(intro.contains(QString::fromUtf8("アカウント名とパスワード")));
+    EXPECT_TRUE(cancels);
+    EXPECT_FALSE(std::filesystem::exists("setting/setting.dat"));
 }
 
 }  // namespace

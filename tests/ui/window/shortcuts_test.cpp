@@ -9,10 +9,12 @@
 #include <functional>
 
 #include "base/PictureBox.h"
+#include "desktop/Preferences.h"
 #include "page/TabMain.h"
 #include "post/DialogPost.h"
 #include "support/uifixture.h"
 #include "textview/TimelineView.h"
+#include "window/Comforts.h"
 #include "window/DialogMain.h"
 #include "window/DialogSetting.h"
 
@@ -24,7 +26,8 @@ namespace {
 // positions 0, 30 and 69.
 class ShortcutsTest : public UiTest {
   protected:
-    // Without an account: the lists and search pages then ask the service for nothing.
+    // Without an account at the start: the lists and search pages then ask the service for
+    // nothing.
     ShortcutsTest() { gSetting->mUserNameShowType = DialogSetting::SCREENNAME; }
 
     CTabMain& ShowWindow() {
@@ -32,6 +35,8 @@ class ShortcutsTest : public UiTest {
         mWindow->show();
         mWindow->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+        // Signed in once the pages have started, so that the fetches go out.
+        SignIn("alice");
         mWindow->tabMain->setCurrentIndex(twitter_api::MENTIONS);
         CTabMain& page = *mWindow->mTabPages[twitter_api::MENTIONS];
         std::vector<twitter_api::ContributionPtr> items = MakeContributions(
@@ -87,13 +92,26 @@ TEST_F(ShortcutsTest, AltAndADigitShowThePages) {
 TEST_F(ShortcutsTest, F5ReloadsTheShownPageOnly) {
     CTabMain& page = ShowWindow();
     QTest::keyClick(mWindow.get(), Qt::Key_F5);
-    EXPECT_FALSE(page.pictRefresh->isEnabled());
+    EXPECT_TRUE(page.IsFetching());
     EXPECT_EQ(page.lblStatus->text(), QString::fromUtf8("取得中"));
     EXPECT_EQ(page.mGetThreads.size(), 1u);
     EXPECT_TRUE(mWindow->mTabPages[twitter_api::TIMELINE]->mGetThreads.empty());
-    // A second F5 while the fetch runs starts none, as the disabled button would not.
+    // A second F5 while the fetch runs neither starts another nor cancels it, as the picture
+    // would.
     QTest::keyClick(mWindow.get(), Qt::Key_F5);
-    EXPECT_LE(page.mGetThreads.size(), 1u);
+    EXPECT_EQ(page.mGetThreads.size(), 1u);
+    EXPECT_TRUE(page.IsFetching());
+}
+
+// Ctrl+Q ends the program, also when closing would keep it in the tray.
+TEST_F(ShortcutsTest, CtrlQQuits) {
+    ShowWindow();
+    Preferences stored = LoadPreferences();
+    stored.closeToTray = true;
+    SavePreferences(stored);
+    mWindow->mComforts->ApplyPreferences();
+    QTest::keyClick(mWindow.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(mWindow->isVisible());
 }
 
 struct MarkCase {
