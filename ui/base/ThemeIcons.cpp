@@ -1,7 +1,11 @@
 #include "base/ThemeIcons.h"
 
+#include <QIconEngine>
+#include <QPainter>
 #include <QStandardPaths>
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "base/Lightening.h"
 
@@ -40,28 +44,80 @@ QIcon FromTheme(const QString& name) {
     return QIcon::fromTheme(name);
 }
 
+// The own pictures at scale 1; above it, the theme's picture at the size asked for, made the
+// first time it is asked for. Most desktops run at scale 1, where no theme picture is ever made.
+class ThemeSizedEngine : public QIconEngine {
+  public:
+    ThemeSizedEngine(QIcon own, QIcon theme, bool hover)
+        : mOwn(std::move(own)), mTheme(std::move(theme)), mHover(hover) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return mOwn.pixmap(size, mode, state);
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        if (scale <= 1.0) {
+            return mOwn.pixmap(size, mode, state);
+        }
+        const auto key = std::make_pair(size.width(), size.height());
+        auto found = mLarger.find(key);
+        if (found == mLarger.end()) {
+            found = mLarger.emplace(key, Larger(size)).first;
+        }
+        return found->second;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal scale = painter->device()->devicePixelRatioF();
+        QPixmap picture = scaledPixmap(rect.size() * scale, mode, state, scale);
+        picture.setDevicePixelRatio(scale);
+        painter->drawPixmap(rect, picture);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        QList<QSize> sizes = mOwn.availableSizes(mode, state);
+        const int side = LargestSide(mOwn);
+        for (const int scale : kLargerScales) {
+            sizes.append(QSize(side * scale, side * scale));
+        }
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new ThemeSizedEngine(*this); }
+
+  private:
+    QPixmap Larger(const QSize& size) const {
+        QImage picture = mTheme.pixmap(size, 1.0).toImage();
+        if (picture.isNull()) {
+            return mOwn.pixmap(size);
+        }
+        if (picture.size() != size) {
+            picture = picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        return QPixmap::fromImage(mHover ? Lightened(picture) : picture);
+    }
+
+    static int LargestSide(const QIcon& icon) {
+        const QList<QSize> sizes = icon.availableSizes();
+        return std::max_element(sizes.begin(), sizes.end(),
+                                [](QSize a, QSize b) { return a.width() < b.width(); })
+            ->width();
+    }
+
+    QIcon mOwn;
+    QIcon mTheme;
+    bool mHover;
+    std::map<std::pair<int, int>, QPixmap> mLarger;
+};
+
 }  // namespace
 
 QIcon WithThemeSizes(const QIcon& own, const QString& themeName, bool hover) {
-    const QList<QSize> sizes = own.availableSizes();
     const QIcon theme = FromTheme(themeName);
-    if (sizes.isEmpty() || theme.isNull()) {
+    if (own.availableSizes().isEmpty() || theme.isNull()) {
         return own;
     }
-    const int side = std::max_element(sizes.begin(), sizes.end(), [](QSize a, QSize b) {
-                         return a.width() < b.width();
-                     })->width();
-    QIcon icon = own;
-    for (const int scale : kLargerScales) {
-        const QSize larger(side * scale, side * scale);
-        QImage picture = theme.pixmap(larger, 1.0).toImage();
-        if (picture.isNull()) {
-            continue;
-        }
-        if (picture.size() != larger) {
-            picture = picture.scaled(larger, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        }
-        icon.addPixmap(QPixmap::fromImage(hover ? Lightened(picture) : picture));
-    }
-    return icon;
+    return QIcon(new ThemeSizedEngine(own, theme, hover));
 }

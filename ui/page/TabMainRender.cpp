@@ -51,9 +51,11 @@ void CTabMain::AddContributions(std::vector<ContributionPtr>& items,
         std::string text;
         std::vector<std::string> times;
         times.reserve(items.size());
+        LocalOffsets offsets;
         for (const ContributionPtr& contribution : items) {
             contribution->mUserNameShowType = gSetting->mUserNameShowType;
-            times.push_back(ShownTime(contribution->mCreatedAt.view(), *mContext.japanTime));
+            times.push_back(
+                ShownTime(contribution->mCreatedAt.view(), *mContext.japanTime, offsets));
             AppendEntryText(*contribution, times.back(), text);
         }
         int32_t position = txtTimeLine->TextLength();

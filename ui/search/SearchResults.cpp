@@ -115,9 +115,11 @@ void CSearchResults::RenderSome() {
     txtResults->hide();
     std::string text;
     std::vector<std::string> times;
+    LocalOffsets offsets;
     for (size_t i = 0; i < count; ++i) {
         mWaiting[i].mEntry->mUserNameShowType = gSetting->mUserNameShowType;
-        times.push_back(ShownTime(mWaiting[i].mEntry->mCreatedAt.view(), *mContext.japanTime));
+        times.push_back(
+            ShownTime(mWaiting[i].mEntry->mCreatedAt.view(), *mContext.japanTime, offsets));
         AppendEntryText(*mWaiting[i].mEntry, times.back(), text);
     }
     int32_t position = txtResults->TextLength();

@@ -5,14 +5,21 @@
 
 #include "twitter_api/conversions/datetime.h"
 
-std::string ShownTime(std::string_view stored, bool japanTime) {
+int64_t LocalOffsets::At(int64_t timeMs) {
+    constexpr int64_t kQuarterMs = 15 * 60 * 1000;
+    const int64_t quarter = timeMs >= 0 ? timeMs / kQuarterMs : (timeMs + 1) / kQuarterMs - 1;
+    if (quarter != mQuarter) {
+        mQuarter = quarter;
+        mOffsetMs = QDateTime::fromMSecsSinceEpoch(timeMs).offsetFromUtc() * int64_t{1000};
+    }
+    return mOffsetMs;
+}
+
+std::string ShownTime(std::string_view stored, bool japanTime, LocalOffsets& offsets) {
     const std::optional<int64_t> time = twitter_api::ParseStoredDateTime(stored);
     if (!time) {
         return std::string(stored);
     }
-    // The machine's offset at that instant, summer time included.
-    const int64_t offsetMs =
-        japanTime ? twitter_api::kDisplayOffsetMs
-                  : QDateTime::fromMSecsSinceEpoch(*time).offsetFromUtc() * int64_t{1000};
+    const int64_t offsetMs = japanTime ? twitter_api::kDisplayOffsetMs : offsets.At(*time);
     return twitter_api::FormatDisplayDateTime(*time, offsetMs);
 }

@@ -221,4 +221,23 @@ TEST_F(RenderTest, TimesAreShownInTheChosenZoneAndStoredAsTheyCame) {
     }
 }
 
+// One batch across the change to summer time shows each entry at its own offset, although the
+// zone is asked once per quarter hour rather than once per entry.
+TEST_F(RenderTest, ABatchAcrossTheChangeToSummerTimeShowsEachEntryAtItsOwnOffset) {
+    SignIn("alice");
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");  // 2024-03-31 01:00 UTC: +1 to +2
+    *context.japanTime = false;
+    CTabMain& page = MakePage(twitter_api::TIMELINE);
+    std::vector<ContributionPtr> items =
+        MakeContributions({{1, "ann", "x"}, {2, "bob", "y"}, {3, "cid", "z"}});
+    items[0]->mCreatedAt = "2024-3-31 09:59:59";  // stored in Japan time: 00:59:59 UTC
+    items[1]->mCreatedAt = "2024-3-31 10:00:00";
+    items[2]->mCreatedAt = "2024-3-31 10:14:00";
+    page.AddContributions(items, page.mTodayList, page.mYesterdayList);
+    const std::string text = page.txtTimeLine->Text();
+    for (const char* shown : {"2024-3-31 01:59:59", "2024-3-31 03:00:00", "2024-3-31 03:14:00"}) {
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
+    }
+}
+
 }  // namespace
