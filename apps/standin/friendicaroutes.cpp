@@ -15,7 +15,6 @@ namespace {
 
 using httplib::Request;
 using httplib::Response;
-using AccountHandler = std::function<void(int64_t account, const Request&, Response&)>;
 
 constexpr const char* kXmlType = "text/xml";
 constexpr const char* kHtmlType = "text/html; charset=UTF-8";
@@ -31,15 +30,12 @@ void SendErrorPage(Response& response, int status, std::string_view title,
 }
 
 httplib::Server::Handler Authenticated(const CStore& store, AccountHandler handler) {
-    return [&store, handler = std::move(handler)](const Request& request, Response& response) {
-        const std::optional<int64_t> account = SignedInAccount(request, store);
-        if (!account) {
-            response.set_header("WWW-Authenticate", "Basic realm=\"Friendica\"");
+    return standin::Authenticated(
+        store, "Friendica",
+        [](const Request&, Response& response) {
             SendErrorPage(response, 401, "Unauthorized", "This API requires login");
-            return;
-        }
-        handler(*account, request, response);
-    };
+        },
+        std::move(handler));
 }
 
 // A count from 1 to 100, 20 when missing.

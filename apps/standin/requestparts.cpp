@@ -117,6 +117,21 @@ std::optional<int64_t> SignedInAccount(const httplib::Request& request, const CS
     return store.Authenticate(credential->mName, credential->mPassword);
 }
 
+httplib::Server::Handler Authenticated(const CStore& store, std::string realm, Refusal refuse,
+                                       AccountHandler handler) {
+    return [&store, realm = "Basic realm=\"" + realm + "\"", refuse = std::move(refuse),
+            handler = std::move(handler)](const httplib::Request& request,
+                                          httplib::Response& response) {
+        const std::optional<int64_t> account = SignedInAccount(request, store);
+        if (!account) {
+            response.set_header("WWW-Authenticate", realm);
+            refuse(request, response);
+            return;
+        }
+        handler(*account, request, response);
+    };
+}
+
 httplib::Server::HandlerWithContentReader WithoutBody(httplib::Server::Handler handler) {
     return [handler = std::move(handler)](
                const httplib::Request& request, httplib::Response& response,

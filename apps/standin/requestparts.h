@@ -42,6 +42,16 @@ SPage PageOf(const httplib::Request& request, std::string_view countName, int32_
 // The account whose name and password the request's Basic credential gives; nothing without one.
 std::optional<int64_t> SignedInAccount(const httplib::Request& request, const CStore& store);
 
+using AccountHandler =
+    std::function<void(int64_t account, const httplib::Request&, httplib::Response&)>;
+// How a kind of server answers a request without a valid credential: the status and the body.
+using Refusal = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+// A handler that passes the signed-in account to handler; without one, it asks for Basic
+// credentials for realm and answers as refuse does.
+httplib::Server::Handler Authenticated(const CStore& store, std::string realm, Refusal refuse,
+                                       AccountHandler handler);
+
 // The client posts without a body and without Content-Length and closes only after the answer.
 // A handler that takes the content reader and never calls it keeps httplib from waiting for a
 // body that never comes.

@@ -20,7 +20,6 @@ namespace {
 
 using httplib::Request;
 using httplib::Response;
-using AccountHandler = std::function<void(int64_t account, const Request&, Response&)>;
 
 constexpr const char* kXmlType = "application/xml; charset=utf-8";
 constexpr const char* kAtomType = "application/atom+xml; charset=utf-8";
@@ -40,15 +39,12 @@ void SendError(Response& response, const Request& request, int status, std::stri
 }
 
 httplib::Server::Handler Authenticated(const CStore& store, AccountHandler handler) {
-    return [&store, handler = std::move(handler)](const Request& request, Response& response) {
-        const std::optional<int64_t> account = SignedInAccount(request, store);
-        if (!account) {
-            response.set_header("WWW-Authenticate", "Basic realm=\"Twitter API\"");
+    return standin::Authenticated(
+        store, "Twitter API",
+        [](const Request& request, Response& response) {
             SendError(response, request, 401, "Could not authenticate you.");
-            return;
-        }
-        handler(*account, request, response);
-    };
+        },
+        std::move(handler));
 }
 
 void InstallTimelineRoutes(httplib::Server& server, CStore& store) {
