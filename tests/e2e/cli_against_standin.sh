@@ -5,6 +5,8 @@ set -euo pipefail
 cli=$(realpath "$1") standin=$(realpath "$2") seed=$(realpath "$3")
 
 work=$(mktemp -d)
+cli_args=(--data-dir "$work")
+source "$(dirname "$0")/checks.sh"
 "$standin" --seed "$seed" --port-file "$work/port" >"$work/standin.log" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -13,19 +15,6 @@ host="127.0.0.1:$(cat "$work/port")"
 export WARBLET_MAIN_HOST=$host WARBLET_API_HOST=$host WARBLET_SEARCH_HOST=$host
 cd "$work"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# run EXPECTED_STATUS COMMAND...: runs the tool, keeps its output in $out and its errors in $err.
-run() {
-    local expected=$1 status=0
-    shift
-    out=$("$cli" --data-dir "$work" "$@" 2>"$work/err") || status=$?
-    err=$(cat "$work/err")
-    [ "$status" -eq "$expected" ] || fail "warblet-cli $* exited $status, expected $expected: $err"
-}
-expect_in() { grep -qF -- "$1" <<<"$2" || fail "expected '$1' in: ${2:0:300}"; }
-lines() { [ -z "$1" ] && echo 0 || wc -l <<<"$1"; }
 last_id() { tail -n 1 <<<"$1" | sed -n 's/^{"id":\([0-9]*\),.*/\1/p'; }
 
 run 0 account set demo demo --auto-reload
@@ -148,8 +137,4 @@ WARBLET_MAIN_HOST=127.0.0.1:1 run 2 fetch timeline
 [ -n "$err" ] || fail "no message for a network failure"
 run 2 fetch nosuchkind
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "all warblet-cli commands passed against the stand-in"
+finish "all warblet-cli commands passed against the stand-in"

@@ -5,23 +5,14 @@ set -euo pipefail
 cli=$(realpath "$1")
 
 work=$(mktemp -d)
+cli_args=()
+source "$(dirname "$0")/checks.sh"
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home"
 unset XDG_DATA_HOME WARBLET_MAIN_HOST WARBLET_API_HOST WARBLET_SEARCH_HOST
 mkdir -p "$HOME" "$work/elsewhere"
 cd "$work/elsewhere"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# run EXPECTED_STATUS COMMAND...: output in $out, errors in $err; standard input is kept.
-run() {
-    local expected=$1 status=0
-    shift
-    out=$("$cli" "$@" 2>"$work/err") || status=$?
-    err=$(cat "$work/err")
-    [ "$status" -eq "$expected" ] || fail "warblet-cli $* exited $status, expected $expected: $err"
-}
-expect_in() { grep -qF -- "$1" <<<"$2" || fail "expected '$1' in: ${2:0:300}"; }
 
 run 0 --help
 expect_in "--data-dir DIR" "$out"
@@ -100,8 +91,4 @@ ln -s "$work/nowhere" "$work/dangling"
 run 2 --data-dir "$work/dangling" account show
 expect_in "'$work/dangling' is a symbolic link to '$work/nowhere', which does not exist" "$err"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "the data folder, the service file and the password input behave"
+finish "the data folder, the service file and the password input behave"

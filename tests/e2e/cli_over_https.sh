@@ -6,22 +6,13 @@ set -euo pipefail
 cli=$(realpath "$1") standin=$(realpath "$2") seed=$(realpath "$3")
 
 work=$(mktemp -d)
+cli_args=(--data-dir "$work/data")
+source "$(dirname "$0")/checks.sh"
 servers=()
 trap 'for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 unset WARBLET_MAIN_HOST WARBLET_API_HOST WARBLET_SEARCH_HOST
 cd "$work"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-run() {
-    local expected=$1 status=0
-    shift
-    out=$("$cli" --data-dir "$work/data" "$@" 2>"$work/err") || status=$?
-    err=$(cat "$work/err")
-    [ "$status" -eq "$expected" ] || fail "warblet-cli $* exited $status, expected $expected: $err"
-}
-expect_in() { grep -qF -- "$1" <<<"$2" || fail "expected '$1' in: ${2:0:300}"; }
-lines() { [ -z "$1" ] && echo 0 || wc -l <<<"$1"; }
 
 # A throwaway CA, a stranger's CA, and server certificates signed by them.
 ec=(-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes)
@@ -97,8 +88,4 @@ expect_in "Cannot use '$work/bad.pem' as a CA file: no PEM certificate in it" "$
 run 2 service set "ftp://localhost"
 expect_in "the scheme is not http:// or https://" "$err"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "warblet-cli reaches the stand-in over https and names each bad certificate"
+finish "warblet-cli reaches the stand-in over https and names each bad certificate"

@@ -7,22 +7,13 @@ set -euo pipefail
 cli=$(realpath "$1") standin=$(realpath "$2") seed=$(realpath "$3")
 
 work=$(mktemp -d)
+cli_args=(--data-dir "$work/data")
+source "$(dirname "$0")/checks.sh"
 servers=()
 trap 'for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 unset WARBLET_MAIN_HOST WARBLET_API_HOST WARBLET_SEARCH_HOST
 cd "$work"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-run() {
-    local expected=$1 status=0
-    shift
-    out=$("$cli" --data-dir "$work/data" "$@" 2>"$work/err") || status=$?
-    err=$(cat "$work/err")
-    [ "$status" -eq "$expected" ] || fail "warblet-cli $* exited $status, expected $expected: $err"
-}
-expect_in() { grep -qF -- "$1" <<<"$2" || fail "expected '$1' in: ${2:0:300}"; }
-lines() { [ -z "$1" ] && echo 0 || wc -l <<<"$1"; }
 
 # start NAME OPTIONS...: a stand-in; its port in $port (and the plain one in $redirect).
 start() {
@@ -137,8 +128,4 @@ ca_file=$work/ca.pem" ] || fail "service show gave: $out"
 run 0 fetch timeline --count 2
 [ "$(lines "$out")" -eq 2 ] || fail "the service's stand-in gave $(lines "$out") lines"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
-echo "warblet-cli finds and uses GNU social and Friendica over http and https"
+finish "warblet-cli finds and uses GNU social and Friendica over http and https"
