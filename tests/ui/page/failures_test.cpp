@@ -12,6 +12,7 @@
 
 #include "base/PictureBox.h"
 #include "page/GetTimeLineThread.h"
+#include "support/captured.h"
 #include "support/fakeservice.h"
 #include "support/uifixture.h"
 #include "textview/EntryColors.h"
@@ -158,6 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Both choice lists are asked for off the interface thread; the chooser is busy until they are
 // there, then it offers the own lists before the subscribed ones and shows the first one's logs.
 TEST_F(FailureTest, TheListsPageFillsItsChooserFromTheServicesLists) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     auto today = std::make_shared<twitter_api::CContributionListOfDay>("20240310");
     today->mContributions = MakeContributions({{4, "a", "on things to attend"}});
     twitter_api::SaveLog(today, twitter_api::LISTS, "things-to-attend");
@@ -191,6 +193,7 @@ TEST_F(FailureTest, TheListsPageFillsItsChooserFromTheServicesLists) {
 }
 
 TEST_F(FailureTest, AChoiceListThatFailsIsShownAndLeavesTheChooserUsable) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     mService.Broken("GET /saved_searches.xml");
     CTabMain& page = MakePage(twitter_api::SEARCH);
     EXPECT_TRUE(page.comboBox1->isEnabled());
@@ -281,6 +284,7 @@ TEST_F(FailureTest, TheAutomaticReloadSkipsAPageWhoseFetchStillRuns) {
 // The first automatic reload of a lists page whose lists are still on their way is not used up:
 // it happens at the first tick after they have come.
 TEST_F(FailureTest, AnAutomaticReloadWaitsForTheChoices) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     gSetting->mAutoReloadType = DialogSetting::EVERY3MINUTES;
     context.service.timeout = std::chrono::milliseconds(1000);
     mService.Silent("GET /1/alice/lists.xml");
@@ -302,6 +306,7 @@ TEST_F(FailureTest, AnAutomaticReloadWaitsForTheChoices) {
 // A chooser whose lists failed to come (the service down at the start) asks for them again at
 // the next automatic reload, not every tick, and shows the first choice's logs once they come.
 TEST_F(FailureTest, AChooserLeftEmptyAsksAgainAtTheNextAutomaticReload) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     auto today = std::make_shared<twitter_api::CContributionListOfDay>("20240310");
     today->mContributions = MakeContributions({{4, "a", "logged on the list"}});
     twitter_api::SaveLog(today, twitter_api::LISTS, "Rubyists");
@@ -342,6 +347,7 @@ TEST_F(FailureTest, AChooserLeftEmptyAsksAgainAtTheNextAutomaticReload) {
 // A fetch under way when the page is reset (here: another list chosen) brings a result that
 // belongs to the old list; it is dropped, not appended to the new list's day or log.
 TEST_F(FailureTest, AFetchStartedBeforeAResetNeverLandsInWhatTheResetMade) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-2.xml"));
     mService.Route("GET /1/alice/lists/subscriptions.xml", FixtureResponse("lists-1.xml"));
     CTabMain& page = MakePage(twitter_api::LISTS);
@@ -366,6 +372,7 @@ TEST_F(FailureTest, AFetchStartedBeforeAResetNeverLandsInWhatTheResetMade) {
 // A fetch still hanging when the day rolls over ends after the page has been rebuilt; neither
 // its failure nor anything else of it reaches the new page, which asks for its lists again.
 TEST_F(FailureTest, TheDateRollOverResetsThePageAndDropsTheFetchUnderWay) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     context.service.timeout = std::chrono::milliseconds(1000);
     mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-2.xml"));
     mService.Route("GET /1/alice/lists/subscriptions.xml", FixtureResponse("lists-1.xml"));
@@ -395,6 +402,7 @@ TEST_F(FailureTest, TheDateRollOverResetsThePageAndDropsTheFetchUnderWay) {
 // OK with another account name resets every real page: the lists and saved searches of the new
 // account are asked for, and a result fetched for the old account is not shown.
 TEST_F(FailureTest, AnAccountChangeResetsThePagesWithTheNewAccountsChoices) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-1.xml"));
     mService.Route("GET /1/bob/lists.xml", FixtureResponse("lists-2.xml"));
     mService.Route("GET /saved_searches.xml", FixtureResponse("savedsearches-1.xml"));
@@ -435,6 +443,7 @@ TEST_F(FailureTest, AnAccountChangeResetsThePagesWithTheNewAccountsChoices) {
 // Choosing the list that is already shown keeps the page: its unsaved stars and the result
 // waiting to be applied stay.
 TEST_F(FailureTest, ReChoosingTheShownListKeepsThePage) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-1.xml"));
     CTabMain& page = MakePage(twitter_api::LISTS);
     Render({{2, "a", "starred", true}});
@@ -450,6 +459,7 @@ TEST_F(FailureTest, ReChoosingTheShownListKeepsThePage) {
 
 // Marking as read on the pages with a chooser saves both days under the chosen item's name.
 TEST_F(FailureTest, MarkAsReadOnTheListsAndSearchPagesSavesUnderTheChoice) {
+    REQUIRE_CAPTURED_DOCUMENTS();
     mService.Route("GET /1/alice/lists.xml", FixtureResponse("lists-2.xml"));
     mService.Route("GET /saved_searches.xml", FixtureResponse("savedsearches-1.xml"));
     for (const auto kind : {twitter_api::LISTS, twitter_api::SEARCH}) {
