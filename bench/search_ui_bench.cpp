@@ -98,7 +98,7 @@ class Window {
     // Runs the event loop until the search and the rendering of its hits are through.
     void RunSearchToEnd() {
         RunUntil([this] {
-            return !window->mSearch->Searching() && !window->searchResults->Rendering();
+            return !window->Search().Searching() && !window->searchResults->Rendering();
         });
     }
 
@@ -127,7 +127,7 @@ class FirstPaint : public QObject {
 };
 
 void BM_QueryToFirstPaintedHit(benchmark::State& state, Window& w) {
-    w.window->mSearch->Open();
+    w.window->Search().Open();
     for (auto _ : state) {
         FirstPaint watch;
         TimelineView& box = *w.window->searchResults->txtResults;
@@ -135,14 +135,14 @@ void BM_QueryToFirstPaintedHit(benchmark::State& state, Window& w) {
         const QMetaObject::Connection rendered = QObject::connect(
             w.window->searchResults, &CSearchResults::Rendered, [&watch] { watch.hitsIn = true; });
         const auto start = SteadyClock::now();
-        w.window->mSearch->Search(historyfixture::kCommonWord);
+        w.window->Search().Search(historyfixture::kCommonWord);
         QEventLoop loop;
         watch.loop = &loop;
         loop.exec();
         state.SetIterationTime(std::chrono::duration<double>(*watch.painted - start).count());
         QObject::disconnect(rendered);
         box.viewport()->removeEventFilter(&watch);
-        w.window->mSearch->Search(QString());  // stops it; the page comes back
+        w.window->Search().Search(QString());  // stops it; the page comes back
         Window::Settle(100);
     }
 }
@@ -181,7 +181,7 @@ class DelayProbe {
 // over as long a time with nothing to do, in the same run (what the machine's other programs cost
 // the interface thread), and the longest stretch of the interface thread's own work meanwhile.
 void BM_LongestEventDelayWhileSearching(benchmark::State& state, Window& w) {
-    w.window->mSearch->Open();
+    w.window->Search().Open();
     double searching = 0;
     double searchingOwn = 0;
     double idle = 0;
@@ -194,7 +194,7 @@ void BM_LongestEventDelayWhileSearching(benchmark::State& state, Window& w) {
         double seconds = 0;
         {
             DelayProbe probe;
-            w.window->mSearch->Search(historyfixture::kCommonWord);
+            w.window->Search().Search(historyfixture::kCommonWord);
             w.RunSearchToEnd();
             seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
             searching = std::max(searching, probe.longest);
@@ -206,7 +206,7 @@ void BM_LongestEventDelayWhileSearching(benchmark::State& state, Window& w) {
         if (w.window->searchResults->ShownCount() != CSearchController::kShownHits) {
             state.SkipWithError("the results do not hold the first 1,000 hits");
         }
-        w.window->mSearch->Search(QString());
+        w.window->Search().Search(QString());
         const double idleStartCpu = ThreadCpuSeconds();
         {
             DelayProbe probe;

@@ -95,7 +95,8 @@ void CDialogMain::BuildControls() {
     auto* fill = new QVBoxLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->setSpacing(0);
-    BuildSearch(*fill);
+    fill->addWidget(tabMain);
+    BuildSearchPicture();
 
     for (int kind = TIMELINE; kind <= SEARCH; ++kind) {
         auto* page = new CTabMain(mContext, static_cast<ETabType>(kind));
@@ -135,18 +136,8 @@ void CDialogMain::FitCaptions() {
     resize(std::max(width(), needed), height());
 }
 
-// The bar above the tabs and the results below it, in the tabs' place while they are shown.
-void CDialogMain::BuildSearch(QVBoxLayout& fill) {
-    searchBar = new CSearchBar(this);
-    searchResults = new CSearchResults(mContext, this);
-    fill.addWidget(searchBar);
-    fill.addWidget(tabMain);
-    fill.addWidget(searchResults);
-    mSearch = new CSearchController(mContext, searchBar, searchResults, tabMain, this);
-    connect(mSearch, &CSearchController::Closed, this, [this] {
-        mTabPages.at(static_cast<size_t>(tabMain->currentIndex()))->txtTimeLine->setFocus();
-    });
-
+// The picture in the tab strip's corner that opens the history search.
+void CDialogMain::BuildSearchPicture() {
     pictSearch = new PictureBox(tabMain);
     pictSearch->setObjectName(QStringLiteral("pictSearch"));
     pictSearch->setFixedSize(24, 24);
@@ -155,7 +146,28 @@ void CDialogMain::BuildSearch(QVBoxLayout& fill) {
                           WithThemeSizes(LoadIconFile("dat/magnifier_h.ico"), theme, true));
     tabMain->setCornerWidget(pictSearch, Qt::TopRightCorner);
     connect(pictSearch, &PictureBox::clicked, this,
-            [this] { RunGuarded(this, [this] { mSearch->Open(); }); });
+            [this] { RunGuarded(this, [this] { Search().Open(); }); });
+}
+
+// The bar above the tabs and the results below them, in the tabs' place while they are shown.
+CSearchController& CDialogMain::Search() {
+    if (mSearch) {
+        return *mSearch;
+    }
+    auto* fill = static_cast<QVBoxLayout*>(layout());
+    searchBar = new CSearchBar(this);
+    searchResults = new CSearchResults(mContext, this);
+    fill->insertWidget(fill->indexOf(tabMain), searchBar);
+    fill->insertWidget(fill->indexOf(tabMain) + 1, searchResults);
+    mSearch = new CSearchController(mContext, searchBar, searchResults, tabMain, this);
+    connect(mSearch, &CSearchController::Closed, this, [this] {
+        mTabPages.at(static_cast<size_t>(tabMain->currentIndex()))->txtTimeLine->setFocus();
+    });
+    return *mSearch;
+}
+
+bool CDialogMain::SearchResultsShown() const {
+    return mSearch && mSearch->ResultsShown();
 }
 
 void CDialogMain::ChangeHosts(const HostConfig& hosts) {
@@ -163,7 +175,9 @@ void CDialogMain::ChangeHosts(const HostConfig& hosts) {
     for (CTabMain* page : mTabPages) {
         page->SetHosts(hosts);
     }
-    mSearch->SetHosts(hosts);
+    if (mSearch) {
+        mSearch->SetHosts(hosts);
+    }
 }
 
 void CDialogMain::showEvent(QShowEvent* event) {

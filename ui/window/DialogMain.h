@@ -16,7 +16,6 @@ class IdleQueue;
 class PictureBox;
 class QTabWidget;
 class QTimer;
-class QVBoxLayout;
 
 // The main window: a tab control with one timeline page per kind, in kind order, and the ticker
 // that drives every page. The ticker first runs three seconds after the window is first shown;
@@ -44,14 +43,17 @@ class CDialogMain : public QWidget {
     // Points the window and every page at other hosts or another server, for the requests to
     // come; the pages keep what they show until they are reset.
     void ChangeHosts(const twitter_api::HostConfig& hosts);
+    // The history search, its bar and results built when first asked for, so that the window's
+    // first paint does not wait for them.
+    CSearchController& Search();
+    bool SearchResultsShown() const;
 
     QTabWidget* tabMain = nullptr;
     std::array<CTabMain*, twitter_api::kTabTypeCount> mTabPages{};
     Comforts* mComforts = nullptr;
     PictureBox* pictSearch = nullptr;
-    CSearchBar* searchBar = nullptr;
-    CSearchResults* searchResults = nullptr;
-    CSearchController* mSearch = nullptr;
+    CSearchBar* searchBar = nullptr;          // null until the search is first asked for,
+    CSearchResults* searchResults = nullptr;  // as is the controller
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -63,7 +65,7 @@ class CDialogMain : public QWidget {
     void BuildControls();
     // Wide enough for every tab caption at its longest, with a count and the failure mark.
     void FitCaptions();
-    void BuildSearch(QVBoxLayout& fill);
+    void BuildSearchPicture();
     // What happens once the window is first on screen: the start-up of the page shown, then the
     // ticker.
     void StartUp();
@@ -74,6 +76,7 @@ class CDialogMain : public QWidget {
     void ReportLogFailure();
 
     UiContext mContext;
+    CSearchController* mSearch = nullptr;
     QTimer* mTicker = nullptr;
     IdleQueue* mIdleWork = nullptr;
     bool mStarted = false;

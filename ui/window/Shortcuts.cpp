@@ -56,7 +56,7 @@ void BindPageAction(CDialogMain& window, const QKeySequence& keys,
 void BindVisiblePageAction(CDialogMain& window, const QKeySequence& keys,
                            const std::function<void(CTabMain&)>& action) {
     Bind(window, keys, [&window, action] {
-        if (!window.mSearch->ResultsShown()) {
+        if (!window.SearchResultsShown()) {
             action(ShownPage(window));
         }
     });
@@ -75,20 +75,20 @@ void InstallMainShortcuts(CDialogMain& window, std::function<void()> quit) {
     BindPageAction(window, kNewPost, [](CTabMain& page) { page.OpenNewPost(); });
     // While the search's results stand in the pages' place, replies and favourites act on them.
     Bind(window, kReply, [&window] {
-        if (window.mSearch->ResultsShown()) {
+        if (window.SearchResultsShown()) {
             window.searchResults->ReplyToSelected();
         } else {
             ShownPage(window).ReplyToSelected();
         }
     });
     Bind(window, kFavorite, [&window] {
-        if (window.mSearch->ResultsShown()) {
+        if (window.SearchResultsShown()) {
             window.searchResults->ToggleFavorite();
         } else {
             ShownPage(window).ToggleFavorite();
         }
     });
-    Bind(window, kSearch, [&window] { window.mSearch->Open(); });
+    Bind(window, kSearch, [&window] { window.Search().Open(); });
     window.pictSearch->setToolTip(
         Named(QT_TRANSLATE_NOOP("Shortcuts", "ログを検索 (%1)"), kSearch));
     // The entry actions the results have not: only on a page on screen, never on the caret of a

@@ -88,9 +88,15 @@ class SearchTest : public UiTest {
         ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
     }
 
-    CSearchBar& Bar() { return *mWindow->searchBar; }
-    CSearchResults& Results() { return *mWindow->searchResults; }
-    CSearchController& Search() { return *mWindow->mSearch; }
+    CSearchBar& Bar() {
+        mWindow->Search();
+        return *mWindow->searchBar;
+    }
+    CSearchResults& Results() {
+        mWindow->Search();
+        return *mWindow->searchResults;
+    }
+    CSearchController& Search() { return mWindow->Search(); }
 
     // Puts the query in the bar, hands it on with Enter and waits until its hits are shown. (The
     // test's key clicks are ASCII only.)
@@ -120,7 +126,7 @@ class SearchTest : public UiTest {
 
 TEST_F(SearchTest, CtrlFOrThePictureOpensTheBarAboveThePage) {
     ShowWindow();
-    EXPECT_FALSE(Bar().isVisible());
+    EXPECT_EQ(mWindow->searchBar, nullptr) << "the search is built when first opened";
     QTest::keyClick(mWindow.get(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(Bar().isVisible());
     EXPECT_TRUE(Bar().txtQuery->hasFocus());
