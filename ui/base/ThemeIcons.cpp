@@ -48,8 +48,8 @@ QIcon FromTheme(const QString& name) {
 // first time it is asked for. Most desktops run at scale 1, where no theme picture is ever made.
 class ThemeSizedEngine : public QIconEngine {
   public:
-    ThemeSizedEngine(QIcon own, QIcon theme, bool hover)
-        : mOwn(std::move(own)), mTheme(std::move(theme)), mHover(hover) {}
+    ThemeSizedEngine(QIcon own, QString themeName, bool hover)
+        : mOwn(std::move(own)), mThemeName(std::move(themeName)), mHover(hover) {}
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return mOwn.pixmap(size, mode, state);
@@ -77,6 +77,8 @@ class ThemeSizedEngine : public QIconEngine {
     }
 
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        // The larger sizes whether or not the theme has the picture (it is not looked up for a
+        // question of sizes): without it they are the own pictures.
         QList<QSize> sizes = mOwn.availableSizes(mode, state);
         const int side = LargestSide(mOwn);
         for (const int scale : kLargerScales) {
@@ -88,8 +90,18 @@ class ThemeSizedEngine : public QIconEngine {
     QIconEngine* clone() const override { return new ThemeSizedEngine(*this); }
 
   private:
-    QPixmap Larger(const QSize& size) const {
-        QImage picture = mTheme.pixmap(size, 1.0).toImage();
+    // The theme's picture, looked up when first needed: the lookup searches the theme's folders,
+    // and at scale 1 nothing ever needs it.
+    const QIcon& Theme() {
+        if (!mThemeLooked) {
+            mTheme = FromTheme(mThemeName);
+            mThemeLooked = true;
+        }
+        return mTheme;
+    }
+
+    QPixmap Larger(const QSize& size) {
+        QImage picture = Theme().pixmap(size, 1.0).toImage();
         if (picture.isNull()) {
             return mOwn.pixmap(size);
         }
@@ -107,7 +119,9 @@ class ThemeSizedEngine : public QIconEngine {
     }
 
     QIcon mOwn;
+    QString mThemeName;
     QIcon mTheme;
+    bool mThemeLooked = false;
     bool mHover;
     std::map<std::pair<int, int>, QPixmap> mLarger;
 };
@@ -115,9 +129,8 @@ class ThemeSizedEngine : public QIconEngine {
 }  // namespace
 
 QIcon WithThemeSizes(const QIcon& own, const QString& themeName, bool hover) {
-    const QIcon theme = FromTheme(themeName);
-    if (own.availableSizes().isEmpty() || theme.isNull()) {
+    if (own.availableSizes().isEmpty()) {
         return own;
     }
-    return QIcon(new ThemeSizedEngine(own, theme, hover));
+    return QIcon(new ThemeSizedEngine(own, themeName, hover));
 }
