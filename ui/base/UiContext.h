@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Clock.h"
+#include "base/IconShelf.h"
 #include "base/Keyboard.h"
 #include "twitter_api/exchange/service.h"
 #include "twitter_api/logstore/logwriter.h"
@@ -28,6 +29,8 @@ struct UiContext {
     // Times are shown in Japan time, as they are stored, instead of the machine's zone; shared as
     // the draft is, so that the window's preference reaches every page.
     std::shared_ptr<bool> japanTime = std::make_shared<bool>(false);
+    // The pictures of the icon files, read once for every page.
+    std::shared_ptr<IconShelf> icons = std::make_shared<IconShelf>();
     // Puts the day logs on the disk off the interface thread; without one, saves write at once.
     std::shared_ptr<twitter_api::LogWriter> logWriter;
 };

@@ -179,8 +179,9 @@ void CTabMain::SetCaption(ETabType kind) {
 }
 
 void CTabMain::LoadIcons() {
-    const auto icon = [](const std::string& name, const char* theme, bool hover) {
-        return WithThemeSizes(LoadIconFile("dat/" + name + ".ico"), QLatin1String(theme), hover);
+    const auto icon = [this](const std::string& name, const char* theme, bool hover) {
+        return WithThemeSizes(mContext.icons->Load("dat/" + name + ".ico"), QLatin1String(theme),
+                              hover);
     };
     // Each picture with the name of its like in the desktop's icon theme.
     const std::tuple<PictureBox*, const char*, const char*> buttons[] = {

@@ -50,6 +50,8 @@ int64_t NextDayStart(int64_t nowMs) {
 
 CDialogMain::CDialogMain(const UiContext& context, QWidget* parent)
     : QWidget(parent), mContext(context) {
+    // Each window reads its icon files afresh, once for all its pages.
+    mContext.icons = std::make_shared<IconShelf>();
     UseDarkMessageBoxes();
     BuildControls();
     gDialogMain = this;
