@@ -427,15 +427,18 @@ void TimelineView::Prepare() {
     if (mInBatch) {
         return;  // hidden to be filled: the batch goes in when it ends
     }
-    // Only the text goes in: laying it out, and scrolling to the selection, wait for the showing,
-    // when the box has its real size. The box first takes that size, as showing it would before
-    // any text went in.
+    // The box first takes its real size, as showing it would before any text went in; the text
+    // then goes in, and the lines around the selection are laid out and scrolled to, so that
+    // showing the box only paints it.
     if (testAttribute(Qt::WA_PendingResizeEvent)) {
         QResizeEvent resized(size(), QSize());
         QCoreApplication::sendEvent(this, &resized);
         setAttribute(Qt::WA_PendingResizeEvent, false);
     }
     CommitTail();
+    document()->setLayoutEnabled(true);
+    ApplySelection();
+    ensureCursorVisible();
 }
 
 void TimelineView::showEvent(QShowEvent* event) {

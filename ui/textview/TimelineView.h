@@ -56,8 +56,9 @@ class TimelineView : public QPlainTextEdit {
     int32_t PositionAt(const QPoint& point) const;
     // The texts of the links that start in [start, end), in order.
     std::vector<QString> LinksIn(int32_t start, int32_t end) const;
-    // Brings the text gathered while the box was not on screen into the document now rather than
-    // at its first showing; for a box that will be shown soon, when nothing else is waiting.
+    // Brings the text gathered while the box was not on screen into the document, and lays out
+    // the lines around the selection, now rather than at its first showing; for a box that will
+    // be shown soon, when nothing else is waiting.
     void Prepare();
 
     // Entries start at the positions marked, in ascending order; Clear forgets them.
