@@ -100,6 +100,7 @@ class TBasicArchive {
     // The class register allows it while it reads the fields of an object built in a block that
     // holds the image.
     bool setFieldsViewImage(bool views) { return std::exchange(mFieldsViewImage, views); }
+    bool fieldsViewImage() const { return mFieldsViewImage; }
 
     template <class T>
     void transfer(std::vector<std::shared_ptr<T>>& array, Tracking tracking) {

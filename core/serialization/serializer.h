@@ -89,6 +89,13 @@ class Serializer final : public Object, public TBasicArchive<Serializer> {
                                                                  : nullptr;
     }
 
+    // The bytes still to be read, in the image; empty when writing.
+    std::string_view unread() const {
+        return mDirection == WriteRead::Read && mPosition < mBytes.size()
+                   ? mBytes.substr(static_cast<size_t>(mPosition))
+                   : std::string_view();
+    }
+
     uint64_t bytesLeft() const {
         const size_t size = mDirection == WriteRead::Read ? mBytes.size() : mImage.size();
         return mPosition < size ? size - mPosition : 0;

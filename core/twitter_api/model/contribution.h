@@ -42,6 +42,11 @@ class CContribution : public serialization::Object {
     // log file holds it; on reading, the second copy is the one that stays. Text fields read from a
     // log view its image, which the block the contribution was built in keeps alive.
     void transferFields(serialization::Serializer& archive);
+
+  private:
+    // Reads a record that the image holds whole, its text fields viewing the image; false, with
+    // the archive's place unchanged, for a record cut by the file's end.
+    bool readWhole(serialization::Serializer& archive);
 };
 
 using ContributionPtr = std::shared_ptr<CContribution>;

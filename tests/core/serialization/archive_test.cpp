@@ -263,6 +263,33 @@ TEST_F(Archive, LogCutInsideTheLastStringOfItsLastRecordLoads) {
     }
 }
 
+// A day's whole records are read straight from the file's image; cut anywhere, the last record
+// gives what the same bytes give read as a record on its own, field by field.
+TEST_F(Archive, ALogCutAnywhereInItsLastRecordLoadsAsTheRecordReadOnItsOwn) {
+    const std::string record = ContributionRecord(*MakeContribution(7, "text"));
+    const std::string head = U8(0) + Str(kListTag) + Str("20100405") + U32(1);
+    const size_t fieldsStart = 1 + 4 + kContributionTag.size();
+    for (size_t kept = fieldsStart; kept <= record.size(); ++kept) {
+        SCOPED_TRACE(kept);
+        WriteBytes("day.dat", head + record.substr(0, kept));
+        WriteBytes("one.dat", record.substr(0, kept));
+        const auto day = Read<CContributionListOfDay>("day.dat");
+        const auto one = Read<CContribution>("one.dat");
+        ASSERT_EQ(day->mContributions.size(), 1u);
+        const CContribution& got = *day->mContributions[0];
+        EXPECT_EQ(got.mId, one->mId);
+        EXPECT_EQ(got.mCreatedAt.view(), one->mCreatedAt.view());
+        EXPECT_EQ(got.mScreenName.view(), one->mScreenName.view());
+        EXPECT_EQ(got.mName.view(), one->mName.view());
+        EXPECT_EQ(got.mText.view(), one->mText.view());
+        EXPECT_EQ(got.mFavorited, one->mFavorited);
+        EXPECT_EQ(got.mSource.view(), one->mSource.view());
+        EXPECT_EQ(got.mIsRead, one->mIsRead);
+        EXPECT_EQ(got.mTextPosition, one->mTextPosition);
+        EXPECT_EQ(got.mUserNameShowType, one->mUserNameShowType);
+    }
+}
+
 // Damaged archives: each fails with its own message, the reference keeps what it held and the
 // file position returns to where the failing object began.
 struct Damage {
