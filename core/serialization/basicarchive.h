@@ -13,6 +13,7 @@
 #include "common/errors.h"
 #include "serialization/object.h"
 #include "serialization/objectblocks.h"
+#include "serialization/scalar.h"
 #include "serialization/textfield.h"
 
 namespace serialization {
@@ -48,11 +49,8 @@ class TBasicArchive {
         value = byte != 0;
     }
 
-    template <class T>
-    requires(std::is_integral_v<T> || std::is_enum_v<T>) &&
-        (!std::is_same_v<T, bool>)&&(sizeof(T) == 4 ||
-                                     sizeof(T) == 8) void transfer(T& value,
-                                                                   Tracking = Tracking::Tracked) {
+    template <ArchiveScalar T>
+    void transfer(T& value, Tracking = Tracking::Tracked) {
         self().rawTransfer(&value, sizeof value);
     }
 

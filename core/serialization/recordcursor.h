@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#include <type_traits>
 
+#include "serialization/scalar.h"
 #include "serialization/textfield.h"
 
 namespace serialization {
@@ -20,9 +20,8 @@ class RecordCursor {
     explicit RecordCursor(std::string_view unread)
         : mAt(unread.data()), mEnd(unread.data() + unread.size()) {}
 
-    template <class T>
-    requires(std::is_integral_v<T> || std::is_enum_v<T>) &&
-        (!std::is_same_v<T, bool>)&&(sizeof(T) == 4 || sizeof(T) == 8) bool read(T& value) {
+    template <ArchiveScalar T>
+    bool read(T& value) {
         if (left() < sizeof value) {
             return false;
         }

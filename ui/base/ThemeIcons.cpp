@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "base/Lightening.h"
@@ -93,11 +94,10 @@ class ThemeSizedEngine : public QIconEngine {
     // The theme's picture, looked up when first needed: the lookup searches the theme's folders,
     // and at scale 1 nothing ever needs it.
     const QIcon& Theme() {
-        if (!mThemeLooked) {
+        if (!mTheme) {
             mTheme = FromTheme(mThemeName);
-            mThemeLooked = true;
         }
-        return mTheme;
+        return *mTheme;
     }
 
     QPixmap Larger(const QSize& size) {
@@ -120,8 +120,7 @@ class ThemeSizedEngine : public QIconEngine {
 
     QIcon mOwn;
     QString mThemeName;
-    QIcon mTheme;
-    bool mThemeLooked = false;
+    std::optional<QIcon> mTheme;  // once looked up
     bool mHover;
     std::map<std::pair<int, int>, QPixmap> mLarger;
 };
