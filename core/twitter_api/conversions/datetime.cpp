@@ -1,6 +1,8 @@
 #include "twitter_api/conversions/datetime.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <optional>
 
@@ -279,6 +281,15 @@ std::string_view Rendered(const TextBuffer& buffer, int length) {
     return {buffer.data(), static_cast<size_t>(length)};
 }
 
+// Appends the number's digits, with zeros before them up to the width.
+void AppendNumber(std::string& text, int64_t number, int width) {
+    std::array<char, 24> digits{};
+    const char* end = std::to_chars(digits.begin(), digits.end(), number).ptr;
+    const auto count = static_cast<int>(end - digits.data());
+    text.append(static_cast<size_t>(std::max(0, width - count)), '0');
+    text.append(digits.data(), static_cast<size_t>(count));
+}
+
 // "Wed Aug 27 2008 22:08:45 GMT+0000": the date text and the time text joined by one blank.
 std::string_view RenderDisplayText(int64_t timeMs, TextBuffer& buffer) {
     const UtcFields f = ToUtcFields(timeMs);
@@ -328,12 +339,21 @@ std::optional<int64_t> ParseStoredDateTime(std::string_view stored) {
 }
 
 std::string FormatDisplayDateTime(int64_t timeMs, int64_t offsetMs) {
+    // Written digit by digit: every entry shown asks for its time.
     const UtcFields f = ToUtcFields(timeMs + offsetMs);
-    TextBuffer buffer;
-    const int length = std::snprintf(
-        buffer.data(), buffer.size(), "%lld-%s-%02d %02d:%02d:%02d", static_cast<long long>(f.year),
-        GetMonthNumber(f.month).c_str(), f.day, f.hours, f.minutes, f.seconds);
-    return std::string(Rendered(buffer, length));
+    std::string text;
+    AppendNumber(text, f.year, 1);
+    text += '-';
+    text += GetMonthNumber(f.month);
+    text += '-';
+    AppendNumber(text, f.day, 2);
+    text += ' ';
+    AppendNumber(text, f.hours, 2);
+    text += ':';
+    AppendNumber(text, f.minutes, 2);
+    text += ':';
+    AppendNumber(text, f.seconds, 2);
+    return text;
 }
 
 std::string GetDateKey(int64_t timeMs) {
