@@ -63,6 +63,19 @@ void StyledLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     if (mApplying) {
         return;
     }
+    if (!document()->isLayoutEnabled()) {
+        // Nothing is measured while the layout is off: switching it on reports the whole
+        // document. Lines laid out meanwhile, for a caret placed, are dropped with their old text.
+        const QTextBlock last = document()->findBlock(from + charsAdded);
+        for (QTextBlock block = document()->findBlock(from); block.isValid();
+             block = block.next()) {
+            block.clearLayout();
+            if (block == last) {
+                break;
+            }
+        }
+        return;
+    }
     // New text in a block that was laid out gets its formats anew, the new text's included.
     document()->findBlock(from).clearLayout();
     QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);

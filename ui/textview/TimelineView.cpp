@@ -84,6 +84,16 @@ void AppendWithLineFeeds(QString& to, std::string_view utf8) {
     to.truncate(start + kept);
 }
 
+// A hidden widget's resize waits for its show. The box is laid out at its real size ahead of
+// that, so the resize is delivered now: late, it would lay every line out again.
+void DeliverPendingResize(QWidget& widget) {
+    if (widget.testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent resized(widget.size(), QSize());
+        QCoreApplication::sendEvent(&widget, &resized);
+        widget.setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+}
+
 }  // namespace
 
 TimelineView::TimelineView(QWidget* parent)
@@ -230,6 +240,9 @@ void TimelineView::CommitTail() {
     const int base = DocumentEnd();
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
+    // One edit: the layout hears of the text and its line breaks' formats once, and placing a
+    // cursor on a line break does not lay out its block.
+    end.beginEditBlock();
     // Without a format of its own the text would take that of the line break before it.
     end.insertText(mTail, QTextCharFormat());
     mDocumentEnd += static_cast<int>(mTail.size());
@@ -241,6 +254,7 @@ void TimelineView::CommitTail() {
             mLayout->FormatLineBreak(unit);
         }
     }
+    end.endEditBlock();
     mTail.clear();
     mTailFormats.clear();
     // The last entry's end has moved.
@@ -427,16 +441,18 @@ void TimelineView::Prepare() {
     if (mInBatch) {
         return;  // hidden to be filled: the batch goes in when it ends
     }
-    // The box first takes its real size, as showing it would before any text went in; the text
-    // then goes in, and the lines around the selection are laid out and scrolled to, so that
+    // The box and its viewport first take their real sizes, as showing the box would; the text
+    // then goes in and the lines around the selection are laid out and scrolled to, so that
     // showing the box only paints it.
-    if (testAttribute(Qt::WA_PendingResizeEvent)) {
-        QResizeEvent resized(size(), QSize());
-        QCoreApplication::sendEvent(this, &resized);
-        setAttribute(Qt::WA_PendingResizeEvent, false);
+    DeliverPendingResize(*this);
+    if (!document()->isLayoutEnabled()) {
+        ReserveScrollBar();
+        DeliverPendingResize(*viewport());
+        FillFirst();
+        LayOutLastScreen();
+        return;
     }
     CommitTail();
-    document()->setLayoutEnabled(true);
     ApplySelection();
     ensureCursorVisible();
 }
@@ -447,8 +463,11 @@ void TimelineView::showEvent(QShowEvent* event) {
     // blocks a batch adds, not the whole document.
     const bool reveal = mRevealOnShow;
     mRevealOnShow = false;
+    if (!document()->isLayoutEnabled()) {
+        ReserveScrollBar();
+        FillFirst();
+    }
     CommitTail();
-    document()->setLayoutEnabled(true);
     QPlainTextEdit::showEvent(event);
     ApplySelection();
     // Shown again as it was (its tab chosen again, or after a batch that kept the reader's
@@ -528,8 +547,42 @@ std::optional<std::pair<int32_t, int32_t>> TimelineView::CurrentEntry() const {
     return std::pair{*std::prev(after), end};
 }
 
+void TimelineView::ReserveScrollBar() {
+    // Qt shows the scroll bar only after the first lines were laid out at the full width, and then
+    // lays them out again. Text with more lines than the box can hold needs it: shown first, the
+    // lines are laid out once, at the width they keep.
+    const auto lines = document()->blockCount() + std::count(mTail.cbegin(), mTail.cend(), u'\n');
+    if (lines * fontMetrics().lineSpacing() <= viewport()->height() ||
+        verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded) {
+        return;
+    }
+    verticalScrollBar()->setRange(0, 1);
+    setViewportMargins(viewportMargins());  // places the scroll bar and the viewport now
+}
+
+void TimelineView::LayOutLastScreen() {
+    // Showing the box measures its last screen of lines for the scroll bar's length.
+    qreal height = 0;
+    for (QTextBlock block = document()->lastBlock();
+         block.isValid() && height < viewport()->height(); block = block.previous()) {
+        height += mLayout->blockBoundingRect(block).height();
+    }
+}
+
+void TimelineView::FillFirst() {
+    // The text goes in with the layout off. Switching it on lays out the end, for the scroll
+    // bar's length; placing the caret and scrolling to it lays out the lines around it, and the
+    // band is drawn on lines already laid out.
+    CommitTail();
+    document()->setLayoutEnabled(true);
+    ApplySelection();
+    ensureCursorVisible();
+    UpdateBand();
+}
+
 void TimelineView::UpdateBand() {
-    if (mInBatch) {
+    // Placing the band's cursors lays out its lines: with the layout off, the band waits for it.
+    if (mInBatch || !document()->isLayoutEnabled()) {
         return;
     }
     QList<QTextEdit::ExtraSelection> band;

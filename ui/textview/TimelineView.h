@@ -134,6 +134,12 @@ class TimelineView : public QPlainTextEdit {
     void RestorePlace(int anchor, int cursor, int scroll, bool atEnd);
     // Draws the band over the current entry, or none.
     void UpdateBand();
+    // Shows the scroll bar ahead of the first layout when the text will not fit.
+    void ReserveScrollBar();
+    // Puts the first text in and switches the layout on, when the box is first prepared or shown.
+    void FillFirst();
+    // Lays out the lines that showing the box measures first, while it is hidden.
+    void LayOutLastScreen();
 
     // While the box is hidden, appended text waits in the tail with the formats set on it, and is
     // inserted in one piece when the box is next on screen.

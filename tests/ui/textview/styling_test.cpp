@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -268,6 +269,27 @@ TEST_F(StylingTest, TextAddedToALineOnScreenGetsItsFormats) {
     ExpectSamePicture("after");
 }
 
+// Calls then for each event of the type the object receives.
+class EventWatch : public QObject {
+  public:
+    EventWatch(QObject& watched, QEvent::Type type, std::function<void()> then)
+        : mType(type), mThen(std::move(then)) {
+        watched.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == mType) {
+            mThen();
+        }
+        return false;
+    }
+
+  private:
+    QEvent::Type mType;
+    std::function<void()> mThen;
+};
+
 }  // namespace
 
 // A box filled while its page is off screen and built there ahead of its first showing (as the
@@ -297,4 +319,28 @@ TEST(PreparedView, PaintsAsABoxBuiltWhenFirstShown) {
     }
     EXPECT_EQ(prepared->grab().toImage(), shown->grab().toImage());
     EXPECT_EQ(prepared->Text(), shown->Text());
+}
+
+// Text longer than the box needs the scroll bar. Room is made for it before any line is laid
+// out; made after, it would narrow the box and every line laid out would be laid out again.
+TEST(FirstShow, MakesRoomForTheScrollBarBeforeLayingOutLines) {
+    QWidget page;
+    page.resize(300, 260);
+    auto* view = new TimelineView(&page);
+    view->resize(300, 260);
+    view->hide();  // filled as a page is at start-up: the text goes in when it is first shown
+    view->Append(LongText());
+    view->show();
+    bool resizedAfterLayout = false;
+    EventWatch resizes(*view->viewport(), QEvent::Resize, [&] {
+        for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+            resizedAfterLayout =
+                resizedAfterLayout || (block.length() > 1 && block.layout()->lineCount() > 0);
+        }
+    });
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(resizedAfterLayout);
 }
