@@ -71,15 +71,17 @@ void AppendWithLineFeeds(QString& to, std::string_view utf8) {
     const QChar* decodedEnd = decoder.appendToBuffer(to.data() + start, utf8);
     QChar* const begin = to.data() + start;
     const qsizetype decoded = decodedEnd - begin;
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < decoded; ++i) {
-        const char16_t u = begin[i].unicode();
-        if (u == u'\r' && i + 1 < decoded && begin[i + 1] == u'\n') {
+    const auto isLineBreak = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
+    };
+    // The text before the first such line break stays as it was decoded.
+    qsizetype kept = std::find_if(begin, begin + decoded, isLineBreak) - begin;
+    for (qsizetype i = kept; i < decoded; ++i) {
+        if (begin[i] == u'\r' && i + 1 < decoded && begin[i + 1] == u'\n') {
             continue;
         }
-        const bool lineBreak =
-            u == u'\r' || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
-        begin[kept++] = lineBreak ? QChar(u'\n') : begin[i];
+        begin[kept++] = isLineBreak(begin[i]) ? QChar(u'\n') : begin[i];
     }
     to.truncate(start + kept);
 }
@@ -246,10 +248,11 @@ void TimelineView::CommitTail() {
     // Without a format of its own the text would take that of the line break before it.
     end.insertText(mTail, QTextCharFormat());
     mDocumentEnd += static_cast<int>(mTail.size());
-    const qsizetype size = mTail.size();
+    const QStringView tail(mTail);  // read only: no check for a shared copy at each character
+    const qsizetype size = tail.size();
     for (qsizetype i = 0; i < size; ++i) {
         const int unit = base + static_cast<int>(i);
-        if (mTail[i] == u'\n' && (i + 1 == size || mTail[i + 1] == u'\n') &&
+        if (tail[i] == u'\n' && (i + 1 == size || tail[i + 1] == u'\n') &&
             mLayout->Runs().FormatAt(unit) != FormatTable::kNone) {
             mLayout->FormatLineBreak(unit);
         }
