@@ -1,14 +1,13 @@
 // Fetching, the periodic tick and filling a page from the log files.
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <algorithm>
 #include <cctype>
 
 #include "base/ElidedLabel.h"
 #include "base/Guard.h"
+#include "base/PendingResize.h"
 #include "base/PictureBox.h"
 #include "common/diagnostics.h"
 #include "page/GetTimeLineThread.h"
@@ -364,11 +363,7 @@ void CTabMain::PrepareView() {
     // takes that size now, so that its box has its real size before the text goes in.
     const QSize size = parentWidget() ? parentWidget()->size() : this->size();
     resize(size);
-    if (testAttribute(Qt::WA_PendingResizeEvent)) {
-        QResizeEvent resized(size, QSize());
-        QCoreApplication::sendEvent(this, &resized);
-        setAttribute(Qt::WA_PendingResizeEvent, false);
-    }
+    DeliverPendingResize(*this);
     txtTimeLine->Prepare();
     // The text gathered while the page was off screen is in the document now; its buffers go back.
     platform::ReleaseFreedMemory();

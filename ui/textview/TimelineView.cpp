@@ -1,10 +1,8 @@
 #include "textview/TimelineView.h"
 
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPalette>
-#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -13,6 +11,7 @@
 #include <array>
 #include <numeric>
 
+#include "base/PendingResize.h"
 #include "textview/EntryColors.h"
 #include "textview/StyledLayout.h"
 
@@ -84,16 +83,6 @@ void AppendWithLineFeeds(QString& to, std::string_view utf8) {
         begin[kept++] = isLineBreak(begin[i]) ? QChar(u'\n') : begin[i];
     }
     to.truncate(start + kept);
-}
-
-// A hidden widget's resize waits for its show. The box is laid out at its real size ahead of
-// that, so the resize is delivered now: late, it would lay every line out again.
-void DeliverPendingResize(QWidget& widget) {
-    if (widget.testAttribute(Qt::WA_PendingResizeEvent)) {
-        QResizeEvent resized(widget.size(), QSize());
-        QCoreApplication::sendEvent(&widget, &resized);
-        widget.setAttribute(Qt::WA_PendingResizeEvent, false);
-    }
 }
 
 }  // namespace
@@ -469,8 +458,9 @@ void TimelineView::showEvent(QShowEvent* event) {
     if (!document()->isLayoutEnabled()) {
         ReserveScrollBar();
         FillFirst();
+    } else {
+        CommitTail();
     }
-    CommitTail();
     QPlainTextEdit::showEvent(event);
     ApplySelection();
     // Shown again as it was (its tab chosen again, or after a batch that kept the reader's
